@@ -1,18 +1,19 @@
 #include "cli/commands.h"
 
-#include <iostream>
-
 namespace orvel::cli {
 
-int Run(int argc, char** argv) {
-  CLI::App app{"orvel: the converter configurator's command-line tool"};
+int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  CLI::App app{"orvel: the air-flow converter configurator's command-line tool"};
   app.require_subcommand(1);
+  CommandContext context{out, err};
+  // One line per group of sub-commands.
+  AddSimulatorCommands(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    return app.exit(error) == 0 ? 0 : 1;
+    return app.exit(error, out, err) == 0 ? 0 : 1;
   }
-  return 0;
+  return context.Status;
 }
 
 }  // namespace orvel::cli

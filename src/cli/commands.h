@@ -2,10 +2,17 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/cli_support.h"
+
 namespace orvel::cli {
 
-// Builds the command tree of `orvel` and runs it. Exit status 0 on success,
-// 1 on any failure with the program's message on stderr.
-int Run(int argc, char** argv);
+// Builds the command tree of `orvel` and runs it with the given streams.
+// Exit status 0 on success, 1 on any failure with the program's message on
+// the error stream.
+int Run(int argc, const char* const* argv, std::ostream& out = std::cout, std::ostream& err = std::cerr);
+
+// Each group of sub-commands adds itself to the tree; its callbacks report
+// through the context.
+void AddSimulatorCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace orvel::cli
