@@ -1,0 +1,83 @@
+#pragma once
+
+// The O2 reference: the oxygen sensor value the autocorrection aims at, held
+// as the state of the dashboard's vertical reference slider `TrackBarRefO2`,
+// together with the log page's O2 target slider `TrackBarLogO2Target` whose
+// range follows it. The window's sliders show this state and write to it;
+// logic reads it without a window.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "core/number_format.h"
+
+namespace orvel {
+
+// A vertical slider whose value is read upside down: value = Max + Min -
+// Position, so a higher value sits higher.
+struct VerticalSlider {
+  std::int32_t Min = 0;
+  std::int32_t Max = 0;
+  std::int32_t Position = 0;
+
+  std::int32_t Value() const { return Max + Min - Position; }
+};
+
+class O2ReferenceModel {
+ public:
+  using ChangeHandler = std::function<void()>;
+
+  // Before any sensor type is chosen the reference slider has the range 0..50
+  // at position 24 and the sensor type is 0; the O2 target slider stands at
+  // 255 of 0..255.
+  explicit O2ReferenceModel(NumberFormat format = {});
+
+  // The change handling of each slider, run whenever its position changes
+  // and at the end of ComboBoxO2Change. The reference slider's label texts
+  // are already current when its handler runs.
+  void SetRefO2ChangeHandler(ChangeHandler handler) { RefO2Changed = std::move(handler); }
+  void SetLogO2TargetChangeHandler(ChangeHandler handler) { LogO2TargetChanged = std::move(handler); }
+
+  // A new sensor type (list position): both sliders get the type's range, the
+  // reference slider its default position, the target slider the same one.
+  void ComboBoxO2Change(std::int32_t sensorType);
+
+  std::int32_t SensorType() const { return O2SensorType; }
+  const VerticalSlider& RefO2() const { return RefSlider; }
+  const VerticalSlider& LogO2Target() const { return TargetSlider; }
+  std::int32_t O2Ref() const { return RefSlider.Value(); }
+
+  // Positions from the user, the keyboard or the program state file; held
+  // within the slider's range.
+  void SetRefO2Position(std::int32_t position);
+  void SetLogO2TargetPosition(std::int32_t position);
+
+  // The reference slider's labels: the value ("0.51V", "14.7") and the
+  // mixture against 14.7 ("0%"; " " for the voltage sensors; an air-fuel
+  // reference of 0 keeps the previous mixture text).
+  const std::string& RefO2Text() const { return ValueText; }
+  const std::string& RefO2PercentText() const { return PercentText; }
+
+ private:
+  // Each returns true when the position moved.
+  bool MoveRef(std::int32_t position);
+  bool MoveTarget(std::int32_t position);
+  void SetRefMax(std::int32_t max);
+  void SetTargetMax(std::int32_t max);
+  void NotifyRef();
+  void NotifyTarget();
+  void UpdateTexts();
+
+  NumberFormat Format;
+  std::int32_t O2SensorType = 0;
+  VerticalSlider RefSlider{0, 50, 24};
+  VerticalSlider TargetSlider{0, 255, 255};
+  std::string ValueText;
+  std::string PercentText;
+  ChangeHandler RefO2Changed;
+  ChangeHandler LogO2TargetChanged;
+};
+
+}  // namespace orvel

@@ -1,0 +1,147 @@
+#include "autotune/o2_sensor.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace orvel {
+
+namespace {
+
+constexpr std::int32_t kGaugeFull = 255;
+
+// Truncates the air-fuel ratio x 10 that a wide-band controller's linear
+// output stands for: ratio = volts x slope + offset.
+std::int32_t WidebandAfr(double volts, double slope, double offset) {
+  return static_cast<std::int32_t>(((volts * slope) + offset) * 10);
+}
+
+// Integer quotient rounded to the nearest, ties to even; the inputs are
+// integers, so a tie is seen exactly.
+std::int64_t DivideRoundHalfEven(std::int64_t numerator, std::int64_t denominator) {
+  if (denominator < 0) {
+    numerator = -numerator;
+    denominator = -denominator;
+  }
+  std::int64_t quotient = numerator / denominator;
+  std::int64_t remainder = numerator % denominator;
+  if (remainder < 0) {  // floor division
+    --quotient;
+    remainder += denominator;
+  }
+  const std::int64_t twice = 2 * remainder;
+  if (twice > denominator || (twice == denominator && quotient % 2 != 0)) {
+    ++quotient;
+  }
+  return quotient;
+}
+
+// The gauge position in 0..255 from a computation in 64 bits, so that no
+// stored value can overflow it.
+std::int32_t GaugePosition(std::int64_t position) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(position, 0, kGaugeFull));
+}
+
+// Narrow-band sensor (0..1 V): 4.98 gauge steps per count (51 counts fill the
+// gauge), computed in hundredths so that the truncation is exact.
+void NarrowbandGauge(std::int32_t value, TO2Display& display) {
+  const std::int32_t gauge = GaugePosition(std::int64_t{value} * 498 / 100);
+  display.Gauge = gauge;
+  if (gauge < 125) {  // below 124.5
+    display.Color = kO2Blue;
+  } else if (gauge <= 199) {  // up to 199.2
+    display.Color = kO2Green;
+  } else if (gauge <= 224) {  // up to 224.1
+    display.Color = kO2Yellow;
+  } else {
+    display.Color = kO2Red;
+  }
+}
+
+// Air-fuel ratio sensors: 7.3 fills the gauge, 22.3 empties it, 1.7 gauge
+// steps per 0.1 of ratio (computed in hundredths, truncated toward zero).
+void WidebandGauge(std::int32_t value, TO2Display& display) {
+  const std::int32_t gauge = GaugePosition((25500 - (std::int64_t{value} - 73) * 170) / 100);
+  display.Gauge = gauge;
+  if (gauge < 125) {  // below 124.5
+    display.Color = kO2Blue;
+  } else if (gauge <= 144) {  // up to 144.42
+    display.Color = kO2Green;
+  } else if (gauge <= 174) {  // up to 174.3
+    display.Color = kO2Yellow;
+  } else if (gauge <= 204) {  // up to 204.18
+    display.Color = kO2Orange;
+  } else {
+    display.Color = kO2Red;
+  }
+}
+
+}  // namespace
+
+bool IsVoltageO2Sensor(std::int32_t sensorType) {
+  return sensorType == 0 || sensorType == 2;
+}
+
+std::int32_t ConvertO2(std::int32_t rawCount, std::int32_t sensorType) {
+  const double volts = rawCount * (1.0 / 255) * 5;
+  switch (sensorType) {
+    case 1:
+      return WidebandAfr(volts, 3.008, 7.35);
+    case 3:
+      return WidebandAfr(volts, 1.996, 10);
+    case 4:
+      return WidebandAfr(volts, 2.375, 7.3125);
+    default:
+      return rawCount;
+  }
+}
+
+std::string O2ValueText(std::int32_t value, std::int32_t sensorType, NumberFormat format) {
+  if (IsVoltageO2Sensor(sensorType)) {
+    return FormatDecimal(value * 5.0 / 256, 2, format) + "V";
+  }
+  return FormatDecimal(value * 0.1, 1, format);
+}
+
+std::optional<std::string> O2PercentText(std::int32_t value, std::int32_t sensorType) {
+  if (IsVoltageO2Sensor(sensorType)) {
+    return std::string(" ");
+  }
+  if (value == 0) {
+    return std::nullopt;
+  }
+  // (147 / value - 1) x 100 = (14700 - 100 x value) / value
+  const std::int64_t percent = DivideRoundHalfEven((kStoichiometricAfr - std::int64_t{value}) * 100, value);
+  return std::to_string(percent) + "%";
+}
+
+void DisplayO2(std::int32_t value, std::int32_t sensorType, NumberFormat format, TO2Display& display) {
+  switch (sensorType) {
+    case 0:
+      NarrowbandGauge(value, display);
+      break;
+    case 1:
+    case 3:
+    case 4:
+      WidebandGauge(value, display);
+      break;
+    case 2:
+      display.Gauge = GaugePosition(value);
+      display.Color = kO2Green;
+      break;
+    default:
+      break;
+  }
+  display.Text = O2ValueText(value, sensorType, format);
+  if (auto percent = O2PercentText(value, sensorType)) {
+    display.PercentText = std::move(*percent);
+  }
+}
+
+void FillO2SensorList(O2SensorListView& list) {
+  list.Clear();
+  for (const std::string_view name : kO2SensorNames) {
+    list.Add(name);
+  }
+}
+
+}  // namespace orvel
