@@ -1,0 +1,216 @@
+#include "link/serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace orvel {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds left until `deadline`, rounded up so that poll() never wakes
+// just before it; 0 once the deadline has passed.
+int MillisecondsLeft(Clock::time_point deadline) {
+  const auto left = deadline - Clock::now();
+  if (left <= Clock::duration::zero()) {
+    return 0;
+  }
+  return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+}
+
+// Raw 9600 8N1, no flow control of any kind, reads return as soon as one byte
+// is there (the descriptor is non-blocking anyway; poll() does the waiting).
+void ApplySettings(termios& settings) {
+  cfmakeraw(&settings);
+  cfsetispeed(&settings, B9600);
+  cfsetospeed(&settings, B9600);
+  settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+  settings.c_cflag |= CS8 | CLOCAL | CREAD;
+  settings.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+  settings.c_cc[VMIN] = 1;
+  settings.c_cc[VTIME] = 0;
+}
+
+// poll() reported no readable or writable data but one of these: the device
+// has gone (unplugged adapter, hung-up pseudo-terminal) or the descriptor is bad.
+constexpr short kGoneEvents = POLLHUP | POLLERR | POLLNVAL;
+
+}  // namespace
+
+SerialPort::SerialPort(std::chrono::milliseconds timeout) : Timeout(timeout) {}
+
+SerialPort::~SerialPort() {
+  Close();
+}
+
+void SerialPort::Open(const std::string& path) {
+  Close();
+  const std::scoped_lock lock(ReadLock, WriteLock);
+  DevicePath = path;
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    ThrowOsError("cannot open", errno);
+  }
+  const auto fail = [&](const char* operation) {
+    const int error = errno;
+    ::close(fd);
+    ThrowOsError(operation, error);
+  };
+  // Two programs reading one converter would steal each other's replies: a
+  // port that another user of this layer holds is busy.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    fail("cannot open (in use by another program)");
+  }
+  termios settings{};
+  if (::tcgetattr(fd, &settings) != 0) {
+    fail("cannot open (not a serial port)");
+  }
+  ApplySettings(settings);
+  if (::tcsetattr(fd, TCSANOW, &settings) != 0) {
+    fail("cannot configure");
+  }
+  Fd.store(fd);
+}
+
+void SerialPort::Close() noexcept {
+  const std::scoped_lock lock(ReadLock, WriteLock);
+  const int fd = Fd.exchange(-1);
+  if (fd >= 0) {
+    ::close(fd);  // also releases the lock taken in Open
+  }
+}
+
+std::size_t SerialPort::Read(std::span<std::uint8_t> buffer) {
+  const std::scoped_lock lock(ReadLock);
+  const int fd = OpenFd("read");
+  const auto deadline = Clock::now() + Timeout.load();
+  std::size_t count = 0;
+  bool hungUp = false;
+  while (count < buffer.size()) {
+    const ssize_t got = ::read(fd, buffer.data() + count, buffer.size() - count);
+    if (got > 0) {
+      count += static_cast<std::size_t>(got);
+      continue;
+    }
+    if (got == 0) {
+      ThrowDeviceGone("end of file");
+    }
+    if (errno == EINTR) {
+      continue;
+    }
+    if (errno == EIO) {
+      ThrowDeviceGone("input/output error");
+    }
+    if (errno != EAGAIN) {
+      ThrowOsError("cannot read", errno);
+    }
+    if (hungUp) {
+      // The last wait saw a hang-up and still nothing can be moved: raise
+      // instead of waking poll() again and again until the deadline.
+      ThrowDeviceGone("hang-up");
+    }
+    // No data yet: wait for some until the deadline.
+    const WaitResult waited = WaitUntil(fd, POLLIN, deadline);
+    if (waited == WaitResult::TimedOut) {
+      break;
+    }
+    hungUp = waited == WaitResult::HungUp;
+  }
+  return count;
+}
+
+std::size_t SerialPort::Write(std::span<const std::uint8_t> bytes) {
+  const std::scoped_lock lock(WriteLock);
+  const int fd = OpenFd("write");
+  const auto deadline = Clock::now() + Timeout.load();
+  std::size_t count = 0;
+  bool hungUp = false;
+  while (count < bytes.size()) {
+    const ssize_t put = ::write(fd, bytes.data() + count, bytes.size() - count);
+    if (put > 0) {
+      count += static_cast<std::size_t>(put);
+      continue;
+    }
+    if (put < 0 && errno == EINTR) {
+      continue;
+    }
+    if (put < 0 && errno == EIO) {
+      ThrowDeviceGone("input/output error");
+    }
+    if (put < 0 && errno != EAGAIN) {
+      ThrowOsError("cannot write", errno);
+    }
+    if (hungUp) {
+      // The last wait saw a hang-up and still nothing can be moved: raise
+      // instead of waking poll() again and again until the deadline.
+      ThrowDeviceGone("hang-up");
+    }
+    // The output buffer is full: wait for room until the deadline.
+    const WaitResult waited = WaitUntil(fd, POLLOUT, deadline);
+    if (waited == WaitResult::TimedOut) {
+      break;
+    }
+    hungUp = waited == WaitResult::HungUp;
+  }
+  return count;
+}
+
+SerialPort::WaitResult SerialPort::WaitUntil(int fd, short events,
+                                             std::chrono::steady_clock::time_point deadline) const {
+  pollfd wait{fd, events, 0};
+  for (;;) {
+    const int left = MillisecondsLeft(deadline);
+    if (left == 0) {
+      return WaitResult::TimedOut;
+    }
+    const int ready = ::poll(&wait, 1, left);
+    if (ready < 0 && errno == EINTR) {
+      continue;
+    }
+    if (ready < 0) {
+      ThrowOsError("cannot wait", errno);
+    }
+    if (ready == 0) {
+      return WaitResult::TimedOut;
+    }
+    // A hang-up may come with data still pending; the caller takes that first.
+    return (wait.revents & kGoneEvents) != 0 ? WaitResult::HungUp : WaitResult::Ready;
+  }
+}
+
+void SerialPort::ClearBuffers() {
+  if (::tcflush(OpenFd("clear the buffers"), TCIOFLUSH) != 0) {
+    ThrowOsError("cannot clear the buffers", errno);
+  }
+}
+
+void SerialPort::ClearOutput() {
+  if (::tcflush(OpenFd("clear the output"), TCOFLUSH) != 0) {
+    ThrowOsError("cannot clear the output", errno);
+  }
+}
+
+int SerialPort::OpenFd(const char* operation) const {
+  const int fd = Fd.load();
+  if (fd < 0) {
+    throw EComPort("Serial port " + DevicePath + ": cannot " + operation + ": the port is not open");
+  }
+  return fd;
+}
+
+void SerialPort::ThrowOsError(const char* operation, int error) const {
+  throw EComPort("Serial port " + DevicePath + ": " + operation + ": " + std::strerror(error));
+}
+
+void SerialPort::ThrowDeviceGone(const char* reason) const {
+  throw EComPort("Serial port " + DevicePath + ": the device is gone (" + reason + ")");
+}
+
+}  // namespace orvel
