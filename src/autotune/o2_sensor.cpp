@@ -1,6 +1,8 @@
 #include "autotune/o2_sensor.h"
 
 #include <algorithm>
+#include <array>
+#include <span>
 #include <utility>
 
 namespace orvel {
@@ -41,37 +43,27 @@ std::int32_t GaugePosition(std::int64_t position) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(position, 0, kGaugeFull));
 }
 
-// Narrow-band sensor (0..1 V): 4.98 gauge steps per count (51 counts fill the
-// gauge), computed in hundredths so that the truncation is exact.
-void NarrowbandGauge(std::int32_t value, TO2Display& display) {
-  const std::int32_t gauge = GaugePosition(std::int64_t{value} * 498 / 100);
-  display.Gauge = gauge;
-  if (gauge < 125) {  // below 124.5
-    display.Color = kO2Blue;
-  } else if (gauge <= 199) {  // up to 199.2
-    display.Color = kO2Green;
-  } else if (gauge <= 224) {  // up to 224.1
-    display.Color = kO2Yellow;
-  } else {
-    display.Color = kO2Red;
-  }
-}
+// A colour band of the gauge: positions up to and including UpTo.
+struct GaugeBand {
+  std::int32_t UpTo;
+  TColorRgb Color;
+};
 
-// Air-fuel ratio sensors: 7.3 fills the gauge, 22.3 empties it, 1.7 gauge
-// steps per 0.1 of ratio (computed in hundredths, truncated toward zero).
-void WidebandGauge(std::int32_t value, TO2Display& display) {
-  const std::int32_t gauge = GaugePosition((25500 - (std::int64_t{value} - 73) * 170) / 100);
-  display.Gauge = gauge;
-  if (gauge < 125) {  // below 124.5
-    display.Color = kO2Blue;
-  } else if (gauge <= 144) {  // up to 144.42
-    display.Color = kO2Green;
-  } else if (gauge <= 174) {  // up to 174.3
-    display.Color = kO2Yellow;
-  } else if (gauge <= 204) {  // up to 204.18
-    display.Color = kO2Orange;
-  } else {
-    display.Color = kO2Red;
+// Narrow-band sensor (0..1 V): bands end at 124.5, 199.2 and 224.1.
+constexpr std::array<GaugeBand, 4> kNarrowbandBands = {
+    {{124, kO2Blue}, {199, kO2Green}, {224, kO2Yellow}, {kGaugeFull, kO2Red}}};
+
+// Air-fuel ratio sensors: bands end at 124.5, 144.42, 174.3 and 204.18.
+constexpr std::array<GaugeBand, 5> kWidebandBands = {
+    {{124, kO2Blue}, {144, kO2Green}, {174, kO2Yellow}, {204, kO2Orange}, {kGaugeFull, kO2Red}}};
+
+void ShowGauge(std::int64_t position, std::span<const GaugeBand> bands, TO2Display& display) {
+  display.Gauge = GaugePosition(position);
+  for (const GaugeBand& band : bands) {
+    if (display.Gauge <= band.UpTo) {
+      display.Color = band.Color;
+      return;
+    }
   }
 }
 
@@ -117,12 +109,16 @@ std::optional<std::string> O2PercentText(std::int32_t value, std::int32_t sensor
 void DisplayO2(std::int32_t value, std::int32_t sensorType, NumberFormat format, TO2Display& display) {
   switch (sensorType) {
     case 0:
-      NarrowbandGauge(value, display);
+      // 4.98 steps per count (51 counts fill the gauge), in hundredths so
+      // that the truncation is exact.
+      ShowGauge(std::int64_t{value} * 498 / 100, kNarrowbandBands, display);
       break;
     case 1:
     case 3:
     case 4:
-      WidebandGauge(value, display);
+      // 7.3 fills the gauge, 22.3 empties it: 1.7 steps per 0.1 of ratio, in
+      // hundredths, truncated toward zero.
+      ShowGauge((25500 - (std::int64_t{value} - 73) * 170) / 100, kWidebandBands, display);
       break;
     case 2:
       display.Gauge = GaugePosition(value);
