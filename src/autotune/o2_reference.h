@@ -22,7 +22,7 @@ struct VerticalSlider {
   std::int32_t Max = 0;
   std::int32_t Position = 0;
 
-  std::int32_t Value() const { return Max + Min - Position; }
+  [[nodiscard]] std::int32_t Value() const { return Max + Min - Position; }
 };
 
 class O2ReferenceModel {
@@ -44,10 +44,10 @@ class O2ReferenceModel {
   // reference slider its default position, the target slider the same one.
   void ComboBoxO2Change(std::int32_t sensorType);
 
-  std::int32_t SensorType() const { return O2SensorType; }
-  const VerticalSlider& RefO2() const { return RefSlider; }
-  const VerticalSlider& LogO2Target() const { return TargetSlider; }
-  std::int32_t O2Ref() const { return RefSlider.Value(); }
+  [[nodiscard]] std::int32_t SensorType() const { return O2SensorType; }
+  [[nodiscard]] const VerticalSlider& RefO2() const { return RefSlider; }
+  [[nodiscard]] const VerticalSlider& LogO2Target() const { return TargetSlider; }
+  [[nodiscard]] std::int32_t O2Ref() const { return RefSlider.Value(); }
 
   // Positions from the user, the keyboard or the program state file; held
   // within the slider's range.
@@ -57,8 +57,8 @@ class O2ReferenceModel {
   // The reference slider's labels: the value ("0.51V", "14.7") and the
   // mixture against 14.7 ("0%"; " " for the voltage sensors; an air-fuel
   // reference of 0 keeps the previous mixture text).
-  const std::string& RefO2Text() const { return ValueText; }
-  const std::string& RefO2PercentText() const { return PercentText; }
+  [[nodiscard]] const std::string& RefO2Text() const { return ValueText; }
+  [[nodiscard]] const std::string& RefO2PercentText() const { return PercentText; }
 
  private:
   // Each returns true when the position moved.

@@ -34,12 +34,12 @@ std::int32_t XrpmTable::TpsPercent(std::int32_t rawTps) {
   return static_cast<std::int32_t>(RoundHalfEven(percent));
 }
 
-void XrpmTable::SaveScale(std::span<std::uint8_t, kScaleBytes> bytes) const {
+void XrpmTable::SaveScale(std::span<std::uint8_t, ScaleBytes> bytes) const {
   WriteWord(TpsMin, &bytes[0]);
   WriteWord(TpsMax, &bytes[2]);
 }
 
-void XrpmTable::LoadScale(std::span<const std::uint8_t, kScaleBytes> bytes) {
+void XrpmTable::LoadScale(std::span<const std::uint8_t, ScaleBytes> bytes) {
   TpsMin = ReadWord(&bytes[0]);
   TpsMax = ReadWord(&bytes[2]);
 }

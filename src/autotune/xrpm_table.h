@@ -12,7 +12,7 @@ namespace orvel {
 struct XrpmTable {
   // Bytes of the scale in the program state file: TpsMin, then TpsMax, each
   // a 16-bit big-endian word.
-  static constexpr std::size_t kScaleBytes = 4;
+  static constexpr std::size_t ScaleBytes = 4;
 
   // Raw TPS counts (0..255) of the released and the fully pressed pedal; 0
   // until the program state file sets them.
@@ -27,8 +27,8 @@ struct XrpmTable {
   std::int32_t TpsPercent(std::int32_t rawTps);
 
   // The low 16 bits of each value, high byte first.
-  void SaveScale(std::span<std::uint8_t, kScaleBytes> bytes) const;
-  void LoadScale(std::span<const std::uint8_t, kScaleBytes> bytes);
+  void SaveScale(std::span<std::uint8_t, ScaleBytes> bytes) const;
+  void LoadScale(std::span<const std::uint8_t, ScaleBytes> bytes);
 };
 
 }  // namespace orvel

@@ -50,7 +50,7 @@ TEST(XrpmTableScale, SavesAndLoadsBigEndianWords) {
   XrpmTable scale;
   scale.TpsMin = 30;
   scale.TpsMax = 230;
-  std::array<std::uint8_t, XrpmTable::kScaleBytes> bytes{};
+  std::array<std::uint8_t, XrpmTable::ScaleBytes> bytes{};
   scale.SaveScale(bytes);
   EXPECT_EQ(bytes, (std::array<std::uint8_t, 4>{0x00, 0x1E, 0x00, 0xE6}));
 
