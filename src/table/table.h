@@ -1,0 +1,166 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "core/orvel_broadcaster.h"
+#include "core/user_messages.h"
+#include "table/parameters.h"
+#include "table/table_block.h"
+#include "table/table_views.h"
+#include "table/undo_history.h"
+
+namespace orvel {
+
+inline constexpr std::int32_t kFlagSet = 255;
+inline constexpr const char* kHistoryFileName = "UndoRedoHistory.his";
+
+using BlockFlags = std::array<std::int32_t, TableBlock::kSize>;
+using PointValues = std::array<std::int32_t, TableBlock::kOutCount>;
+
+// Which temperature correction table ApplyTempCorrection changes.
+enum class TempCorrection { Iat, Ect };
+
+// The conversion table model: two blocks with the bookkeeping that editing
+// and correction need (trained points, anchors, the learned beginning), the
+// dashboard's live values, and the undo history. Views, panels and the link
+// are bound after construction; without them the model works the same.
+class Table {
+ public:
+  Table(TOrvelBroadcaster& bus, UserMessages& messages, const ModifierState& modifiers);
+  Table(const Table&) = delete;
+  Table& operator=(const Table&) = delete;
+
+  // Binding, once each, in this order.
+  void BindGraph(TableGraphView* graph, bool showTrained, ParameterPanel* tab1Panel);
+  void BindDashboard(DashboardChartView* dashboard);
+  void BindSecondTable(ParameterPanel* tab2Panel);
+  void SetLink(CorrectionWindowLink* link) { Link = link; }
+
+  // Parameters of block 1 or 2.
+  void ResetParameters(int n);
+  void ShowParameters(int n);
+  void TakeParameters(int n);
+
+  // Table file of block n; false (after the message) when nothing was written/read.
+  bool SaveTableFile(const std::filesystem::path& path, int n);
+  bool LoadTableFile(const std::filesystem::path& path, int n);
+
+  // Undo history and its file.
+  void PushHistory();
+  void Undo();
+  void Redo();
+  bool SaveHistory(const std::filesystem::path& path = kHistoryFileName);
+  bool LoadHistory(const std::filesystem::path& path = kHistoryFileName);
+  [[nodiscard]] const UndoHistory& History() const { return Snapshots; }
+
+  // Table operations.
+  void InterpolateByAnchors(bool extendEnds, int edited, bool inverse);
+  void InterpolateByTrained(bool extendEnds, int edited, bool inverse);
+  void SelectSeries(EditSeries series) { Selected = series; }
+  [[nodiscard]] EditSeries SelectedSeries() const { return Selected; }
+  void SetPoint(int index, int value);
+  void SetOutPoint(int index, int value);
+  void MakeOneToOne();
+  void SetBeginAsLearned(int count, int delta, bool reset);
+  void ApplyWindowCorrection(int correction, int beg, int end, int mode);
+  void ClearLearnedRange(int from, int to);
+  void MarkLearned(int index);
+  void UnmarkLearned(int index);
+  [[nodiscard]] int FindTrainedPoint(int from, bool forward, bool reSearch) const;
+  void ApplyTempCorrection(int correction, TempCorrection which);
+
+  // Accessors and setters.
+  [[nodiscard]] std::int32_t GetOut(int i) const { return Tab1Block[i]; }
+  TableBlock& Tab1() { return Tab1Block; }
+  [[nodiscard]] const TableBlock& Tab1() const { return Tab1Block; }
+  TableBlock& Tab2() { return Tab2Block; }
+  [[nodiscard]] const TableBlock& Tab2() const { return Tab2Block; }
+  TableBlock& Block(int n) { return n == 2 ? Tab2Block : Tab1Block; }
+  BlockFlags& Anchors1() { return Anchors1Flags; }
+  [[nodiscard]] const BlockFlags& Anchors1() const { return Anchors1Flags; }
+  BlockFlags& Anchors2() { return Anchors2Flags; }
+  [[nodiscard]] const BlockFlags& Anchors2() const { return Anchors2Flags; }
+  PointValues& Trained() { return TrainedValues; }
+  [[nodiscard]] const PointValues& Trained() const { return TrainedValues; }
+  PointValues& TrainedAnchors() { return TrainedAnchorFlags; }
+  [[nodiscard]] const PointValues& TrainedAnchors() const { return TrainedAnchorFlags; }
+
+  [[nodiscard]] int LearnedBegin() const { return LearnedBeginIndex; }
+  void SetLearnedBegin(int index);
+  [[nodiscard]] bool InterpolateEnds() const { return ExtendEnds; }
+  void SetInterpolateEnds(bool b) { ExtendEnds = b; }
+  [[nodiscard]] bool ToyotaMode() const { return Falling; }
+  void SetToyotaMode(bool b) { Falling = b; }
+  [[nodiscard]] bool ShowTrained() const { return TrainedShown; }
+  [[nodiscard]] bool HasDashboard() const { return Dashboard != nullptr; }
+
+  [[nodiscard]] int MaxMaf() const { return MaxMafX; }
+  void SetMaxMaf(int x);
+  [[nodiscard]] int MaxMafAnyway() const { return MaxMafAnywayX; }
+  void SetMaxMafAnyway(int x);
+
+  // The dashboard's live sample, correction window and cross-hair.
+  struct DashboardState {
+    int Correction = 0;
+    int MafBeg = 0;
+    int MafEnd = 0;
+    int DashMaf = 0;
+    int DashOut = 0;
+    int DashIat = 0;
+    int DashEct = 0;
+    int DashIatCorr = 0;
+    int DashEctCorr = 0;
+    int CursorX = 0;
+    int CursorY = 0;
+  };
+  [[nodiscard]] const DashboardState& Dash() const { return DashValues; }
+  void SetDashboardSample(int maf, int out, int iat, int ect, int iatCorr, int ectCorr);
+  void SetCorrectionWindow(int correction, int beg, int end, int reason);
+  void SetCursor(int x, int y);
+
+  void Redraw();
+  void RedrawDashboard();
+
+  [[nodiscard]] TOrvelBroadcaster& Bus() { return Broadcaster; }
+
+ private:
+  ParameterPanel& Panel(int n) { return n == 2 ? *Panel2 : *Panel1; }
+  [[nodiscard]] TBufUndoRedo Snapshot() const;
+  void Restore(const TBufUndoRedo& snapshot);
+  void Interpolate(bool byTrained, bool extendEnds, int edited, bool inverse);
+  void InterpolateOutput(bool byTrained, bool extendEnds, int edited, bool inverse);
+  void InterpolateTrainedSpans();
+  void ForgetAnchors();
+
+  TOrvelBroadcaster& Broadcaster;
+  UserMessages& Messages;
+  const ModifierState& Modifiers;
+  TableGraphView* Graph = nullptr;
+  DashboardChartView* Dashboard = nullptr;
+  CorrectionWindowLink* Link = nullptr;
+  TextPanel OwnPanel1;
+  TextPanel OwnPanel2;
+  ParameterPanel* Panel1 = &OwnPanel1;
+  ParameterPanel* Panel2 = &OwnPanel2;
+
+  TableBlock Tab1Block;
+  TableBlock Tab2Block;
+  BlockFlags Anchors1Flags{};
+  BlockFlags Anchors2Flags{};
+  PointValues TrainedValues{};
+  PointValues TrainedAnchorFlags{};
+  int LearnedBeginIndex = 0;
+  bool ExtendEnds = false;
+  bool Falling = false;
+  bool TrainedShown = false;
+  int MaxMafX = 0;
+  int MaxMafAnywayX = 0;
+  DashboardState DashValues;
+  EditSeries Selected = EditSeries::Tab1;
+  UndoHistory Snapshots;
+};
+
+}  // namespace orvel
