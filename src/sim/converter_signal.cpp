@@ -9,7 +9,9 @@ namespace orvel::sim {
 
 namespace {
 
-std::uint8_t ClampToByte(int value) { return static_cast<std::uint8_t>(std::clamp(value, 0, 255)); }
+std::uint8_t ClampToByte(int value) {
+  return static_cast<std::uint8_t>(std::clamp(value, 0, 255));
+}
 
 constexpr double kStoichiometric = 14.7;
 
@@ -56,7 +58,8 @@ std::uint8_t OxygenSensor::Count(int output, int ideal) {
 LiveFrame BuildFrame(const EngineState& state, const ConverterOutputs& outputs, std::uint8_t o2Count,
                      std::uint8_t auxSlot) {
   const std::uint8_t slot = auxSlot & 3U;
-  const std::array<std::uint8_t, 4> slotValues{state.Iat, state.Ect, static_cast<std::uint8_t>(outputs.IatCorr),
+  const std::array<std::uint8_t, 4> slotValues{state.Iat, state.Ect,
+                                               static_cast<std::uint8_t>(outputs.IatCorr),
                                                static_cast<std::uint8_t>(outputs.EctCorr)};
   LiveFrame frame{outputs.Conv,
                   slot,

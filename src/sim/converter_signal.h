@@ -27,7 +27,8 @@ struct ConverterOutputs {
   std::uint8_t Conv = 0;        // the output handed to the engine computer, clamped to 0..255
 };
 
-ConverterOutputs ComputeOutputs(const ConverterTable& table, const LiveCorrection& correction, const EngineState& state);
+ConverterOutputs ComputeOutputs(const ConverterTable& table, const LiveCorrection& correction,
+                                const EngineState& state);
 
 // The oxygen sensor on the simulated engine. The engine computer injects fuel
 // for the air the converter's output claims; the engine really breathes the

@@ -22,9 +22,13 @@ constexpr std::array<Phase, 4> kCycle{{
     {EnginePhase::Deceleration, 32.0, 40.0},
 }};
 
-double Lerp(double from, double to, double fraction) { return from + (to - from) * fraction; }
+double Lerp(double from, double to, double fraction) {
+  return from + (to - from) * fraction;
+}
 
-std::uint8_t ToByte(double value) { return static_cast<std::uint8_t>(std::clamp(std::lround(value), 0L, 255L)); }
+std::uint8_t ToByte(double value) {
+  return static_cast<std::uint8_t>(std::clamp(std::lround(value), 0L, 255L));
+}
 
 // Smooth parameters of the cycle without noise.
 struct Smooth {

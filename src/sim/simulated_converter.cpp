@@ -34,7 +34,8 @@ void SimulatedConverter::Receive(std::span<const std::uint8_t> bytes, SimTime no
   Advance(now);
   ReceivedTotal += bytes.size();
   const std::size_t room = kReceivedLogLimit - std::min(kReceivedLogLimit, Received.size());
-  Received.insert(Received.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(room, bytes.size())));
+  Received.insert(Received.end(), bytes.begin(),
+                  bytes.begin() + static_cast<std::ptrdiff_t>(std::min(room, bytes.size())));
   if (Fault(FaultMode::NoAnswer)) {
     return;
   }
@@ -333,7 +334,8 @@ void SimulatedConverter::SendCut(std::span<const std::uint8_t> reply) {
 }
 
 void SimulatedConverter::ConsumeOutput(std::size_t count) {
-  Pending.erase(Pending.begin(), Pending.begin() + static_cast<std::ptrdiff_t>(std::min(count, Pending.size())));
+  Pending.erase(Pending.begin(),
+                Pending.begin() + static_cast<std::ptrdiff_t>(std::min(count, Pending.size())));
 }
 
 std::vector<std::uint8_t> SimulatedConverter::TakeOutput() {
