@@ -83,7 +83,7 @@ class SerialPort {
 };
 
 // The serial devices present: every /sys/class/tty/<name> that has a `device`
-// entry, as devDir/<name>, sorted by name. Empty serial8250 slots (a legacy UART
+// entry, as devDir/<name>, sorted by name. Empty UART slots (a legacy serial8250
 // address without a chip behind it) are left out.
 std::vector<std::string> ListSerialPorts(const std::filesystem::path& sysClassTty = "/sys/class/tty",
                                          const std::filesystem::path& devDir = "/dev");

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <system_error>
 
 #include "link/serial_port.h"
@@ -14,9 +15,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The kernel creates a serial8250 device for every legacy UART address whether
-// or not a chip answers there; only one whose UART type is known is real.
-bool IsEmptySerial8250Slot(const fs::path& sysEntry, const fs::path& device) {
+// The kernel creates a serial8250 port for every legacy UART address whether
+// or not a chip answers there; a slot without a chip has the UART type
+// PORT_UNKNOWN. The serial core shows the type in sysfs; where it does not, the
+// device itself is asked (a slot that cannot be opened is empty too).
+bool IsEmptyUartSlot(const fs::path& sysEntry, const fs::path& device) {
+  std::ifstream typeFile(sysEntry / "type");
+  int type = 0;
+  if (typeFile >> type) {
+    return type == PORT_UNKNOWN;
+  }
   std::error_code error;
   const fs::path driver = fs::read_symlink(sysEntry / "device" / "driver", error);
   if (error || driver.filename() != "serial8250") {
@@ -44,7 +52,7 @@ std::vector<std::string> ListSerialPorts(const std::filesystem::path& sysClassTt
       continue;
     }
     const fs::path device = devDir / entry.path().filename();
-    if (!IsEmptySerial8250Slot(entry.path(), device)) {
+    if (!IsEmptyUartSlot(entry.path(), device)) {
       ports.push_back(device.string());
     }
   }

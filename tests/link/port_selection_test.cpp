@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "core/orvel_broadcaster.h"
+#include "link/link_errors.h"
+#include "link/port_selection.h"
+#include "link/rxtx.h"
+#include "support/pty_pair.h"
+
+namespace orvel {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The window side of the procedure: records what the procedure did to it.
+class RecordingPage final : public ConnectionPage {
+ public:
+  std::string ChosenPort() const override { return Chosen; }
+  bool RecoveryTicked() const override { return Recovery; }
+  void SetFirmwareLabel(const std::string& text) override { Journal.push_back("label " + text); }
+  void ShowHardwareLabels(bool visible) override { Journal.push_back(visible ? "show hw" : "hide hw"); }
+  void EnableConverterActions() override { Journal.push_back("enable actions"); }
+  void EnableReconnect() override { Journal.push_back("enable reconnect"); }
+  void ShowDashboardPage() override { Journal.push_back("dashboard"); }
+
+  std::string Chosen;
+  bool Recovery = false;
+  std::vector<std::string> Journal;
+};
+
+class PortSelectionTest : public ::testing::Test {
+ protected:
+  // Every step of the procedure writes to the same journal as the page, so
+  // the order of the whole procedure shows.
+  PortSelectionSteps Steps() {
+    PortSelectionSteps steps;
+    steps.ReadFromConverter = [this] {
+      Page.Journal.push_back("read table (port open: " + std::string(Link.IsOpen() ? "yes)" : "no)"));
+    };
+    steps.IdentifyFirmware = [this] {
+      Page.Journal.push_back("identify");
+      return std::string("3.88");
+    };
+    steps.QueryContactlessSensor = [this] { Page.Journal.push_back("sensor query"); };
+    steps.Sleep = [this](std::chrono::milliseconds time) {
+      Page.Journal.push_back("wait " + std::to_string(time.count()));
+    };
+    return steps;
+  }
+
+  test::PtyPair Pty;
+  TOrvelBroadcaster Bus;
+  TRXTX Link{Bus, 100ms};
+  RecordingPage Page;
+  RecordedMessages Messages;
+};
+
+TEST_F(PortSelectionTest, OpensReadsIdentifiesAndShowsTheDashboardInOrder) {
+  PortSelection selection(Bus, Link, Page, Messages, Steps());
+  selection.SelectPort(Pty.SlavePath());
+  EXPECT_TRUE(Messages.Texts.empty());
+  EXPECT_TRUE(Link.IsOpen());
+  EXPECT_EQ(Link.PortName(), Pty.SlavePath());
+  EXPECT_EQ(Page.Journal, (std::vector<std::string>{"read table (port open: yes)", "wait 300", "identify",
+                                                    "label FW_Version:3.88", "hide hw", "sensor query",
+                                                    "enable actions", "enable reconnect", "dashboard"}));
+}
+
+TEST_F(PortSelectionTest, WithoutLaterStepsOnlyOpensWaitsAndEnables) {
+  PortSelectionSteps steps;
+  steps.Sleep = [this](std::chrono::milliseconds time) {
+    Page.Journal.push_back("wait " + std::to_string(time.count()));
+  };
+  PortSelection selection(Bus, Link, Page, Messages, steps);
+  selection.SelectPort(Pty.SlavePath());
+  EXPECT_EQ(Page.Journal,
+            (std::vector<std::string>{"wait 300", "enable actions", "enable reconnect", "dashboard"}));
+}
+
+TEST_F(PortSelectionTest, RecoveryTickedOnlyOpensWaitsAndClearsSendingNothing) {
+  Page.Recovery = true;
+  PortSelection selection(Bus, Link, Page, Messages, Steps());
+  selection.SelectPort(Pty.SlavePath());
+  EXPECT_TRUE(Link.IsOpen());
+  EXPECT_EQ(Page.Journal, (std::vector<std::string>{"wait 300"}));
+  EXPECT_TRUE(Pty.Read(1, 200ms).empty());
+  EXPECT_TRUE(Messages.Texts.empty());
+}
+
+TEST_F(PortSelectionTest, FailuresShowTryAgainAndLeaveTheActionsAlone) {
+  test::PtyPair held;
+  SerialPort otherProgram;
+  otherProgram.Open(held.SlavePath());
+  PortSelectionSteps silentConverter = Steps();
+  silentConverter.IdentifyFirmware = []() -> std::string { throw LinkError(kErrorConnect, 0, 1); };
+
+  struct Case {
+    const char* Name;
+    std::string Port;
+    PortSelectionSteps Steps;
+    std::uint32_t Connected;
+  };
+  const std::vector<Case> cases = {
+      {"missing port", "/dev/orvel-no-such-port", Steps(), 0},
+      {"port held by another program", held.SlavePath(), Steps(), 0},
+      {"converter silent", Pty.SlavePath(), silentConverter, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Page.Journal.clear();
+    Messages.Texts.clear();
+    PortSelection selection(Bus, Link, Page, Messages, c.Steps);
+    selection.SelectPort(c.Port);
+    EXPECT_EQ(Messages.Texts, (std::vector<std::string>{std::string(kTryAgain)}));
+    EXPECT_EQ(Link.Connected(), c.Connected);
+    for (const std::string& entry : Page.Journal) {
+      EXPECT_NE(entry, "enable actions");
+      EXPECT_NE(entry, "enable reconnect");
+    }
+  }
+}
+
+TEST_F(PortSelectionTest, ReconnectReopensThePortClosedByANoResponseReport) {
+  Page.Chosen = Pty.SlavePath();
+  PortSelection selection(Bus, Link, Page, Messages, Steps());
+  selection.SelectPort(Page.Chosen);
+  ReportLinkError(LinkError(kErrorConnect, 0, 392), Messages, Link);
+  ASSERT_FALSE(Link.IsOpen());
+  Messages.Texts.clear();
+  Page.Journal.clear();
+
+  selection.Reconnect();
+  EXPECT_TRUE(Messages.Texts.empty());
+  EXPECT_TRUE(Link.IsOpen());
+  EXPECT_EQ(Page.Journal.back(), "dashboard");
+  const std::array<std::uint8_t, 1> command{'i'};
+  EXPECT_EQ(Link.Write(command), 1U);
+  EXPECT_EQ(Pty.Read(1, 1000ms), (std::vector<std::uint8_t>{'i'}));
+
+  // Pressing it while the port is open closes and reopens it without error.
+  selection.Reconnect();
+  EXPECT_TRUE(Messages.Texts.empty());
+  EXPECT_TRUE(Link.IsOpen());
+}
+
+}  // namespace
+}  // namespace orvel
