@@ -44,3 +44,29 @@ inline std::vector<std::uint8_t> WithPrefix(std::string_view prefix, std::span<c
 }
 
 }  // namespace orvel::sim::test
+
+namespace orvel::sim::test {
+
+// Streams for `duration` of simulator time, advancing in 1 ms steps, and
+// returns every byte sent.
+inline std::vector<std::uint8_t> Stream(SimulatedConverter& converter, SimTime from, SimTime duration) {
+  std::vector<std::uint8_t> bytes;
+  for (SimTime at = from; at < from + duration; at += 1ms) {
+    converter.Advance(at);
+    const auto out = converter.TakeOutput();
+    bytes.insert(bytes.end(), out.begin(), out.end());
+  }
+  return bytes;
+}
+
+inline std::vector<LiveFrame> SplitFrames(std::span<const std::uint8_t> bytes) {
+  std::vector<LiveFrame> frames;
+  for (std::size_t at = 0; at + kFrameSize <= bytes.size(); at += kFrameSize) {
+    LiveFrame frame{};
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), kFrameSize, frame.begin());
+    frames.push_back(frame);
+  }
+  return frames;
+}
+
+}  // namespace orvel::sim::test
