@@ -1,0 +1,157 @@
+#pragma once
+
+// The log model: the recorded live data and what is derived from it for
+// viewing, saving and learning.
+//
+// Threads: the live-data thread calls AppendSample and reads MarkerHeld,
+// CorrValue and sets HasData; everything else runs on the main thread. The
+// channels are guarded by one mutex held by AppendSample and by every reader,
+// so a reader sees none or all fourteen values of a sample and never uses
+// storage that an append may move.
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "core/user_messages.h"
+#include "live/log_channels.h"
+
+namespace orvel {
+
+// The visible window of the log chart and what the chart's axes need.
+struct LogWindow {
+  std::int64_t FirstIndex = 0;
+  std::int64_t LastIndex = 0;
+  std::int64_t Step = 0;  // every Step-th sample is drawn; 0 until first set
+  std::string StepLabel;
+  std::int32_t MaxMafInLog = 0;     // highest Maf of the whole log
+  std::int32_t ValueAxisMin = -30;  // the value axis runs from here...
+  std::int32_t ValueAxisMax = 300;  // ...to here
+};
+
+// Levels drawn across the log chart and used by learning from the log.
+struct LogLevels {
+  std::int32_t MafLimit = 0;
+  std::int32_t O2Target = 0;
+  std::int32_t O2FromDash = 147;
+};
+
+// The two TPS calibration bytes read from the last loaded .log file and
+// written back into every saved one.
+struct FileTpsBytes {
+  std::int32_t Min = 0;
+  std::int32_t Max = 0;
+};
+
+class Log {
+ public:
+  explicit Log(UserMessages& messages);
+  Log(const Log&) = delete;
+  Log& operator=(const Log&) = delete;
+
+  // --- Recording, data side. Start and Stop run these at their steps. ---
+
+  // Empties the log for a new recording and lets samples in: Clear, HasData
+  // off, Running on.
+  void BeginRecording();
+  // From the return of this call on, AppendSample takes no sample: Running
+  // goes off under the channels' lock.
+  void EndRecording();
+  [[nodiscard]] bool IsRunning() const { return Running.load(); }
+
+  // Live-data thread: appends one sample (the fourteen values in channel
+  // order, stored as given) while Running; false when it was refused.
+  bool AppendSample(const SampleValues& sample);
+
+  // The marker key. `Marker` of a live sample is MarkerValue() at the moment
+  // the sample is built.
+  void SetMarkerHeld(bool held) { MarkerHeld.store(held); }
+  [[nodiscard]] bool IsMarkerHeld() const { return MarkerHeld.load(); }
+  [[nodiscard]] std::int32_t MarkerValue() const { return IsMarkerHeld() ? kMarkerHeldValue : 0; }
+
+  // The correction now set; copied into `Corr` of every live sample.
+  void SetCorrValue(std::int32_t value) { CorrValue.store(value); }
+  [[nodiscard]] std::int32_t GetCorrValue() const { return CorrValue.load(); }
+
+  // The log holds data that may be shown.
+  void SetHasData(bool on) { HasData.store(on); }
+  [[nodiscard]] bool GetHasData() const { return HasData.load(); }
+
+  // --- Readers; safe while recording. ---
+
+  [[nodiscard]] std::size_t SampleCount() const;
+  // The newest sample, if any (0 for channels without a value there).
+  [[nodiscard]] std::optional<SampleValues> NewestSample() const;
+  // The dashboard's O2 average over the last `count` values: the last value
+  // while fewer exist (or when count < 1), 0 with none.
+  [[nodiscard]] std::int32_t O2Average(std::int32_t count) const;
+  // Runs `reader` with the channels under the lock and returns its result.
+  // The reader must not keep a span or reference past its return.
+  template <typename Reader>
+  decltype(auto) ReadChannels(Reader&& reader) const {
+    const std::scoped_lock lock(ChannelsLock);
+    return reader(static_cast<const LogChannels&>(Channels));
+  }
+
+  // --- Data operations on a finished log (main thread). ---
+
+  // Empties all fourteen channels.
+  void Clear();
+  // Window, MaxMafInLog and the value axis for the whole log.
+  void ComputeBounds();
+  // O2Smooth[i] for from <= i < to: the mean of O2[i-20] ... O2[i+19],
+  // truncated toward zero. Does nothing when from < 20. Near the end of the
+  // log the window is cut at the last sample and the mean is taken over the
+  // samples present, so no value past the end is read and the smoothed line
+  // keeps following the signal instead of dropping to 0.
+  void SmoothO2(std::int64_t from, std::int64_t to);
+  // Step and StepLabel for a window of `range` samples.
+  void SetStep(std::int64_t range);
+  // The visible window after a zoom or a pan.
+  void SetVisibleWindow(std::int64_t first, std::int64_t last);
+  [[nodiscard]] const LogWindow& Window() const { return View; }
+
+  [[nodiscard]] const LogLevels& Levels() const { return LevelValues; }
+  void SetMafLimit(std::int32_t value) { LevelValues.MafLimit = value; }
+  void SetO2Target(std::int32_t value) { LevelValues.O2Target = value; }
+  void SetO2FromDash(std::int32_t value) { LevelValues.O2FromDash = value; }
+
+  [[nodiscard]] const FileTpsBytes& FileTps() const { return FileTpsValues; }
+
+  // --- The .log file (log_file.cpp). ---
+
+  // Writes the whole log under LogFilePath(path), through a temporary file
+  // and a rename. False when nothing was written: an empty log (no message)
+  // or a failure (its message shown).
+  bool SaveToFile(const std::filesystem::path& path);
+  // Replaces the log by the file's samples. The file is read and checked
+  // first: a file that cannot be read or holds no complete sample leaves the
+  // log as it was and says why. After a load HasData is off until the chart
+  // has drawn the new log.
+  bool LoadFromFile(const std::filesystem::path& path);
+
+ private:
+  UserMessages& Messages;
+
+  // Guards Channels. Held by AppendSample and by every read or change of the
+  // channels, on either thread.
+  mutable std::mutex ChannelsLock;
+  LogChannels Channels;  // guarded by ChannelsLock
+
+  // Atomic; changed only under ChannelsLock, so that once EndRecording has
+  // returned no AppendSample can still be past its check.
+  std::atomic<bool> Running{false};
+  std::atomic<bool> HasData{false};        // atomic: set by the live-data thread
+  std::atomic<bool> MarkerHeld{false};     // atomic: written by the main thread, read per sample
+  std::atomic<std::int32_t> CorrValue{0};  // atomic: written by the main thread, read per sample
+
+  // Main thread only.
+  LogWindow View;
+  LogLevels LevelValues;
+  FileTpsBytes FileTpsValues;
+};
+
+}  // namespace orvel

@@ -1,0 +1,248 @@
+#include "live/log_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <limits>
+#include <new>
+
+#include "table/atomic_file.h"
+
+namespace orvel {
+
+namespace {
+
+constexpr std::array<std::uint8_t, 6> kSignature = {'O', 'r', 'V', 'e', 'L', 0};
+constexpr std::size_t kSignatureOffset = 2;
+constexpr std::size_t kVersionOffset = 10;
+constexpr std::uint8_t kLayoutVersion = 1;
+constexpr std::uint8_t kNegativeSign = 0x80;
+
+constexpr std::array kCurrentChannels = {
+    Channel::Conv, Channel::Marker, Channel::OutputSum, Channel::Maf, Channel::Tps,      Channel::RpmPeriod,
+    Channel::O2,   Channel::Corr,   Channel::Iat,       Channel::Ect, Channel::O2Smooth, Channel::LogCorr};
+constexpr std::size_t kOlderChannelCount = 7;  // Conv ... O2
+
+std::uint8_t LowByte(std::int32_t value) {
+  return static_cast<std::uint8_t>(static_cast<std::uint32_t>(value));
+}
+
+// The low byte of |value|, computed without overflow for the most negative value.
+std::uint8_t MagnitudeByte(std::int32_t value) {
+  const auto bits = static_cast<std::uint32_t>(value);
+  return static_cast<std::uint8_t>(value < 0 ? 0U - bits : bits);
+}
+
+std::uint8_t SignByte(std::int32_t value) {
+  return value < 0 ? kNegativeSign : std::uint8_t{0};
+}
+
+std::int32_t SignedMagnitude(std::uint8_t magnitude, std::uint8_t sign) {
+  return sign != 0 ? -std::int32_t{magnitude} : std::int32_t{magnitude};
+}
+
+LogFileLayout LayoutOf(std::span<const std::uint8_t> header) {
+  const bool hasSignature =
+      std::equal(kSignature.begin(), kSignature.end(), header.begin() + kSignatureOffset);
+  return hasSignature && header[kVersionOffset] == kLayoutVersion ? LogFileLayout::Current
+                                                                  : LogFileLayout::Older;
+}
+
+}  // namespace
+
+std::span<const Channel> StoredChannels(LogFileLayout layout) {
+  const std::span<const Channel> all(kCurrentChannels);
+  return layout == LogFileLayout::Current ? all : all.first(kOlderChannelCount);
+}
+
+std::filesystem::path LogFilePath(const std::filesystem::path& path) {
+  const std::string text = path.string();
+  if (text.ends_with(kLogFileExtension)) {
+    return path;
+  }
+  return text + std::string(kLogFileExtension);
+}
+
+std::string LogSaveNameFromText(std::string_view dateTimeText) {
+  std::string name = "D";
+  for (const char c : dateTimeText) {
+    if (c == ':' || c == '.' || c == '/') {
+      name += '_';
+    } else if (c == ' ') {
+      name += "_T";
+    } else {
+      name += c;
+    }
+  }
+  return name;
+}
+
+std::string DefaultLogSaveName(const LocalDateTime& when) {
+  std::array<char, 64> text{};
+  std::snprintf(text.data(), text.size(), "%02d.%02d.%04d %02d:%02d:%02d", when.Day, when.Month, when.Year,
+                when.Hour, when.Minute, when.Second);
+  return LogSaveNameFromText(text.data());
+}
+
+std::vector<std::uint8_t> EncodeLogFile(const LogChannels& channels, std::size_t samples,
+                                        FileTpsBytes fileTps) {
+  std::vector<std::uint8_t> bytes(kLogHeaderSize + kLogRecordSize * samples, 0);
+  bytes[0] = LowByte(fileTps.Min);
+  bytes[1] = LowByte(fileTps.Max);
+  std::copy(kSignature.begin(), kSignature.end(), bytes.begin() + kSignatureOffset);
+  bytes[kVersionOffset] = kLayoutVersion;
+
+  auto value = [&channels](Channel channel, std::size_t i) { return channels.ValueOr0(channel, i); };
+  std::uint8_t* record = bytes.data() + kLogHeaderSize;
+  for (std::size_t i = 0; i < samples; ++i, record += kLogRecordSize) {
+    const std::int32_t period = value(Channel::RpmPeriod, i);
+    const std::int32_t corr = value(Channel::Corr, i);
+    const std::int32_t logCorr = value(Channel::LogCorr, i);
+    record[0] = LowByte(value(Channel::Conv, i));
+    record[1] = LowByte(value(Channel::Marker, i));
+    record[2] = LowByte(value(Channel::OutputSum, i));
+    record[3] = LowByte(value(Channel::Maf, i));
+    record[4] = LowByte(value(Channel::Tps, i));
+    record[5] = LowByte(period >> 8);
+    record[6] = LowByte(period);
+    record[7] = LowByte(value(Channel::O2, i));
+    record[8] = MagnitudeByte(corr);
+    record[9] = SignByte(corr);
+    record[10] = LowByte(value(Channel::Iat, i));
+    record[11] = LowByte(value(Channel::Ect, i));
+    record[12] = LowByte(value(Channel::O2Smooth, i));
+    record[13] = MagnitudeByte(logCorr);
+    record[14] = SignByte(logCorr);
+  }
+  return bytes;
+}
+
+std::optional<LogFileContents> DecodeLogFile(std::span<const std::uint8_t> bytes, std::string& reason) {
+  auto tooShort = [&reason, &bytes](std::string_view what) {
+    reason = "the file is too short (" + std::to_string(bytes.size()) + " bytes): " + std::string(what);
+    return std::nullopt;
+  };
+  if (bytes.size() < kLogHeaderSize) {
+    return tooShort("it has no complete header");
+  }
+  LogFileContents contents;
+  contents.Layout = LayoutOf(bytes);
+  contents.FileTps = {bytes[0], bytes[1]};
+  const bool current = contents.Layout == LogFileLayout::Current;
+  const std::size_t headerSize = current ? kLogHeaderSize : kOlderLogHeaderSize;
+  const std::size_t recordSize = current ? kLogRecordSize : kOlderLogRecordSize;
+  if (bytes.size() < headerSize) {
+    return tooShort("it has no complete header");
+  }
+  const std::size_t samples = (bytes.size() - headerSize) / recordSize;
+  if (samples == 0) {
+    return tooShort("it holds no complete sample");
+  }
+
+  LogChannels& channels = contents.Channels;
+  for (std::size_t c = 0; c < kLogChannelCount; ++c) {
+    const auto channel = static_cast<Channel>(c);
+    if (channel != Channel::IatCorr && channel != Channel::EctCorr) {
+      channels.Sequence(channel).resize(samples);
+    }
+  }
+  auto conv = channels.Of(Channel::Conv);
+  auto marker = channels.Of(Channel::Marker);
+  auto outputSum = channels.Of(Channel::OutputSum);
+  auto maf = channels.Of(Channel::Maf);
+  auto tps = channels.Of(Channel::Tps);
+  auto period = channels.Of(Channel::RpmPeriod);
+  auto o2 = channels.Of(Channel::O2);
+  auto corr = channels.Of(Channel::Corr);
+  auto iat = channels.Of(Channel::Iat);
+  auto ect = channels.Of(Channel::Ect);
+  auto o2Smooth = channels.Of(Channel::O2Smooth);
+  auto logCorr = channels.Of(Channel::LogCorr);
+  const std::uint8_t* record = bytes.data() + headerSize;
+  for (std::size_t i = 0; i < samples; ++i, record += recordSize) {
+    conv[i] = record[0];
+    marker[i] = record[1];
+    outputSum[i] = record[2];
+    maf[i] = record[3];
+    tps[i] = record[4];
+    period[i] = record[5] * 256 + record[6];
+    o2[i] = record[7];
+    if (current) {
+      // The older layout's remaining channels stay 0 from the resize.
+      corr[i] = SignedMagnitude(record[8], record[9]);
+      iat[i] = record[10];
+      ect[i] = record[11];
+      o2Smooth[i] = record[12];
+      logCorr[i] = SignedMagnitude(record[13], record[14]);
+    }
+  }
+  return contents;
+}
+
+std::optional<LogFileContents> ReadLogFile(const std::filesystem::path& path, UserMessages& messages) {
+  const std::string loadError = path.string() + std::string(kLogLoadErrorText);
+  std::vector<std::uint8_t> bytes;
+  if (!ReadFileBytes(path, std::numeric_limits<std::size_t>::max(), bytes)) {
+    messages.ShowMessage(loadError);
+    return std::nullopt;
+  }
+  std::string reason;
+  auto contents = DecodeLogFile(bytes, reason);
+  if (!contents) {
+    messages.ShowMessage(loadError + ": " + reason);
+  }
+  return contents;
+}
+
+bool Log::SaveToFile(const std::filesystem::path& path) {
+  std::vector<std::uint8_t> bytes;
+  {
+    const std::scoped_lock lock(ChannelsLock);
+    const std::size_t samples = Channels.SampleCount();
+    if (samples == 0) {
+      return false;
+    }
+    bytes = EncodeLogFile(Channels, samples, FileTpsValues);
+  }
+  const WriteResult result = WriteFileAtomically(LogFilePath(path), bytes);
+  switch (result.Outcome) {
+    case WriteOutcome::Written:
+      return true;
+    case WriteOutcome::CannotCreate:
+      Messages.ShowMessage(kLogSaveErrorText);
+      return false;
+    case WriteOutcome::CannotReplace:
+      Messages.ShowMessage(kLogCannotDeleteText);
+      return false;
+    case WriteOutcome::WriteFailed:
+      Messages.ShowMessage(result.ErrorText);
+      return false;
+  }
+  return false;
+}
+
+bool Log::LoadFromFile(const std::filesystem::path& path) {
+  std::optional<LogFileContents> contents;
+  try {
+    contents = ReadLogFile(path, Messages);
+  } catch (const std::bad_alloc& error) {
+    // A file too large for memory: the log stays as it was.
+    Messages.ShowMessage(path.string() + std::string(kLogLoadErrorText) + ": " + error.what());
+    return false;
+  }
+  if (!contents) {
+    return false;
+  }
+  HasData.store(false);
+  const std::int64_t samples = static_cast<std::int64_t>(contents->Channels.SampleCount());
+  {
+    const std::scoped_lock lock(ChannelsLock);
+    std::swap(Channels, contents->Channels);
+  }
+  FileTpsValues = contents->FileTps;
+  ComputeBounds();
+  SetStep(samples - 1);
+  return true;
+}
+
+}  // namespace orvel

@@ -1,0 +1,78 @@
+#pragma once
+
+// The .log file: a header followed by one record per sample, no count and no
+// trailer. The current layout has a 15-byte header with the signature
+// "OrVeL" and 15-byte records; the older layout, still read, a 24-byte header
+// and 8-byte records.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/user_messages.h"
+#include "live/log.h"
+#include "live/log_channels.h"
+
+namespace orvel {
+
+inline constexpr std::string_view kLogFileExtension = ".log";
+inline constexpr std::string_view kLogLoadErrorText = "Log file load error";
+inline constexpr std::string_view kLogSaveErrorText = "Log file save error";
+inline constexpr std::string_view kLogCannotDeleteText = "Can't delete file before saving";
+
+inline constexpr std::size_t kLogHeaderSize = 15;
+inline constexpr std::size_t kLogRecordSize = 15;
+inline constexpr std::size_t kOlderLogHeaderSize = 24;
+inline constexpr std::size_t kOlderLogRecordSize = 8;
+
+enum class LogFileLayout { Current, Older };
+
+// The channels each layout stores, in record order.
+std::span<const Channel> StoredChannels(LogFileLayout layout);
+
+// The path a log is saved under: ".log" is appended unless the name already
+// ends in exactly ".log" (so "run1.LOG" becomes "run1.LOG.log").
+std::filesystem::path LogFilePath(const std::filesystem::path& path);
+
+// The save dialog's preset name: "D" and the date and time as the system
+// prints them, with ":", "." and "/" made "_" and every space "_T".
+std::string LogSaveNameFromText(std::string_view dateTimeText);
+
+// A local date and time, for the preset name with day.month.year dates and a
+// 24-hour clock ("D09_12_2026_T13_09_52").
+struct LocalDateTime {
+  int Year = 0;
+  int Month = 0;
+  int Day = 0;
+  int Hour = 0;
+  int Minute = 0;
+  int Second = 0;
+};
+std::string DefaultLogSaveName(const LocalDateTime& when);
+
+// The bytes of a current-layout file for the first `samples` samples.
+std::vector<std::uint8_t> EncodeLogFile(const LogChannels& channels, std::size_t samples,
+                                        FileTpsBytes fileTps);
+
+// A log file's contents, decoded.
+struct LogFileContents {
+  LogFileLayout Layout = LogFileLayout::Current;
+  FileTpsBytes FileTps;
+  LogChannels Channels;  // IatCorr and EctCorr empty
+};
+
+// Decodes a file's bytes. Sizes come only from the bytes present: a final
+// incomplete record is dropped. Empty when the bytes hold no header and
+// complete record; `reason` then says why.
+std::optional<LogFileContents> DecodeLogFile(std::span<const std::uint8_t> bytes, std::string& reason);
+
+// Reads and decodes a file; on failure the message (the file name followed by
+// "Log file load error", and the reason when the file was read) goes to
+// `messages`. The command-line tool and Log::LoadFromFile both load this way.
+std::optional<LogFileContents> ReadLogFile(const std::filesystem::path& path, UserMessages& messages);
+
+}  // namespace orvel
