@@ -93,8 +93,8 @@ void SimulatorHost::Run(const std::stop_token& stop) {
   bool writable = false;
   while (!stop.stop_requested()) {
     if (!Step(readable, writable, nextPacedByte)) {
+      IsHungUp = true;  // set first: whoever sees the device vanish finds the flag
       Pty.Close();
-      IsHungUp = true;
       return;
     }
     // Decide what to wait for.
@@ -126,8 +126,8 @@ void SimulatorHost::Run(const std::stop_token& stop) {
     // The held slave descriptor keeps the master from hanging up; should it
     // happen anyway, the device is gone rather than polled in a busy loop.
     if ((fds[0].revents & (POLLERR | POLLNVAL | POLLHUP)) != 0 && (fds[0].revents & POLLIN) == 0) {
+      IsHungUp = true;  // set first: whoever sees the device vanish finds the flag
       Pty.Close();
-      IsHungUp = true;
       return;
     }
     readable = (fds[0].revents & POLLIN) != 0;
@@ -149,11 +149,10 @@ bool SimulatorHost::Step(bool readable, bool writable, SimTime& nextPacedByte) {
   }
   const std::scoped_lock lock(EngineLock);
   Converter.Advance(Now());
-  if (Converter.HangUpRequested()) {
-    return false;
-  }
+  const bool hangUp = Converter.HangUpRequested();
   const auto& output = Converter.Output();
-  if (!output.empty() && (writable || !RealPacing)) {
+  // Before a hang-up the last frame still goes out (as far as the pty takes it).
+  if (!output.empty() && (writable || !RealPacing || hangUp)) {
     std::array<std::uint8_t, kWriteChunk> chunk{};
     const std::size_t size = RealPacing ? 1 : std::min(output.size(), chunk.size());
     std::copy_n(output.begin(), size, chunk.begin());
@@ -166,7 +165,7 @@ bool SimulatorHost::Step(bool readable, bool writable, SimTime& nextPacedByte) {
       return false;
     }
   }
-  return true;
+  return !hangUp;
 }
 
 }  // namespace orvel::sim
