@@ -1,31 +1,26 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "link/serial_port.h"
+#include "support/temp_dir.h"
 
 namespace orvel {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A fake /sys/class/tty in a temporary folder, removed afterwards.
+// A fake /sys/class/tty in a temporary folder.
 class FakeSysClassTty : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "orvel_sysfs_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    Root = pattern;
     fs::create_directories(Root / "drivers" / "serial8250");
     fs::create_directories(Root / "drivers" / "ftdi_sio");
     fs::create_directories(Root / "drivers" / "port");
     fs::create_directories(Root / "tty");
   }
-  void TearDown() override { fs::remove_all(Root); }
 
   // A tty entry; with a driver name it gets a `device` folder whose `driver`
   // link points at that driver, as the kernel lays it out.
@@ -43,7 +38,8 @@ class FakeSysClassTty : public ::testing::Test {
     }
   }
 
-  fs::path Root;
+  test::TempDir Folder;
+  fs::path Root = Folder.Path();
 };
 
 TEST_F(FakeSysClassTty, ListsDevicesSortedWithoutVirtualTerminalsOrEmptyLegacySlots) {

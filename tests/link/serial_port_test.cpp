@@ -12,6 +12,7 @@
 
 #include "link/serial_port.h"
 #include "support/pty_pair.h"
+#include "support/temp_dir.h"
 
 namespace orvel {
 namespace {
@@ -188,7 +189,8 @@ TEST(SerialPort, EveryOperationOnAPortThatIsNotOpenThrows) {
 }
 
 TEST(SerialPort, OpenFailuresThrowWithTheDeviceAndTheReason) {
-  const std::filesystem::path notATty = std::filesystem::temp_directory_path() / "orvel_link_not_a_tty.txt";
+  const test::TempDir folder;
+  const std::filesystem::path notATty = folder.Path() / "not_a_tty.txt";
   std::ofstream(notATty) << "plain file";
   PtyPair pty;
   SerialPort holder;
@@ -210,7 +212,6 @@ TEST(SerialPort, OpenFailuresThrowWithTheDeviceAndTheReason) {
     }
     EXPECT_FALSE(port.IsOpen());
   }
-  std::filesystem::remove(notATty);
   EXPECT_STREQ(EComPort::ClassName(), "EComPort");
 }
 

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+
+namespace orvel::test {
+
+// A fresh folder under the system's temporary folder, removed with everything
+// in it when the object goes. Each object gets its own folder, so tests that
+// run in parallel processes never share files.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  [[nodiscard]] const std::filesystem::path& Path() const { return Folder; }
+
+ private:
+  std::filesystem::path Folder;
+};
+
+}  // namespace orvel::test
