@@ -38,8 +38,8 @@ void ApplySettings(termios& settings) {
   settings.c_cc[VTIME] = 0;
 }
 
-// poll() reported no readable or writable data but one of these: the device
-// has gone (unplugged adapter, hung-up pseudo-terminal) or the descriptor is bad.
+// poll() events that mean the device has gone (unplugged adapter, hung-up
+// pseudo-terminal) or the descriptor is bad.
 constexpr short kGoneEvents = POLLHUP | POLLERR | POLLNVAL;
 
 }  // namespace
