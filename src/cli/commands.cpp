@@ -8,6 +8,7 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
   CommandContext context{out, err};
   // One line per group of sub-commands.
   AddSimulatorCommands(app, context);
+  AddLogCommands(app, context);
   AddTableCommands(app, context);
   try {
     app.parse(argc, argv);
