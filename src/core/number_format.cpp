@@ -26,7 +26,8 @@ std::int64_t ScaledUnits(double value, int decimals) {
 
 std::string Compose(std::int64_t units, int decimals, bool trimZeros, NumberFormat format) {
   const bool negative = units < 0;
-  const std::uint64_t magnitude = negative ? static_cast<std::uint64_t>(-units) : static_cast<std::uint64_t>(units);
+  const std::uint64_t magnitude =
+      negative ? static_cast<std::uint64_t>(-units) : static_cast<std::uint64_t>(units);
   const auto power = static_cast<std::uint64_t>(PowerOfTen(decimals));
   std::string text = std::to_string(magnitude / power);
   std::string fraction = decimals > 0 ? std::to_string(magnitude % power) : std::string();

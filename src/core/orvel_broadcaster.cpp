@@ -2,7 +2,9 @@
 
 namespace orvel {
 
-void TOrvelBroadcaster::Subscribe(TOrvelReceiver& receiver) { Subscribers.push_back(&receiver); }
+void TOrvelBroadcaster::Subscribe(TOrvelReceiver& receiver) {
+  Subscribers.push_back(&receiver);
+}
 
 void TOrvelBroadcaster::Broadcast(const TMessage& message) {
   Delivering = &message;

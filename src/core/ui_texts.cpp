@@ -6,7 +6,9 @@ namespace {
 
 // Continuation lines of the hot-key help are indented by 61 blanks so that
 // they line up under the description of the line above.
-std::string Indented(std::string_view text) { return std::string(61, ' ') + std::string(text); }
+std::string Indented(std::string_view text) {
+  return std::string(61, ' ') + std::string(text);
+}
 
 }  // namespace
 

@@ -47,8 +47,9 @@ inline constexpr BilingualText CheckBoxFullSwitch{"Full load switch", "Конц�
 
 // Firmware update page.
 inline constexpr BilingualText LabelAttention{"Attention!!!", "Внимание!!!"};
-inline constexpr BilingualText LabelFollowFUpgrade{"Follow firmware upgrade instructions carefully",
-                                                   "Строго соблюдайте инструкцию по обновлению прошивки устройства"};
+inline constexpr BilingualText LabelFollowFUpgrade{
+    "Follow firmware upgrade instructions carefully",
+    "Строго соблюдайте инструкцию по обновлению прошивки устройства"};
 
 // Progress window caption.
 inline constexpr BilingualText ProgressCaption{"Writing table", "Запись таблицы"};

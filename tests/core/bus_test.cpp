@@ -11,7 +11,8 @@ namespace {
 // Records which messages of interest reached it, in order, tagged with its name.
 class LoggingReceiver final : public TOrvelReceiver {
  public:
-  LoggingReceiver(std::string name, std::vector<std::string>& journal) : Name(std::move(name)), Journal(journal) {}
+  LoggingReceiver(std::string name, std::vector<std::string>& journal)
+      : Name(std::move(name)), Journal(journal) {}
   void Dispatch(const TMessage& message) override {
     if (const auto* start = MessageAs<TMsgLogStart>(message)) {
       Journal.push_back(Name + ":start" + std::to_string(start->O2SensorType));

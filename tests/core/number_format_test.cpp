@@ -9,7 +9,8 @@ TEST(RoundHalfEven, TiesGoToTheEvenNeighbour) {
   const struct {
     double In;
     std::int64_t Out;
-  } cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-0.5, 0}, {-1.5, -2}, {2.4999, 2}, {2.5001, 3}, {-2.6, -3}, {7.0, 7}};
+  } cases[] = {{0.5, 0},    {1.5, 2},    {2.5, 2},   {-0.5, 0}, {-1.5, -2},
+               {2.4999, 2}, {2.5001, 3}, {-2.6, -3}, {7.0, 7}};
   for (const auto& c : cases) {
     EXPECT_EQ(RoundHalfEven(c.In), c.Out) << c.In;
   }

@@ -1,0 +1,144 @@
+#include "ui/connection_page.h"
+
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "core/ui_texts.h"
+#include "ui/qt_text.h"
+
+namespace orvel::ui {
+
+ConnectionPageWidget::ConnectionPageWidget(QWidget* parent)
+    : QWidget(parent),
+      ComComboBox1(new QComboBox(this)),
+      SpeedButtonReconnect(new QPushButton(QStringLiteral("Reconnect"), this)),
+      LabelFirmware(new QLabel(QStringLiteral("FW_version V: "), this)),
+      LabelHwVersion(new QLabel(this)),
+      LabelFOsc(new QLabel(this)),
+      ComboBoxLanguage(new QComboBox(this)),
+      Memo1(new QPlainTextEdit(this)),
+      CheckBoxFirmwareRecovery(
+          new QCheckBox(QStringLiteral("Восстановление прошивки/Firmware Recovery"), this)),
+      GroupBoxContactlessSettings(new QGroupBox(QStringLiteral("Настройки бесконтактного датчика"), this)),
+      LabelType(new QLabel(QStringLiteral("Тип"))),
+      ComboBoxKmaSensorType(new QComboBox),
+      LabelAngle(new QLabel(QStringLiteral("Раб. угол"))),
+      ComboBoxKmaAngleDegrees(new QComboBox),
+      LabelDirection(new QLabel(QStringLiteral("Направл-е"))),
+      ComboBoxKmaDirection(new QComboBox),
+      LabelCalibration(new QLabel(QStringLiteral("Калибровка"))),
+      ComboBoxKmaCalAtMinOrMaxAngle(new QComboBox),
+      LabelInvertSwitches(new QLabel(QStringLiteral("Инвертировать:"))),
+      CheckBoxIdleSwitch(new QCheckBox(QStringLiteral("концевик ХХ"))),
+      CheckBoxFullSwitch(new QCheckBox(QStringLiteral("концевик полной нагрузки"))),
+      ButtonCalibrateKMA(new QPushButton(QStringLiteral("Калибровать датчик"))) {
+  setObjectName(QStringLiteral("MainTabSheet"));
+  ComComboBox1->setObjectName(QStringLiteral("ComComboBox1"));
+  ComComboBox1->setEditable(false);
+  ComComboBox1->setMinimumContentsLength(18);
+  SpeedButtonReconnect->setObjectName(QStringLiteral("SpeedButtonReconnect"));
+  SpeedButtonReconnect->setToolTip(QStringLiteral("Reopen the port and identify the converter again"));
+  SpeedButtonReconnect->setEnabled(false);
+  LabelFirmware->setObjectName(QStringLiteral("LabelFirmware"));
+  LabelHwVersion->setObjectName(QStringLiteral("LabelHwVersion"));
+  LabelFOsc->setObjectName(QStringLiteral("LabelFOsc"));
+  ComboBoxLanguage->setObjectName(QStringLiteral("ComboBoxLanguage"));
+  ComboBoxLanguage->addItems({QStringLiteral("Русский"), QStringLiteral("English")});
+  ComboBoxLanguage->setCurrentIndex(0);
+  Memo1->setObjectName(QStringLiteral("Memo1"));
+  Memo1->setReadOnly(true);
+  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  CheckBoxFirmwareRecovery->setObjectName(QStringLiteral("CheckBoxFirmwareRecovery"));
+
+  GroupBoxContactlessSettings->setObjectName(QStringLiteral("GroupBoxContactlessSettings"));
+  ComboBoxKmaSensorType->setObjectName(QStringLiteral("ComboBoxKmaSensorType"));
+  ComboBoxKmaSensorType->addItems(
+      {QStringLiteral("VAF airflowmeter"), QStringLiteral("3 pin Pajero 4M40 Standard"),
+       QStringLiteral("4 pin Pajero 4M40 EFI !!!"), QStringLiteral("3-4 Pin Isuzu"),
+       QStringLiteral("3 pin Mazda WL-T"), QStringLiteral("6 pin Nissan")});
+  ComboBoxKmaAngleDegrees->setObjectName(QStringLiteral("ComboBoxKmaAngleDegrees"));
+  ComboBoxKmaDirection->setObjectName(QStringLiteral("ComboBoxKmaDirection"));
+  ComboBoxKmaDirection->addItems({QStringLiteral("←"), QStringLiteral("→")});
+  ComboBoxKmaCalAtMinOrMaxAngle->setObjectName(QStringLiteral("ComboBoxKmaCalAtMinOrMaxAngle"));
+  ComboBoxKmaCalAtMinOrMaxAngle->addItems({QStringLiteral("Min. α"), QStringLiteral("Max. α")});
+  ButtonCalibrateKMA->setObjectName(QStringLiteral("ButtonCalibrateKMA"));
+
+  auto* sensorLayout = new QGridLayout(GroupBoxContactlessSettings);
+  sensorLayout->addWidget(LabelType, 0, 0);
+  sensorLayout->addWidget(ComboBoxKmaSensorType, 0, 1, 1, 2);
+  sensorLayout->addWidget(LabelAngle, 1, 0);
+  sensorLayout->addWidget(ComboBoxKmaAngleDegrees, 1, 1);
+  sensorLayout->addWidget(LabelDirection, 2, 0);
+  sensorLayout->addWidget(ComboBoxKmaDirection, 2, 1);
+  sensorLayout->addWidget(LabelCalibration, 3, 0);
+  sensorLayout->addWidget(ComboBoxKmaCalAtMinOrMaxAngle, 3, 1);
+  sensorLayout->addWidget(LabelInvertSwitches, 4, 0);
+  sensorLayout->addWidget(CheckBoxIdleSwitch, 4, 1);
+  sensorLayout->addWidget(CheckBoxFullSwitch, 4, 2);
+  sensorLayout->addWidget(ButtonCalibrateKMA, 5, 0, 1, 3);
+  GroupBoxContactlessSettings->hide();
+
+  auto* portRow = new QHBoxLayout;
+  portRow->addWidget(new QLabel(QStringLiteral("COM port"), this));
+  portRow->addWidget(ComComboBox1);
+  portRow->addWidget(SpeedButtonReconnect);
+  portRow->addStretch();
+  portRow->addWidget(new QLabel(QStringLiteral("Язык/Language"), this));
+  portRow->addWidget(ComboBoxLanguage);
+
+  auto* identityRow = new QHBoxLayout;
+  identityRow->addWidget(LabelFirmware);
+  identityRow->addWidget(LabelHwVersion);
+  identityRow->addWidget(LabelFOsc);
+  identityRow->addStretch();
+
+  auto* hotKeys = new QGroupBox(QStringLiteral("Горячие клавиши/ Hot keys"), this);
+  auto* hotKeysLayout = new QVBoxLayout(hotKeys);
+  hotKeysLayout->addWidget(Memo1);
+
+  auto* lowerRow = new QHBoxLayout;
+  lowerRow->addWidget(hotKeys, 3);
+  auto* rightColumn = new QVBoxLayout;
+  rightColumn->addWidget(CheckBoxFirmwareRecovery);
+  rightColumn->addWidget(GroupBoxContactlessSettings);
+  rightColumn->addStretch();
+  lowerRow->addLayout(rightColumn, 2);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(portRow);
+  layout->addLayout(identityRow);
+  layout->addLayout(lowerRow, 1);
+}
+
+void ConnectionPageWidget::SetPortNames(const QStringList& names) {
+  const QSignalBlocker blocker(ComComboBox1);
+  ComComboBox1->clear();
+  ComComboBox1->addItems(names);
+  ComComboBox1->setCurrentIndex(-1);
+}
+
+void ConnectionPageWidget::ApplyLanguage(int languagePosition) {
+  CheckBoxFirmwareRecovery->setText(ToQString(texts::CheckBoxFirmwareRecovery.For(languagePosition)));
+  GroupBoxContactlessSettings->setTitle(ToQString(texts::GroupBoxContactlessSettings.For(languagePosition)));
+  LabelType->setText(ToQString(texts::LabelType.For(languagePosition)));
+  LabelAngle->setText(ToQString(texts::LabelAngle.For(languagePosition)));
+  LabelDirection->setText(ToQString(texts::LabelDirection.For(languagePosition)));
+  LabelCalibration->setText(ToQString(texts::LabelCalibration.For(languagePosition)));
+  ButtonCalibrateKMA->setText(ToQString(texts::ButtonCalibrateKMA.For(languagePosition)));
+  LabelInvertSwitches->setText(ToQString(texts::LabelInvertSwitches.For(languagePosition)));
+  CheckBoxIdleSwitch->setText(ToQString(texts::CheckBoxIdleSwitch.For(languagePosition)));
+  CheckBoxFullSwitch->setText(ToQString(texts::CheckBoxFullSwitch.For(languagePosition)));
+
+  Memo1->clear();
+  QStringList lines;
+  for (const auto& line : HotKeyMemoLines(languagePosition)) {
+    lines.append(QString::fromStdString(line));
+  }
+  if (!lines.isEmpty()) {
+    Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+  }
+}
+
+}  // namespace orvel::ui

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "link/port_selection.h"
+
+namespace orvel::ui {
+
+class TForm1;
+
+// Lets the port selection procedure drive the main window: it reads the port
+// list and the recovery box and writes the labels, actions and page.
+class ConnectionPageBinding final : public ConnectionPage {
+ public:
+  // `devicePath` maps the port list's entry to the device to open (the
+  // built-in simulator's entry to its pseudo-terminal).
+  ConnectionPageBinding(TForm1& window, UserMessages& messages,
+                        std::function<std::string(const std::string&)> devicePath);
+
+  void SelectPort() { Procedure.SelectPort(ChosenPort()); }
+  void Reconnect() { Procedure.Reconnect(); }
+
+  [[nodiscard]] std::string ChosenPort() const override;
+  [[nodiscard]] bool RecoveryTicked() const override;
+  void SetFirmwareLabel(const std::string& text) override;
+  void ShowHardwareLabels(bool visible) override;
+  void EnableConverterActions() override;
+  void EnableReconnect() override;
+  void ShowDashboardPage() override;
+
+ private:
+  TForm1& Window;
+  std::function<std::string(const std::string&)> DevicePath;
+  PortSelection Procedure;
+};
+
+}  // namespace orvel::ui

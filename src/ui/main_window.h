@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QAction>
+#include <QMainWindow>
+#include <QTabWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/orvel_broadcaster.h"
+#include "core/user_messages.h"
+
+namespace orvel {
+class TRXTX;
+namespace sim {
+class SimulatorHost;
+}
+}  // namespace orvel
+
+namespace orvel::ui {
+
+class ConnectionPageWidget;
+class ConnectionPageBinding;
+
+// What the main window needs from the system besides the user: the serial
+// ports present and a way to start the built-in converter simulator. Tests
+// give fixed port lists.
+struct MainWindowServices {
+  std::function<std::vector<std::string>()> ListPorts;
+  std::function<std::unique_ptr<sim::SimulatorHost>()> StartSimulator;
+  std::chrono::milliseconds LinkTimeout{1000};
+};
+
+MainWindowServices DefaultMainWindowServices();
+
+// The main window and the application core: it builds the long-lived objects
+// in their fixed order, owns them, lays out the pages and wires the controls
+// to the models. It also receives the bus's messages (first subscriber).
+class TForm1 final : public QMainWindow, public TOrvelReceiver {
+  Q_OBJECT
+
+ public:
+  static constexpr const char* kCaption = "OrvelConfigurator V3.88";
+  static constexpr const char* kSimulatorEntry = "Simulator";
+  // Page positions of the main page control; the keyboard commands use them.
+  static constexpr int kConnectionPage = 0;
+  static constexpr int kTablePage = 1;
+  static constexpr int kLogPage = 2;
+  static constexpr int kDashboardPage = 3;
+  static constexpr int kSetupPage = 4;
+
+  TForm1(UserMessages& messages, MainWindowServices services, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  void Dispatch(const TMessage& message) override;
+
+  // Runs the close sequence once: stops what runs, destroys the serial link,
+  // saves the program's state. Called by the close event; safe to call again.
+  void RunCloseSequence();
+
+  void ApplyLanguage(int languagePosition);
+
+  [[nodiscard]] TOrvelBroadcaster& Bus() { return Broadcaster; }
+  [[nodiscard]] TRXTX* Link() { return SerialLink.get(); }
+  [[nodiscard]] ConnectionPageWidget& ConnectionPage() { return *Connection; }
+  [[nodiscard]] QTabWidget& MainPageControl() { return *Pages; }
+  [[nodiscard]] const std::string& SoundFolder() const { return CurrentSoundFolder; }
+  [[nodiscard]] sim::SimulatorHost* BuiltInSimulator() { return Simulator.get(); }
+
+  QAction* ActionStart;
+  QAction* ActionStop;
+  QAction* ActionReadCoverter;
+  QAction* ActionWriteConverter;
+  QAction* ActionSaveALL;
+  QAction* ActionTableOneToOne;
+  QAction* ActionUpgradeFirmwareOneToOne;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildPages();
+  void RunCreationSequence();
+  void FillPortList();
+  void ComComboBox1Change();
+  void SpeedButtonReconnectClick();
+  // The device path to open for the port list's entry; starts the built-in
+  // simulator for its entry. Empty when nothing can be opened.
+  std::string DevicePathFor(const QString& entry);
+
+  UserMessages& Messages;
+  MainWindowServices Services;
+
+  QTabWidget* Pages = nullptr;
+  ConnectionPageWidget* Connection = nullptr;
+  QTabWidget* TablePages = nullptr;
+  QTabWidget* SetupPages = nullptr;
+
+  TOrvelBroadcaster Broadcaster;
+  std::unique_ptr<TRXTX> SerialLink;
+  std::unique_ptr<sim::SimulatorHost> Simulator;
+  std::unique_ptr<ConnectionPageBinding> ConnectionBinding;
+
+  std::string CurrentSoundFolder = "Sound/En/";
+  bool Closed = false;
+};
+
+}  // namespace orvel::ui

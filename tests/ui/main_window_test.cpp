@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include "core/user_messages.h"
+#include "link/link_errors.h"
+#include "link/rxtx.h"
+#include "sim/simulator_host.h"
+#include "ui/connection_page.h"
+#include "ui/main_window.h"
+
+namespace orvel::ui {
+namespace {
+
+// A window over a fixed port list; its built-in simulator is the real one on
+// a pseudo-terminal.
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest() : Window(Messages, Services()) {}
+
+  static MainWindowServices Services() {
+    MainWindowServices services = DefaultMainWindowServices();
+    services.ListPorts = [] { return std::vector<std::string>{"/dev/ttyS0", "/dev/orvel-no-such-port"}; };
+    services.LinkTimeout = std::chrono::milliseconds{200};
+    return services;
+  }
+
+  void Choose(const QString& entry) {
+    QComboBox* list = Window.ConnectionPage().ComComboBox1;
+    const int index = list->findText(entry);
+    ASSERT_GE(index, 0) << entry.toStdString();
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+  }
+
+  RecordedMessages Messages;
+  TForm1 Window;
+};
+
+TEST_F(MainWindowTest, StartsWithTheConnectionPageInEnglish) {
+  EXPECT_EQ(Window.windowTitle(), QStringLiteral("OrvelConfigurator V3.88"));
+  QTabWidget& pages = Window.MainPageControl();
+  ASSERT_EQ(pages.count(), 5);
+  EXPECT_EQ(pages.tabPosition(), QTabWidget::West);
+  EXPECT_EQ(pages.currentIndex(), TForm1::kConnectionPage);
+  const QStringList captions{" 1 ", "2 Conversion Table", "3 Log Graph", "4 Dashboard", "5 Options/Setup"};
+  for (int i = 0; i < pages.count(); ++i) {
+    EXPECT_EQ(pages.tabText(i), captions[i]);
+  }
+
+  ConnectionPageWidget& page = Window.ConnectionPage();
+  QStringList ports;
+  for (int i = 0; i < page.ComComboBox1->count(); ++i) {
+    ports.append(page.ComComboBox1->itemText(i));
+  }
+  EXPECT_EQ(ports, (QStringList{"/dev/ttyS0", "/dev/orvel-no-such-port", "Simulator"}));
+  EXPECT_EQ(page.ComComboBox1->currentIndex(), -1);
+  EXPECT_FALSE(page.SpeedButtonReconnect->isEnabled());
+  EXPECT_TRUE(page.LabelHwVersion->isHidden());
+  EXPECT_TRUE(page.LabelFOsc->isHidden());
+  EXPECT_TRUE(page.GroupBoxContactlessSettings->isHidden());
+  EXPECT_EQ(page.LabelFirmware->text(), QStringLiteral("FW_version V: "));
+  ASSERT_EQ(page.ComboBoxKmaAngleDegrees->count(), 13);
+  EXPECT_EQ(page.ComboBoxKmaAngleDegrees->currentText(), QStringLiteral("45°"));
+  EXPECT_EQ(page.ComboBoxKmaAngleDegrees->itemData(12).toInt(), 90);
+  // The texts are English while the list still shows its design entry.
+  EXPECT_EQ(page.ComboBoxLanguage->currentText(), QStringLiteral("Русский"));
+  EXPECT_EQ(page.Memo1->document()->blockCount(), 28);
+  EXPECT_EQ(Window.SoundFolder(), "Sound/En/");
+  EXPECT_TRUE(Window.ActionStart->isEnabled());
+  EXPECT_FALSE(Window.ActionStop->isEnabled());
+  EXPECT_FALSE(Window.ActionReadCoverter->isEnabled());
+  EXPECT_FALSE(Window.ActionWriteConverter->isEnabled());
+}
+
+TEST_F(MainWindowTest, ChoosingTheSimulatorConnectsAndShowsTheDashboard) {
+  Choose(QStringLiteral("Simulator"));
+  ASSERT_NE(Window.BuiltInSimulator(), nullptr);
+  EXPECT_TRUE(Messages.Texts.empty()) << Messages.Texts.front();
+  EXPECT_EQ(Window.Link()->Connected(), 1U);
+  EXPECT_EQ(Window.Link()->PortName(), Window.BuiltInSimulator()->PortPath());
+  EXPECT_TRUE(Window.ActionReadCoverter->isEnabled());
+  EXPECT_TRUE(Window.ActionWriteConverter->isEnabled());
+  EXPECT_TRUE(Window.ConnectionPage().SpeedButtonReconnect->isEnabled());
+  EXPECT_EQ(Window.MainPageControl().currentIndex(), TForm1::kDashboardPage);
+
+  // Reconnect closes and reopens the same pseudo-terminal.
+  Window.ConnectionPage().SpeedButtonReconnect->click();
+  EXPECT_TRUE(Messages.Texts.empty());
+  EXPECT_TRUE(Window.Link()->IsOpen());
+}
+
+TEST_F(MainWindowTest, APortThatDoesNotOpenAsksToTryAgain) {
+  Choose(QStringLiteral("/dev/orvel-no-such-port"));
+  ASSERT_EQ(Messages.Texts.size(), 1U);
+  EXPECT_EQ(Messages.Texts[0], kTryAgain);
+  EXPECT_EQ(Window.Link()->Connected(), 0U);
+  EXPECT_FALSE(Window.ConnectionPage().SpeedButtonReconnect->isEnabled());
+  EXPECT_FALSE(Window.ActionReadCoverter->isEnabled());
+  EXPECT_EQ(Window.MainPageControl().currentIndex(), TForm1::kConnectionPage);
+}
+
+TEST_F(MainWindowTest, WithRecoveryTickedChoosingAPortSendsNothingAndStaysOnThePage) {
+  Window.ConnectionPage().CheckBoxFirmwareRecovery->setChecked(true);
+  Choose(QStringLiteral("Simulator"));
+  EXPECT_TRUE(Messages.Texts.empty());
+  EXPECT_EQ(Window.Link()->Connected(), 1U);
+  EXPECT_TRUE(Window.BuiltInSimulator()->ReceivedBytes().empty());
+  EXPECT_EQ(Window.MainPageControl().currentIndex(), TForm1::kConnectionPage);
+}
+
+TEST_F(MainWindowTest, LanguageSwitchRewritesTheTextsBothWays) {
+  QComboBox* language = Window.ConnectionPage().ComboBoxLanguage;
+  language->setCurrentIndex(0);
+  emit language->activated(0);
+  EXPECT_EQ(Window.MainPageControl().tabText(TForm1::kLogPage), QStringLiteral("3 Графики лога"));
+  EXPECT_EQ(Window.ConnectionPage().CheckBoxFirmwareRecovery->text(),
+            QStringLiteral("Восстановление прошивки"));
+  EXPECT_EQ(Window.SoundFolder(), "Sound/Ru/");
+  const QString russianMemo = Window.ConnectionPage().Memo1->toPlainText();
+  EXPECT_TRUE(russianMemo.startsWith(QStringLiteral("'F1...F12'- Выбор")));
+
+  language->setCurrentIndex(1);
+  emit language->activated(1);
+  EXPECT_EQ(Window.MainPageControl().tabText(TForm1::kLogPage), QStringLiteral("3 Log Graph"));
+  EXPECT_EQ(Window.ConnectionPage().Memo1->document()->blockCount(), 28);
+  EXPECT_EQ(Window.SoundFolder(), "Sound/En/");
+}
+
+TEST_F(MainWindowTest, ClosingDestroysTheLinkAndStopsTheSimulator) {
+  Choose(QStringLiteral("Simulator"));
+  ASSERT_TRUE(Window.Link()->IsOpen());
+  Window.show();
+  EXPECT_TRUE(Window.close());
+  EXPECT_EQ(Window.Link(), nullptr);
+  EXPECT_EQ(Window.BuiltInSimulator(), nullptr);
+  // A second close changes nothing.
+  Window.RunCloseSequence();
+}
+
+}  // namespace
+}  // namespace orvel::ui
