@@ -17,6 +17,16 @@ namespace {
 constexpr SimTime kPacedByteTime{1042};
 constexpr std::size_t kWriteChunk = 4096;
 
+// How many bytes a 9600-baud line would have sent by `now` (at least one,
+// at most a few so a long stall does not end in a burst).
+std::size_t PacedBytesDue(SimTime nextPacedByte, SimTime now) {
+  constexpr std::size_t kMaxCatchUp = 8;
+  if (now <= nextPacedByte) {
+    return 1;
+  }
+  return std::min(kMaxCatchUp, static_cast<std::size_t>(1 + (now - nextPacedByte) / kPacedByteTime));
+}
+
 timespec ToTimespec(SimTime duration) {
   const auto micro = std::max(duration.count(), SimTime::rep{0});
   return timespec{static_cast<time_t>(micro / 1'000'000), static_cast<long>(micro % 1'000'000) * 1000};
@@ -153,13 +163,17 @@ bool SimulatorHost::Step(bool readable, bool writable, SimTime& nextPacedByte) {
   const auto& output = Converter.Output();
   // Before a hang-up the last frame still goes out (as far as the pty takes it).
   if (!output.empty() && (writable || !RealPacing || hangUp)) {
+    const SimTime now = Now();
     std::array<std::uint8_t, kWriteChunk> chunk{};
-    const std::size_t size = RealPacing ? 1 : std::min(output.size(), chunk.size());
+    const std::size_t size =
+        std::min({output.size(), chunk.size(), RealPacing ? PacedBytesDue(nextPacedByte, now) : kWriteChunk});
     std::copy_n(output.begin(), size, chunk.begin());
     const ssize_t written = write(master, chunk.data(), size);
     if (written > 0) {
       Converter.ConsumeOutput(static_cast<std::size_t>(written));
-      nextPacedByte = Now() + kPacedByteTime;
+      // The line's schedule: a late wake-up sends what the line would have
+      // sent meanwhile; after a pause the schedule starts afresh.
+      nextPacedByte = std::max(nextPacedByte, now - kPacedByteTime) + written * kPacedByteTime;
       // What the engine made meanwhile goes out on the next pass.
     } else if (written < 0 && errno != EAGAIN && errno != EINTR) {
       return false;
