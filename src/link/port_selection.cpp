@@ -38,7 +38,7 @@ void PortSelection::RunProcedure(const std::string& portName) {
   if (Page.RecoveryTicked()) {
     // A converter in recovery mode answers no ordinary command: only let the
     // line settle and start clean for the firmware update.
-    Steps.Sleep(kSettleTime);
+    Steps.Sleep(SettleTime);
     Link.ClearBuffers();
     return;
   }
@@ -46,7 +46,7 @@ void PortSelection::RunProcedure(const std::string& portName) {
   if (Steps.ReadFromConverter) {
     Steps.ReadFromConverter();
   }
-  Steps.Sleep(kSettleTime);
+  Steps.Sleep(SettleTime);
   Link.ClearBuffers();
   if (Steps.IdentifyFirmware) {
     Page.SetFirmwareLabel("FW_Version:" + Steps.IdentifyFirmware());

@@ -54,7 +54,7 @@ struct PortSelectionSteps {
 
 class PortSelection {
  public:
-  static constexpr std::chrono::milliseconds kSettleTime{300};
+  static constexpr std::chrono::milliseconds SettleTime{300};
 
   PortSelection(TOrvelBroadcaster& bus, TRXTX& link, ConnectionPage& page, UserMessages& messages,
                 PortSelectionSteps steps = {});

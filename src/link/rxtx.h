@@ -20,7 +20,7 @@ class TRXTX final : public TOrvelReceiver {
  public:
   // Subscribes itself to `bus`. The port is named "COM1" and not opened. The
   // bus must outlive the link or receive no broadcast after its destruction.
-  explicit TRXTX(TOrvelBroadcaster& bus, std::chrono::milliseconds timeout = SerialPort::kDefaultTimeout);
+  explicit TRXTX(TOrvelBroadcaster& bus, std::chrono::milliseconds timeout = SerialPort::DefaultTimeout);
   ~TRXTX() override;
   TRXTX(const TRXTX&) = delete;
   TRXTX& operator=(const TRXTX&) = delete;

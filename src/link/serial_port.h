@@ -34,9 +34,9 @@ class EComPort : public std::runtime_error {
 // and joined first), because that would cost the full time-out.
 class SerialPort {
  public:
-  static constexpr std::chrono::milliseconds kDefaultTimeout{1000};
+  static constexpr std::chrono::milliseconds DefaultTimeout{1000};
 
-  explicit SerialPort(std::chrono::milliseconds timeout = kDefaultTimeout);
+  explicit SerialPort(std::chrono::milliseconds timeout = DefaultTimeout);
   ~SerialPort();
   SerialPort(const SerialPort&) = delete;
   SerialPort& operator=(const SerialPort&) = delete;
@@ -69,7 +69,8 @@ class SerialPort {
 
   int OpenFd(const char* operation) const;  // throws when the port is closed
   // poll() for `events` until the deadline.
-  WaitResult WaitUntil(int fd, short events, std::chrono::steady_clock::time_point deadline) const;
+  [[nodiscard]] WaitResult WaitUntil(int fd, short events,
+                                     std::chrono::steady_clock::time_point deadline) const;
   [[noreturn]] void ThrowOsError(const char* operation, int error) const;
   [[noreturn]] void ThrowDeviceGone(const char* reason) const;
 

@@ -18,13 +18,13 @@ using namespace std::chrono_literals;
 // The window side of the procedure: records what the procedure did to it.
 class RecordingPage final : public ConnectionPage {
  public:
-  std::string ChosenPort() const override { return Chosen; }
-  bool RecoveryTicked() const override { return Recovery; }
-  void SetFirmwareLabel(const std::string& text) override { Journal.push_back("label " + text); }
-  void ShowHardwareLabels(bool visible) override { Journal.push_back(visible ? "show hw" : "hide hw"); }
-  void EnableConverterActions() override { Journal.push_back("enable actions"); }
-  void EnableReconnect() override { Journal.push_back("enable reconnect"); }
-  void ShowDashboardPage() override { Journal.push_back("dashboard"); }
+  [[nodiscard]] std::string ChosenPort() const override { return Chosen; }
+  [[nodiscard]] bool RecoveryTicked() const override { return Recovery; }
+  void SetFirmwareLabel(const std::string& text) override { Journal.emplace_back("label " + text); }
+  void ShowHardwareLabels(bool visible) override { Journal.emplace_back(visible ? "show hw" : "hide hw"); }
+  void EnableConverterActions() override { Journal.emplace_back("enable actions"); }
+  void EnableReconnect() override { Journal.emplace_back("enable reconnect"); }
+  void ShowDashboardPage() override { Journal.emplace_back("dashboard"); }
 
   std::string Chosen;
   bool Recovery = false;
@@ -38,15 +38,15 @@ class PortSelectionTest : public ::testing::Test {
   PortSelectionSteps Steps() {
     PortSelectionSteps steps;
     steps.ReadFromConverter = [this] {
-      Page.Journal.push_back("read table (port open: " + std::string(Link.IsOpen() ? "yes)" : "no)"));
+      Page.Journal.emplace_back("read table (port open: " + std::string(Link.IsOpen() ? "yes)" : "no)"));
     };
     steps.IdentifyFirmware = [this] {
-      Page.Journal.push_back("identify");
+      Page.Journal.emplace_back("identify");
       return std::string("3.88");
     };
-    steps.QueryContactlessSensor = [this] { Page.Journal.push_back("sensor query"); };
+    steps.QueryContactlessSensor = [this] { Page.Journal.emplace_back("sensor query"); };
     steps.Sleep = [this](std::chrono::milliseconds time) {
-      Page.Journal.push_back("wait " + std::to_string(time.count()));
+      Page.Journal.emplace_back("wait " + std::to_string(time.count()));
     };
     return steps;
   }
@@ -72,7 +72,7 @@ TEST_F(PortSelectionTest, OpensReadsIdentifiesAndShowsTheDashboardInOrder) {
 TEST_F(PortSelectionTest, WithoutLaterStepsOnlyOpensWaitsAndEnables) {
   PortSelectionSteps steps;
   steps.Sleep = [this](std::chrono::milliseconds time) {
-    Page.Journal.push_back("wait " + std::to_string(time.count()));
+    Page.Journal.emplace_back("wait " + std::to_string(time.count()));
   };
   PortSelection selection(Bus, Link, Page, Messages, steps);
   selection.SelectPort(Pty.SlavePath());

@@ -1,6 +1,6 @@
 #include "support/temp_dir.h"
 
-#include <stdlib.h>
+#include <cstdlib>
 
 #include <cerrno>
 #include <string>
