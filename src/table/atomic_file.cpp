@@ -25,11 +25,6 @@ class Descriptor {
     }
   }
   [[nodiscard]] int Get() const { return Fd; }
-  int Release() {
-    const int fd = Fd;
-    Fd = -1;
-    return fd;
-  }
 
  private:
   int Fd;
@@ -51,30 +46,99 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-WriteResult WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-  std::string temporary = path.string() + ".XXXXXX";
-  Descriptor file(::mkstemp(temporary.data()));
-  if (file.Get() < 0) {
-    return {WriteOutcome::CannotCreate, std::strerror(errno)};
+AtomicFileWriter::AtomicFileWriter(std::filesystem::path target)
+    : Target(std::move(target)), Temporary(Target.string() + ".XXXXXX") {
+  Fd = ::mkstemp(Temporary.data());
+  if (Fd < 0) {
+    Failure = {WriteOutcome::CannotCreate, std::strerror(errno)};
+    return;
   }
   // mkstemp makes the file private; a saved file gets the usual permissions.
   const mode_t mask = ::umask(0);
   ::umask(mask);
-  ::fchmod(file.Get(), 0666 & ~mask);
+  ::fchmod(Fd, 0666 & ~mask);
+}
 
-  const bool filled = WriteAll(file.Get(), bytes);
-  const int writeError = errno;
-  const bool closed = ::close(file.Release()) == 0;
-  if (!filled || !closed) {
-    ::unlink(temporary.c_str());
-    return {WriteOutcome::WriteFailed, std::strerror(filled ? errno : writeError)};
+AtomicFileWriter::~AtomicFileWriter() {
+  Discard();
+}
+
+void AtomicFileWriter::Discard() {
+  if (Fd >= 0) {
+    ::close(Fd);
+    Fd = -1;
+    ::unlink(Temporary.c_str());
   }
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
+}
+
+bool AtomicFileWriter::Write(std::span<const std::uint8_t> bytes) {
+  if (Failure.Outcome != WriteOutcome::Written) {
+    return false;
+  }
+  if (!WriteAll(Fd, bytes)) {
+    Failure = {WriteOutcome::WriteFailed, std::strerror(errno)};
+    Discard();
+    return false;
+  }
+  return true;
+}
+
+WriteResult AtomicFileWriter::Commit() {
+  if (Failure.Outcome != WriteOutcome::Written) {
+    return Failure;
+  }
+  const int fd = Fd;
+  Fd = -1;
+  if (::close(fd) != 0) {
+    const int closeError = errno;
+    ::unlink(Temporary.c_str());
+    return Failure = {WriteOutcome::WriteFailed, std::strerror(closeError)};
+  }
+  if (::rename(Temporary.c_str(), Target.c_str()) != 0) {
     const int renameError = errno;
-    ::unlink(temporary.c_str());
-    return {WriteOutcome::CannotReplace, std::strerror(renameError)};
+    ::unlink(Temporary.c_str());
+    return Failure = {WriteOutcome::CannotReplace, std::strerror(renameError)};
   }
   return {};
+}
+
+WriteResult WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+  AtomicFileWriter writer(path);
+  writer.Write(bytes);
+  return writer.Commit();
+}
+
+FileReader::FileReader(const std::filesystem::path& path) {
+  Fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat info {};
+  if (Fd >= 0 && (::fstat(Fd, &info) != 0 || S_ISDIR(info.st_mode))) {
+    ::close(Fd);
+    Fd = -1;
+  }
+}
+
+FileReader::~FileReader() {
+  if (Fd >= 0) {
+    ::close(Fd);
+  }
+}
+
+bool FileReader::Rewind() {
+  return ::lseek(Fd, 0, SEEK_SET) == 0;
+}
+
+bool FileReader::ReadExactly(std::span<std::uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t got = ::read(Fd, bytes.data(), bytes.size());
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
+    if (got <= 0) {
+      return false;
+    }
+    bytes = bytes.subspan(static_cast<std::size_t>(got));
+  }
+  return true;
 }
 
 bool ReadFileBytes(const std::filesystem::path& path, std::size_t maxBytes,

@@ -21,6 +21,47 @@ struct WriteResult {
   std::string ErrorText;  // the system's text for WriteFailed
 };
 
+// A file written piece by piece into a temporary file in the target's folder
+// and renamed over the target by Commit. Without a successful Commit the
+// temporary file is removed and the target stays as it was.
+class AtomicFileWriter {
+ public:
+  explicit AtomicFileWriter(std::filesystem::path target);
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+  ~AtomicFileWriter();
+
+  // False once anything failed; the failure is kept for Commit.
+  bool Write(std::span<const std::uint8_t> bytes);
+  WriteResult Commit();
+
+ private:
+  void Discard();
+
+  std::filesystem::path Target;
+  std::string Temporary;
+  int Fd = -1;
+  WriteResult Failure;
+};
+
+// Reads a file in pieces; the caller decides how much it wants.
+class FileReader {
+ public:
+  explicit FileReader(const std::filesystem::path& path);
+  FileReader(const FileReader&) = delete;
+  FileReader& operator=(const FileReader&) = delete;
+  ~FileReader();
+
+  [[nodiscard]] bool Opened() const { return Fd >= 0; }
+  // Fills `bytes` completely; false when the file ends first or cannot be read.
+  bool ReadExactly(std::span<std::uint8_t> bytes);
+  // Goes back to the file's beginning.
+  bool Rewind();
+
+ private:
+  int Fd = -1;
+};
+
 // Writes the bytes to a temporary file in the target's folder and renames it
 // over the target, so the target is either the old file or the complete new
 // one, never a half-written file. A failure removes the temporary file.

@@ -1,5 +1,7 @@
 #include "table/history_file.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "table/atomic_file.h"
@@ -9,30 +11,83 @@ namespace orvel {
 
 namespace {
 
-inline void PutWord(std::uint8_t*& out, std::int32_t value) {
-  out[0] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
-  out[1] = static_cast<std::uint8_t>(value & 0xFF);
-  out += 2;
-}
+// Snapshots per file read or write: large enough that the system calls do not
+// matter, small enough to stay in the cache.
+constexpr std::size_t kSnapshotsPerChunk = 32;
 
-inline std::int32_t GetWord(const std::uint8_t*& in) {
-  const auto word = static_cast<std::int16_t>(static_cast<std::uint16_t>((in[0] << 8) | in[1]));
-  in += 2;
-  return word;
-}
-
-template <std::size_t N>
-void PutArray(std::uint8_t*& out, const std::array<std::int32_t, N>& values) {
-  for (const std::int32_t v : values) {
-    PutWord(out, v);
+// Low 16 bits of each value, big-endian. Written as plain loops over known
+// counts so the compiler turns them into vector code.
+void PutWords(const std::int32_t* values, std::size_t count, std::uint8_t* out) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto word = static_cast<std::uint16_t>(values[i]);
+    out[2 * i] = static_cast<std::uint8_t>(word >> 8);
+    out[2 * i + 1] = static_cast<std::uint8_t>(word);
   }
 }
 
-template <std::size_t N>
-void GetArray(const std::uint8_t*& in, std::array<std::int32_t, N>& values) {
-  for (std::int32_t& v : values) {
-    v = GetWord(in);
+// Big-endian 16-bit words, sign-extended.
+void GetWords(const std::uint8_t* in, std::size_t count, std::int32_t* values) {
+  for (std::size_t i = 0; i < count; ++i) {
+    values[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>((in[2 * i] << 8) | in[2 * i + 1]));
   }
+}
+
+// The fields of a snapshot in file order (trained values before their flags).
+template <typename Snapshot, typename Visit>
+void ForEachFieldInFileOrder(Snapshot& s, Visit visit) {
+  visit(s.Tab1.data(), s.Tab1.size());
+  visit(s.Tab2.data(), s.Tab2.size());
+  visit(s.Anchors1.data(), s.Anchors1.size());
+  visit(s.Anchors2.data(), s.Anchors2.size());
+  visit(s.Trained.data(), s.Trained.size());
+  visit(s.TrainedAnchors.data(), s.TrainedAnchors.size());
+  visit(&s.UndoLink, std::size_t{1});
+  visit(&s.RedoLink, std::size_t{1});
+}
+
+void EncodeSnapshot(const TBufUndoRedo& s, std::uint8_t* out) {
+  ForEachFieldInFileOrder(s, [&out](const std::int32_t* values, std::size_t count) {
+    PutWords(values, count, out);
+    out += 2 * count;
+  });
+}
+
+void DecodeSnapshot(const std::uint8_t* in, TBufUndoRedo& s) {
+  ForEachFieldInFileOrder(s, [&in](std::int32_t* values, std::size_t count) {
+    GetWords(in, count, values);
+    in += 2 * count;
+  });
+}
+
+// Whether both links at the end of an encoded snapshot pass `inside`.
+template <typename Inside>
+bool LinksInside(const std::uint8_t* snapshot, Inside inside) {
+  std::array<std::int32_t, 2> links{};
+  GetWords(snapshot + kSnapshotFileBytes - 4, 2, links.data());
+  return inside(links[0]) && inside(links[1]);
+}
+
+struct Header {
+  std::int32_t Count = 0;
+  std::int32_t Position = 0;
+};
+
+Header DecodeHeader(const std::uint8_t* in) {
+  std::array<std::int32_t, 2> words{};
+  GetWords(in, 2, words.data());
+  return {words[0], words[1]};
+}
+
+std::array<std::uint8_t, kHistoryHeaderBytes> EncodeHeader(const UndoHistory& history) {
+  const std::array<std::int32_t, 2> words{static_cast<std::int32_t>(history.History().size()),
+                                          history.HistoryPos()};
+  std::array<std::uint8_t, kHistoryHeaderBytes> bytes{};
+  PutWords(words.data(), 2, bytes.data());
+  return bytes;
+}
+
+bool CountFits(const Header& header, const UndoHistory& history) {
+  return header.Count >= 0 && static_cast<std::size_t>(header.Count) <= history.Capacity();
 }
 
 }  // namespace
@@ -40,18 +95,10 @@ void GetArray(const std::uint8_t*& in, std::array<std::int32_t, N>& values) {
 std::vector<std::uint8_t> EncodeHistory(const UndoHistory& history) {
   const std::vector<TBufUndoRedo>& snapshots = history.History();
   std::vector<std::uint8_t> bytes(kHistoryHeaderBytes + snapshots.size() * kSnapshotFileBytes);
-  std::uint8_t* out = bytes.data();
-  PutWord(out, static_cast<std::int32_t>(snapshots.size()));
-  PutWord(out, history.HistoryPos());
-  for (const TBufUndoRedo& s : snapshots) {
-    PutArray(out, s.Tab1);
-    PutArray(out, s.Tab2);
-    PutArray(out, s.Anchors1);
-    PutArray(out, s.Anchors2);
-    PutArray(out, s.Trained);
-    PutArray(out, s.TrainedAnchors);
-    PutWord(out, s.UndoLink);
-    PutWord(out, s.RedoLink);
+  const auto header = EncodeHeader(history);
+  std::copy(header.begin(), header.end(), bytes.begin());
+  for (std::size_t i = 0; i < snapshots.size(); ++i) {
+    EncodeSnapshot(snapshots[i], bytes.data() + kHistoryHeaderBytes + i * kSnapshotFileBytes);
   }
   return bytes;
 }
@@ -60,30 +107,47 @@ bool DecodeHistory(std::span<const std::uint8_t> bytes, UndoHistory& history) {
   if (bytes.size() < kHistoryHeaderBytes) {
     return false;
   }
-  const std::uint8_t* in = bytes.data();
-  const std::int32_t count = GetWord(in);
-  const std::int32_t position = GetWord(in);
-  if (count < 0 || static_cast<std::size_t>(count) > history.Capacity() ||
-      bytes.size() < kHistoryHeaderBytes + static_cast<std::size_t>(count) * kSnapshotFileBytes) {
+  const Header header = DecodeHeader(bytes.data());
+  if (!CountFits(header, history) ||
+      bytes.size() < kHistoryHeaderBytes + static_cast<std::size_t>(header.Count) * kSnapshotFileBytes) {
     return false;
   }
-  std::vector<TBufUndoRedo> snapshots(static_cast<std::size_t>(count));
-  for (TBufUndoRedo& s : snapshots) {
-    GetArray(in, s.Tab1);
-    GetArray(in, s.Tab2);
-    GetArray(in, s.Anchors1);
-    GetArray(in, s.Anchors2);
-    GetArray(in, s.Trained);
-    GetArray(in, s.TrainedAnchors);
-    s.UndoLink = GetWord(in);
-    s.RedoLink = GetWord(in);
+  // Position and links are checked on the file's bytes before anything of the
+  // old history is overwritten.
+  const auto count = static_cast<std::size_t>(header.Count);
+  const auto inside = [count](std::int32_t link) {
+    return link >= 0 && static_cast<std::size_t>(link) < count;
+  };
+  if (count == 0 ? header.Position != 0 : !inside(header.Position)) {
+    return false;
   }
-  return history.Replace(std::move(snapshots), position);
+  const std::uint8_t* snapshots = bytes.data() + kHistoryHeaderBytes;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!LinksInside(snapshots + i * kSnapshotFileBytes, inside)) {
+      return false;
+    }
+  }
+  history.Rebuild(count, header.Position, [snapshots](std::size_t i, TBufUndoRedo& s) {
+    DecodeSnapshot(snapshots + i * kSnapshotFileBytes, s);
+  });
+  return true;
 }
 
 bool SaveHistoryFile(const std::filesystem::path& path, const UndoHistory& history, UserMessages& messages) {
-  const std::vector<std::uint8_t> bytes = EncodeHistory(history);
-  const WriteResult result = WriteFileAtomically(path, bytes);
+  AtomicFileWriter writer(path);
+  writer.Write(EncodeHeader(history));
+  const std::vector<TBufUndoRedo>& snapshots = history.History();
+  std::vector<std::uint8_t> chunk(kSnapshotsPerChunk * kSnapshotFileBytes);
+  for (std::size_t first = 0; first < snapshots.size(); first += kSnapshotsPerChunk) {
+    const std::size_t count = std::min(kSnapshotsPerChunk, snapshots.size() - first);
+    for (std::size_t i = 0; i < count; ++i) {
+      EncodeSnapshot(snapshots[first + i], chunk.data() + i * kSnapshotFileBytes);
+    }
+    if (!writer.Write({chunk.data(), count * kSnapshotFileBytes})) {
+      break;
+    }
+  }
+  const WriteResult result = writer.Commit();
   if (result.Outcome == WriteOutcome::Written) {
     return true;
   }
@@ -94,14 +158,61 @@ bool SaveHistoryFile(const std::filesystem::path& path, const UndoHistory& histo
 }
 
 bool LoadHistoryFile(const std::filesystem::path& path, UndoHistory& history, UserMessages& messages) {
-  std::vector<std::uint8_t> bytes;
-  const std::size_t limit = kHistoryHeaderBytes + history.Capacity() * kSnapshotFileBytes;
-  if (!ReadFileBytes(path, limit, bytes)) {
+  FileReader reader(path);
+  if (!reader.Opened()) {
     return false;
   }
-  if (!DecodeHistory(bytes, history)) {
+  const auto reject = [&messages, &path] {
     messages.ShowMessage(path.string() + ": damaged undo history, not loaded");
     return false;
+  };
+  // Two passes through a small buffer instead of one 133 MB buffer: fresh
+  // memory costs more than reading the file twice from the cache. The first
+  // pass checks the header, the length and every link; only then does the
+  // second pass overwrite the history.
+  std::array<std::uint8_t, kHistoryHeaderBytes> headerBytes{};
+  if (!reader.ReadExactly(headerBytes)) {
+    return reject();
+  }
+  const Header header = DecodeHeader(headerBytes.data());
+  if (!CountFits(header, history)) {
+    return reject();
+  }
+  const auto count = static_cast<std::size_t>(header.Count);
+  const auto inside = [count](std::int32_t link) {
+    return link >= 0 && static_cast<std::size_t>(link) < count;
+  };
+  if (count == 0 ? header.Position != 0 : !inside(header.Position)) {
+    return reject();
+  }
+  std::vector<std::uint8_t> chunk(kSnapshotsPerChunk * kSnapshotFileBytes);
+  for (std::size_t first = 0; first < count; first += kSnapshotsPerChunk) {
+    const std::size_t n = std::min(kSnapshotsPerChunk, count - first);
+    if (!reader.ReadExactly({chunk.data(), n * kSnapshotFileBytes})) {
+      return reject();
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+      if (!LinksInside(chunk.data() + i * kSnapshotFileBytes, inside)) {
+        return reject();
+      }
+    }
+  }
+  if (!reader.Rewind() || !reader.ReadExactly(headerBytes)) {
+    return reject();
+  }
+  // Should the file change between the passes, a failed read leaves zeros,
+  // and Rebuild empties the history rather than keep a link outside it.
+  bool complete = true;
+  history.Rebuild(count, header.Position, [&](std::size_t i, TBufUndoRedo& s) {
+    const std::size_t slot = i % kSnapshotsPerChunk;
+    if (slot == 0) {
+      const std::size_t n = std::min(kSnapshotsPerChunk, count - i);
+      complete = complete && reader.ReadExactly({chunk.data(), n * kSnapshotFileBytes});
+    }
+    DecodeSnapshot(chunk.data() + slot * kSnapshotFileBytes, s);
+  });
+  if (!complete) {
+    return reject();
   }
   return true;
 }

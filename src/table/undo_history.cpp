@@ -67,23 +67,12 @@ const TBufUndoRedo* UndoHistory::Redo() {
   return MoveTo(Snapshots[Pos].RedoLink);
 }
 
-bool UndoHistory::Replace(std::vector<TBufUndoRedo> snapshots, std::int32_t position) {
-  const auto size = static_cast<std::int64_t>(snapshots.size());
+bool UndoHistory::LinksInside() const {
+  const auto size = static_cast<std::int64_t>(Snapshots.size());
   const auto inside = [size](std::int32_t link) { return link >= 0 && link < size; };
-  if (snapshots.size() > Limit) {
-    return false;
-  }
-  const bool positionInside = snapshots.empty() ? position == 0 : inside(position);
-  const bool linksInside = std::all_of(snapshots.begin(), snapshots.end(), [&](const TBufUndoRedo& s) {
-    return inside(s.UndoLink) && inside(s.RedoLink);
-  });
-  if (!positionInside || !linksInside) {
-    return false;
-  }
-  Snapshots = std::move(snapshots);
-  Count = static_cast<std::uint32_t>(Snapshots.size());
-  Pos = position;
-  return true;
+  return (Snapshots.empty() ? Pos == 0 : inside(Pos)) &&
+         std::all_of(Snapshots.begin(), Snapshots.end(),
+                     [&](const TBufUndoRedo& s) { return inside(s.UndoLink) && inside(s.RedoLink); });
 }
 
 }  // namespace orvel

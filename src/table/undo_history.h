@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -46,9 +47,30 @@ class UndoHistory {
   const TBufUndoRedo* Undo();
   const TBufUndoRedo* Redo();
 
-  // Replaces the whole history, after checking that the position and every
-  // link lie inside it and that it fits the capacity. False leaves it unchanged.
-  bool Replace(std::vector<TBufUndoRedo> snapshots, std::int32_t position);
+  // Replaces the whole history by `count` snapshots that fill(i, snapshot)
+  // writes, reusing the storage already held. The caller has checked that
+  // `position` and every link the snapshots will carry lie in 0…count − 1 and
+  // that count fits the capacity; should a link still fall outside, the
+  // history is emptied rather than kept with it.
+  template <typename Fill>
+  void Rebuild(std::size_t count, std::int32_t position, Fill fill) {
+    Snapshots.resize(std::min(Snapshots.size(), count));
+    for (std::size_t i = 0; i < Snapshots.size(); ++i) {
+      fill(i, Snapshots[i]);
+    }
+    Snapshots.reserve(count);
+    while (Snapshots.size() < count) {
+      const std::size_t i = Snapshots.size();
+      fill(i, Snapshots.emplace_back());
+    }
+    Count = static_cast<std::uint32_t>(count);
+    Pos = position;
+    if (!LinksInside()) {
+      Snapshots.clear();
+      Count = 0;
+      Pos = 0;
+    }
+  }
 
   [[nodiscard]] const std::vector<TBufUndoRedo>& History() const { return Snapshots; }
   [[nodiscard]] std::uint32_t HistoryCount() const { return Count; }
@@ -57,6 +79,7 @@ class UndoHistory {
 
  private:
   const TBufUndoRedo* MoveTo(std::int32_t link);
+  [[nodiscard]] bool LinksInside() const;
 
   std::size_t Limit;
   std::vector<TBufUndoRedo> Snapshots;
