@@ -49,8 +49,7 @@ void RecordHour(orvel::Log& log) {
 }
 
 std::filesystem::path BenchFolder() {
-  const auto folder =
-      std::filesystem::temp_directory_path() / ("orvel_log_bench_" + std::to_string(::getpid()));
+  auto folder = std::filesystem::temp_directory_path() / ("orvel_log_bench_" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
   return folder;
 }
@@ -61,7 +60,7 @@ const std::filesystem::path& HourFile() {
     orvel::RecordedMessages messages;
     orvel::Log log(messages);
     RecordHour(log);
-    const auto file = BenchFolder() / "hour.log";
+    auto file = BenchFolder() / "hour.log";
     log.SaveToFile(file);
     return file;
   }();
@@ -77,7 +76,7 @@ void ReportMemory(benchmark::State& state, const orvel::Log& log) {
 
 // Open a one-hour file: read and check it, then bounds, smoothing and step as
 // after a recording.
-void BM_LoadHourAndPrepare(benchmark::State& state) {
+void LoadHourAndPrepare(benchmark::State& state) {
   const auto& file = HourFile();
   orvel::RecordedMessages messages;
   orvel::Log log(messages);
@@ -94,9 +93,9 @@ void BM_LoadHourAndPrepare(benchmark::State& state) {
   state.counters["FileMB"] = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
   ReportMemory(state, log);
 }
-BENCHMARK(BM_LoadHourAndPrepare)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadHourAndPrepare)->Unit(benchmark::kMillisecond);
 
-void BM_SaveHour(benchmark::State& state) {
+void SaveHour(benchmark::State& state) {
   orvel::RecordedMessages messages;
   orvel::Log log(messages);
   RecordHour(log);
@@ -109,11 +108,11 @@ void BM_SaveHour(benchmark::State& state) {
   }
   std::filesystem::remove(file);
 }
-BENCHMARK(BM_SaveHour)->Unit(benchmark::kMillisecond);
+BENCHMARK(SaveHour)->Unit(benchmark::kMillisecond);
 
 // Recording an hour sample by sample through the lock; the channels' memory
 // at the end against the 20 MB the values need.
-void BM_RecordHour(benchmark::State& state) {
+void RecordHourInLog(benchmark::State& state) {
   orvel::RecordedMessages messages;
   orvel::Log log(messages);
   for (auto _ : state) {
@@ -122,7 +121,7 @@ void BM_RecordHour(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kHourSamples);
   ReportMemory(state, log);
 }
-BENCHMARK(BM_RecordHour)->Unit(benchmark::kMillisecond);
+BENCHMARK(RecordHourInLog)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

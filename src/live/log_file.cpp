@@ -234,7 +234,7 @@ bool Log::LoadFromFile(const std::filesystem::path& path) {
     return false;
   }
   HasData.store(false);
-  const std::int64_t samples = static_cast<std::int64_t>(contents->Channels.SampleCount());
+  const auto samples = static_cast<std::int64_t>(contents->Channels.SampleCount());
   {
     const std::scoped_lock lock(ChannelsLock);
     std::swap(Channels, contents->Channels);
