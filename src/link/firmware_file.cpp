@@ -1,0 +1,95 @@
+#include "link/firmware_file.h"
+
+#include <fstream>
+#include <istream>
+#include <iterator>
+
+namespace orvel {
+
+namespace {
+
+constexpr std::size_t kLengthFieldSize = 2;
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  if (c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
+  return -1;
+}
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> ParseFirmwareText(std::istream& text, std::size_t limit) {
+  std::vector<std::uint8_t> payload;
+  std::istreambuf_iterator<char> next(text);
+  const std::istreambuf_iterator<char> end;
+  while (payload.size() <= limit) {
+    while (next != end && IsSpace(*next)) {
+      ++next;
+    }
+    if (next == end || HexDigit(*next) < 0) {
+      break;
+    }
+    int value = HexDigit(*next++);
+    if (next != end && HexDigit(*next) >= 0) {
+      value = value * 16 + HexDigit(*next++);
+    }
+    payload.push_back(static_cast<std::uint8_t>(value));
+  }
+  return payload;
+}
+
+std::optional<std::vector<std::size_t>> FirmwareBlockStarts(std::span<const std::uint8_t> payload) {
+  std::vector<std::size_t> starts;
+  std::size_t p = 0;
+  while (p < payload.size()) {
+    if (payload.size() - p < kLengthFieldSize) {
+      return std::nullopt;
+    }
+    const std::size_t length = payload[p] * 256U + payload[p + 1];
+    if (payload.size() - p - kLengthFieldSize < length) {
+      return std::nullopt;
+    }
+    starts.push_back(p);
+    p += length + kLengthFieldSize;
+  }
+  return starts;
+}
+
+std::span<const std::uint8_t> FirmwareFile::Block(std::size_t k) const {
+  const std::size_t start = BlockStarts.at(k);
+  const std::size_t length = Payload[start] * 256U + Payload[start + 1];
+  return std::span(Payload).subspan(start, length + kLengthFieldSize);
+}
+
+FirmwareFile LoadFirmwareFile(const std::filesystem::path& path) {
+  FirmwareFile file;
+  std::ifstream stream(path, std::ios::binary);
+  if (!stream || std::filesystem::is_directory(path)) {
+    file.Refusal = kFirmwareNotFoundText;
+    return file;
+  }
+  file.Payload = ParseFirmwareText(stream);
+  if (file.Payload.empty()) {
+    file.Refusal = kFirmwareEmptyText;
+  } else if (file.Payload.size() > kFirmwarePayloadLimit) {
+    file.Refusal = kFirmwareTooLongText;
+  } else if (auto starts = FirmwareBlockStarts(file.Payload)) {
+    file.BlockStarts = std::move(*starts);
+  } else {
+    file.Refusal = kFirmwareDamagedText;
+  }
+  return file;
+}
+
+}  // namespace orvel

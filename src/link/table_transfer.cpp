@@ -1,0 +1,184 @@
+#include "link/table_transfer.h"
+
+#include <algorithm>
+#include <span>
+#include <string>
+
+#include "link/link_errors.h"
+#include "link/rxtx.h"
+
+namespace orvel {
+
+namespace {
+
+constexpr std::array<std::uint8_t, 2> kReadCommand{'s', 'r'};
+constexpr std::array<std::uint8_t, 2> kWriteCommand{'s', 'w'};
+constexpr std::array<std::uint8_t, 1> kRamCommand{'t'};
+constexpr int kLastByte = static_cast<int>(TableBlock::kSize) - 1;  // the bar's maximum, 391
+// The echo phase advances the bar while it stands at or below this.
+constexpr int kEchoBarLimit = 390;
+// A 0 progress byte ends the permanent store once the bar is this far.
+constexpr int kStoreEndPosition = 389;
+// The window's hide is repeated while it still reports itself visible.
+constexpr int kHideAttempts = 256;
+
+using BlockBuffer = std::array<std::uint8_t, TableBlock::kSize>;
+
+// Sends "sr" after clearing the buffers and reads what comes of the block.
+std::size_t ReadBlock(TRXTX& link, BlockBuffer& buffer) {
+  link.Write(kReadCommand);
+  return link.Read(buffer);
+}
+
+}  // namespace
+
+BlockBuffer BlockBytes(const TableBlock& block) {
+  BlockBuffer bytes{};
+  std::transform(block.Entries.begin(), block.Entries.end(), bytes.begin(), EntryByte);
+  return bytes;
+}
+
+TableTransfer::TableTransfer(Table& mainTable, TRXTX& link, UserMessages& messages, ProgressView& progress)
+    : MainTable(mainTable), Link(link), Messages(messages), Progress(progress) {}
+
+bool TableTransfer::ReadFromConverter() {
+  if (Link.Connected() == 0) {
+    return false;
+  }
+  if (!Link.PortFree()) {
+    Messages.ShowMessage(kWaitForLoggerText);
+    return false;
+  }
+  try {
+    Link.ClearBuffers();
+    BlockBuffer bytes{};
+    const std::size_t received = ReadBlock(Link, bytes);
+    if (received < bytes.size()) {
+      throw LinkError(kErrorConnect, received, bytes.size());
+    }
+    TableBlock& tab1 = MainTable.Tab1();
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      tab1[i] = EntryFromByte(i, bytes[i]);
+    }
+    MainTable.ShowParameters(1);
+    MainTable.Redraw();
+    MainTable.PushHistory();
+    return true;
+  } catch (const LinkError& error) {
+    ReportLinkError(error, Messages, Link);
+  } catch (const std::exception& error) {
+    ReportPortError(error, Messages);
+  }
+  return false;
+}
+
+bool TableTransfer::WriteToConverter() {
+  if (Link.Connected() == 0) {
+    return false;
+  }
+  try {
+    Link.ClearBuffers();
+    Link.ClearOutput();
+    Progress.SetTitle(kWritingRamTitle);
+    Progress.Show();
+    Progress.SetRange(0, kLastByte);
+    Progress.SetPosition(0);
+    Link.Write(kWriteCommand);
+    MainTable.TakeParameters(1);
+    const BlockBuffer bytes = BlockBytes(MainTable.Tab1());
+    std::uint8_t lastReceived = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      if (!SendEchoed(i, bytes[i], lastReceived)) {
+        HideProgress();
+        return false;
+      }
+    }
+    FollowPermanentStore();
+    HideProgress();
+    Verify(bytes);
+    return true;
+  } catch (const LinkError& error) {
+    HideProgress();
+    Messages.ShowMessage(error.Word);
+    ReportLinkError(error, Messages, Link);
+  } catch (const std::exception& error) {
+    HideProgress();
+    ReportPortError(error, Messages);
+  }
+  return false;
+}
+
+bool TableTransfer::SendEchoed(std::size_t index, std::uint8_t byte, std::uint8_t& lastReceived) {
+  Link.Write(std::span(&byte, 1));
+  std::uint8_t echo = 0;
+  const bool arrived = Link.Read(std::span(&echo, 1)) == 1;
+  if (arrived) {
+    lastReceived = echo;
+  }
+  if (!arrived || echo != byte) {
+    Messages.ShowMessage("Error! Coverter doesen't respond i=" + std::to_string(index) +
+                         " tx=" + std::to_string(byte) + " rx=" + std::to_string(lastReceived));
+    return false;
+  }
+  if (Progress.Position() <= kEchoBarLimit) {
+    Progress.SetPosition(Progress.Position() + 1);
+  }
+  return true;
+}
+
+void TableTransfer::FollowPermanentStore() {
+  Progress.SetTitle(kWritingEepromTitle);
+  Progress.SetRange(0, kLastByte);
+  Progress.SetPosition(0);
+  std::uint8_t step = 0;
+  while (Link.Read(std::span(&step, 1)) == 1) {
+    if (step == 0 && Progress.Position() >= kStoreEndPosition) {
+      return;
+    }
+    Progress.SetPosition(std::min(Progress.Position() + 1, kLastByte));
+  }
+}
+
+void TableTransfer::HideProgress() {
+  for (int attempt = 0; attempt < kHideAttempts && Progress.Visible(); ++attempt) {
+    Progress.Hide();
+  }
+}
+
+void TableTransfer::Verify(const BlockBuffer& sent) {
+  Link.ClearBuffers();
+  Link.ClearOutput();
+  BlockBuffer readBack{};
+  const std::size_t received = ReadBlock(Link, readBack);
+  if (received < readBack.size()) {
+    Messages.ShowMessage(std::to_string(received));
+    throw LinkError(kErrorConnectCount, received, readBack.size());
+  }
+  const auto difference = std::mismatch(sent.begin(), sent.end(), readBack.begin());
+  if (difference.first != sent.end()) {
+    const auto index = static_cast<std::size_t>(difference.first - sent.begin());
+    Messages.ShowMessage("Error i=" + std::to_string(index) + " Tab=" + std::to_string(*difference.first) +
+                         " buf=" + std::to_string(*difference.second));
+    throw LinkError(kVerificationError, received, readBack.size());
+  }
+}
+
+bool TableTransfer::SendToConverterRam() {
+  if (Link.Connected() == 0) {
+    return false;
+  }
+  try {
+    Link.ClearBuffers();
+    Link.ClearOutput();
+    Link.Write(kRamCommand);
+    MainTable.TakeParameters(1);
+    Link.ClearOutput();
+    const BlockBuffer bytes = BlockBytes(MainTable.Tab1());
+    return Link.Write(bytes) == bytes.size();
+  } catch (const std::exception& error) {
+    ReportPortError(error, Messages);
+  }
+  return false;
+}
+
+}  // namespace orvel

@@ -1,0 +1,61 @@
+#pragma once
+
+// The three transfers between the converter and Tab1 of the main table:
+// reading the block ("sr"), writing it to working and permanent memory with
+// echo and verification ("sw"), and the fast write to working memory ("t").
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "core/progress.h"
+#include "core/user_messages.h"
+#include "table/table.h"
+
+namespace orvel {
+
+class TRXTX;
+
+inline constexpr std::string_view kWaitForLoggerText =
+    "Waiting  for a dataloger's stop.\nPlease try again.\n\n"
+    "Ждем остановки даталогера\nПожалуйста попробуйте еще раз";
+inline constexpr std::string_view kWritingTitle = "Запись/Writing";
+inline constexpr std::string_view kWritingRamTitle = "Запись ОЗУ/ Writing RAM";
+inline constexpr std::string_view kWritingEepromTitle = "Запись ПЗУ/ Writing EEPROM";
+
+// The block as the converter carries it: the low byte of every entry.
+std::array<std::uint8_t, TableBlock::kSize> BlockBytes(const TableBlock& block);
+
+// Every operation does nothing when the link is not connected, reports its
+// failures through `messages` (never throws) and returns whether it succeeded.
+class TableTransfer {
+ public:
+  TableTransfer(Table& mainTable, TRXTX& link, UserMessages& messages, ProgressView& progress);
+
+  // Reads the converter's block into Tab1, shows its parameters, redraws and
+  // pushes a history snapshot. Refused (with a message) while the live-data
+  // thread holds the port; Tab1 is unchanged unless all 392 bytes arrived.
+  bool ReadFromConverter();
+  // Writes Tab1 byte by byte, each echoed; follows the converter's
+  // permanent-memory progress; reads the block back and compares.
+  bool WriteToConverter();
+  // Sends "t" and the block in one write; no reply is read.
+  bool SendToConverterRam();
+
+ private:
+  // The permanent-memory phase: one progress byte per step until the last
+  // (0) or until the converter stays silent.
+  void FollowPermanentStore();
+  void HideProgress();
+  // Reads the block back and compares it with `sent`; throws the error words.
+  void Verify(const std::array<std::uint8_t, TableBlock::kSize>& sent);
+  // Sends one block byte and checks its echo; false after the echo message.
+  bool SendEchoed(std::size_t index, std::uint8_t byte, std::uint8_t& lastReceived);
+
+  Table& MainTable;
+  TRXTX& Link;
+  UserMessages& Messages;
+  ProgressView& Progress;
+};
+
+}  // namespace orvel
