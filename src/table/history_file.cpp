@@ -93,7 +93,7 @@ bool CountFits(const Header& header, const UndoHistory& history) {
 }  // namespace
 
 std::vector<std::uint8_t> EncodeHistory(const UndoHistory& history) {
-  const std::vector<TBufUndoRedo>& snapshots = history.History();
+  const SnapshotList& snapshots = history.History();
   std::vector<std::uint8_t> bytes(kHistoryHeaderBytes + snapshots.size() * kSnapshotFileBytes);
   const auto header = EncodeHeader(history);
   std::copy(header.begin(), header.end(), bytes.begin());
@@ -136,7 +136,7 @@ bool DecodeHistory(std::span<const std::uint8_t> bytes, UndoHistory& history) {
 bool SaveHistoryFile(const std::filesystem::path& path, const UndoHistory& history, UserMessages& messages) {
   AtomicFileWriter writer(path);
   writer.Write(EncodeHeader(history));
-  const std::vector<TBufUndoRedo>& snapshots = history.History();
+  const SnapshotList& snapshots = history.History();
   std::vector<std::uint8_t> chunk(kSnapshotsPerChunk * kSnapshotFileBytes);
   for (std::size_t first = 0; first < snapshots.size(); first += kSnapshotsPerChunk) {
     const std::size_t count = std::min(kSnapshotsPerChunk, snapshots.size() - first);

@@ -9,6 +9,9 @@ UndoHistory::UndoHistory(std::size_t capacity) : Limit(capacity) {
   if (capacity < 2) {
     throw std::invalid_argument("an undo history holds at least two snapshots");
   }
+  // Address space for the whole history at once: pages are only taken as
+  // snapshots arrive, and growing never copies the snapshots already stored.
+  Snapshots.reserve(capacity);
 }
 
 void UndoHistory::Push(const TBufUndoRedo& snapshot) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "table/large_page_allocator.h"
 #include "table/table_block.h"
 
 namespace orvel {
@@ -28,6 +29,8 @@ inline constexpr std::size_t kSnapshotNumbers = 2082;
 static_assert(sizeof(TBufUndoRedo) == kSnapshotNumbers * sizeof(std::int32_t));
 
 inline constexpr std::size_t kHistoryCapacity = 32000;
+
+using SnapshotList = std::vector<TBufUndoRedo, LargePageAllocator<TBufUndoRedo>>;
 
 // The snapshots of one table model and the position in them. While the
 // history grows, undo walks back one snapshot at a time and a push after undo
@@ -72,7 +75,7 @@ class UndoHistory {
     }
   }
 
-  [[nodiscard]] const std::vector<TBufUndoRedo>& History() const { return Snapshots; }
+  [[nodiscard]] const SnapshotList& History() const { return Snapshots; }
   [[nodiscard]] std::uint32_t HistoryCount() const { return Count; }
   [[nodiscard]] std::int32_t HistoryPos() const { return Pos; }
   [[nodiscard]] std::size_t Capacity() const { return Limit; }
@@ -82,7 +85,7 @@ class UndoHistory {
   [[nodiscard]] bool LinksInside() const;
 
   std::size_t Limit;
-  std::vector<TBufUndoRedo> Snapshots;
+  SnapshotList Snapshots;
   std::uint32_t Count = 0;
   std::int32_t Pos = 0;
 };
