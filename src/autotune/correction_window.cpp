@@ -1,0 +1,398 @@
+#include "autotune/correction_window.h"
+
+#include <algorithm>
+
+#include "core/number_format.h"
+
+namespace orvel {
+
+namespace {
+
+constexpr std::int32_t kLastPoint = 255;
+constexpr int kCorrectionReason = 1;
+constexpr int kWindowReason = 2;
+// ApplyWindowCorrection: every point of the window, or its middle point only.
+constexpr int kWholeWindow = 3;
+constexpr int kMiddlePoint = 1;
+// The "Corr" panel moves the correction one unit per 10 pixels, the border
+// slider the window one point per 5 pixels.
+constexpr int kPanelPixelsPerUnit = 10;
+constexpr int kSliderPixelsPerPoint = 5;
+
+std::int32_t HeldPoint(std::int32_t value) {
+  return std::clamp(value, 0, kLastPoint);
+}
+
+// An averaging time in tenths of a second as the label shows it: "0.10s".
+std::string TimeText(std::int32_t value) {
+  return FormatFixed(value / 100.0, 2) + "s";
+}
+
+}  // namespace
+
+CorrectionWindowModel::CorrectionWindowModel(Table& mainTable, Table* compareTable,
+                                             CorrectionDecision& decision, CorrectionWindowHost& host)
+    : MainTable(mainTable), CompareTable(compareTable), Decision(decision), Host(host) {}
+
+void CorrectionWindowModel::BindView(CorrectionWindowView* view) {
+  View = view;
+  Changed();
+}
+
+std::string CorrectionWindowModel::BTimeText() const {
+  return TimeText(AvgBValue);
+}
+
+std::string CorrectionWindowModel::TTimeText() const {
+  return TimeText(AvgTValue);
+}
+
+std::string CorrectionWindowModel::OutputExtremeText() const {
+  return (ToyotaOn ? "MinOut=" : "MaxOut=") + std::to_string(OutputExtremeSeen);
+}
+
+void CorrectionWindowModel::Changed() {
+  if (View != nullptr) {
+    View->ShowCorrectionWindow(*this);
+  }
+}
+
+void CorrectionWindowModel::ShowColor(TColorRgb color, bool playCue) {
+  Color = color;
+  if (View != nullptr) {
+    View->ShowStateColor(color, playCue);
+  }
+}
+
+void CorrectionWindowModel::TellBorders() {
+  MainTable.SetCorrectionWindow(CorrectionValue, Beginning, End, kWindowReason);
+  Changed();
+}
+
+void CorrectionWindowModel::SetMafBeg(std::int32_t value) {
+  value = HeldPoint(value);
+  if (value == Beginning) {
+    return;
+  }
+  Beginning = value;
+  End = std::max(End, Beginning);
+  TellBorders();
+}
+
+void CorrectionWindowModel::SetMafEnd(std::int32_t value) {
+  value = HeldPoint(value);
+  if (value == End) {
+    return;
+  }
+  End = value;
+  Beginning = std::min(Beginning, End);
+  TellBorders();
+}
+
+void CorrectionWindowModel::MoveWindowTo(std::int32_t point) {
+  SetMafBeg(point);
+  SetMafEnd(Beginning);
+}
+
+void CorrectionWindowModel::SetCorrection(std::int32_t value) {
+  value = std::clamp(value, -kCorrectionLimit, kCorrectionLimit);
+  if (value == CorrectionValue) {
+    return;
+  }
+  CorrectionValue = value;
+  Host.SetLogCorrValue(CorrectionValue);
+  MainTable.SetCorrectionWindow(CorrectionValue, Beginning, End, kCorrectionReason);
+  Changed();
+}
+
+// The correction back to 0, and the log told so even when it already was.
+void CorrectionWindowModel::ResetCorrection() {
+  SetCorrection(0);
+  Host.SetLogCorrValue(0);
+}
+
+void CorrectionWindowModel::SetPulsLimit(std::int32_t value) {
+  Delta = HeldPoint(value);
+  Decision.Settings().PulsLimit = Delta;
+  Changed();
+}
+
+void CorrectionWindowModel::SetAvgB(std::int32_t value) {
+  AvgBValue = std::clamp(value, kMinAvgB, kMaxAveraging);
+  Decision.Settings().SetAveraging(AvgBValue, AvgTValue);
+  Changed();
+}
+
+void CorrectionWindowModel::SetAvgT(std::int32_t value) {
+  AvgTValue = std::clamp(value, kMinAvgT, kMaxAveraging);
+  Decision.Settings().SetAveraging(AvgBValue, AvgTValue);
+  Changed();
+}
+
+void CorrectionWindowModel::SetO2Ref(std::int32_t value) {
+  O2RefValue = value;
+  Decision.Settings().O2Ref = value;
+  Changed();
+}
+
+void CorrectionWindowModel::SetSensorType(std::int32_t sensorType) {
+  O2SensorType = sensorType;
+  Changed();
+}
+
+void CorrectionWindowModel::SetForcedIdle(std::int32_t rpm, std::int32_t tps) {
+  IdleRpm = rpm;
+  IdleTps = tps;
+}
+
+void CorrectionWindowModel::CopySettings() {
+  DecisionSettings& settings = Decision.Settings();
+  settings.PulsLimit = Delta;
+  settings.ToyotaMode = ToyotaOn;
+  settings.Autocorrection = AutocorrectionOn;
+  settings.ForcedIdleRpm = IdleRpm;
+  settings.ForcedIdleTps = IdleTps;
+  settings.SetAveraging(AvgBValue, AvgTValue);
+  settings.O2Ref = O2RefValue;
+  settings.SensorType = O2SensorType;
+}
+
+void CorrectionWindowModel::SetAutocorrection(bool on) {
+  AutocorrectionOn = on;
+  if (on) {
+    HighestMafSeen = 0;
+  } else {
+    SetCorrection(0);
+  }
+  Decision.Settings().Autocorrection = on;
+  Changed();
+}
+
+void CorrectionWindowModel::SetExtrapolate(bool on) {
+  ExtrapolateOn = on;
+  MainTable.SetInterpolateEnds(on);
+  if (CompareTable != nullptr) {
+    CompareTable->SetInterpolateEnds(on);
+  }
+  Changed();
+}
+
+void CorrectionWindowModel::SetBeginOfTableAsLearned() {
+  const std::int32_t savedEnd = End;
+  SetMafEnd(Beginning);
+  MainTable.SetBeginAsLearned(Beginning, CorrectionValue, false);
+  MainTable.PushHistory();
+  LearnedBeginPoint = Beginning;
+  ResetCorrection();
+  Host.SendToConverterRam();
+  SetMafEnd(savedEnd);
+}
+
+void CorrectionWindowModel::SetManualBorders(bool on) {
+  ManualBordersOn = on;
+  SetCorrection(0);
+  if (AutocorrectionOn) {
+    SetAutocorrection(false);
+  }
+  Changed();
+}
+
+void CorrectionWindowModel::SetToyota(bool on) {
+  ToyotaOn = on;
+  MainTable.SetToyotaMode(on);
+  if (CompareTable != nullptr) {
+    CompareTable->SetToyotaMode(on);
+  }
+  Decision.Settings().ToyotaMode = on;
+  Changed();
+}
+
+void CorrectionWindowModel::ClearWindowLearned() {
+  // The learned beginning is cleared only by "P" or a new F7.
+  const std::int32_t from = (Beginning > 0 && Beginning < LearnedBeginPoint) ? LearnedBeginPoint : Beginning;
+  MainTable.ClearLearnedRange(from, End);
+  if (ManualBordersOn) {
+    SetMafBeg(MainTable.FindTrainedPoint(Beginning, true, false));
+    SetCorrection(0);
+    ApplyCorrectionToTable();
+  }
+}
+
+void CorrectionWindowModel::ClearAllLearned() {
+  MainTable.ClearLearnedRange(LearnedBeginPoint + 1, kLastPoint);
+}
+
+void CorrectionWindowModel::SelectTarget(CorrectionTarget target) {
+  TargetButton = target;
+  Changed();
+  if (target == CorrectionTarget::Table) {
+    ApplyCorrectionToTable();
+  } else {
+    ApplyToTempTarget();
+  }
+}
+
+void CorrectionWindowModel::ApplyCorrectionToTable() {
+  if (TargetButton != CorrectionTarget::Table) {
+    return;
+  }
+  AutocorrectionButtonEnabled = true;
+  if (Armed) {
+    if (Beginning > LearnedBeginPoint) {
+      MainTable.PushHistory();
+      MainTable.ApplyWindowCorrection(CorrectionValue, Beginning, End,
+                                      Host.LiveDataRunning() ? kMiddlePoint : kWholeWindow);
+    } else {
+      MainTable.SetBeginAsLearned(LearnedBeginPoint, CorrectionValue, false);
+      SetCorrection(0);
+    }
+    ResetCorrection();
+    Host.SendToConverterRam();
+    MainTable.PushHistory();
+  }
+  Armed = true;
+  Changed();
+}
+
+void CorrectionWindowModel::ApplyToTempTarget() {
+  if (TargetButton == CorrectionTarget::Table) {
+    return;
+  }
+  if (AutocorrectionOn) {
+    SetAutocorrection(false);
+  }
+  Armed = false;
+  AutocorrectionButtonEnabled = false;
+  Changed();
+  if (!Host.LiveDataRunning()) {
+    return;
+  }
+  MainTable.ApplyTempCorrection(
+      CorrectionValue, TargetButton == CorrectionTarget::Iat ? TempCorrection::Iat : TempCorrection::Ect);
+  ResetCorrection();
+  Host.SendToConverterRam();
+}
+
+bool CorrectionWindowModel::ApplyTempCorrectionKey(TempCorrection which) {
+  if (!Host.LiveDataRunning()) {
+    return false;
+  }
+  MainTable.PushHistory();
+  MainTable.ApplyTempCorrection(CorrectionValue, which);
+  ResetCorrection();
+  Host.SendToConverterRam();
+  return true;
+}
+
+void CorrectionWindowModel::EnterKey() {
+  if (ManualBordersOn && Host.LiveDataRunning()) {
+    MainTable.MarkLearned(LastMafSeen);
+    MoveWindowTo(LastMafSeen);
+    Host.SendToConverterRam();
+    return;
+  }
+  ApplyCorrectionToTable();
+}
+
+void CorrectionWindowModel::ArrowCorrection(std::int32_t step) {
+  const bool running = Host.LiveDataRunning();
+  if (!ManualBordersOn && running) {
+    StepCorrection(step);
+    return;
+  }
+  if (Beginning <= LearnedBeginPoint) {
+    MainTable.SetBeginAsLearned(LearnedBeginPoint, step, true);
+  }
+  if (!running) {
+    if (Beginning > LearnedBeginPoint) {
+      MainTable.ApplyWindowCorrection(step, Beginning, End, kWholeWindow);
+    }
+  } else {
+    MainTable.ApplyWindowCorrection(step, Beginning, End, kMiddlePoint);
+  }
+}
+
+void CorrectionWindowModel::PressCorrPanel(int y) {
+  PanelPressY = y;
+  PanelPressCorrection = CorrectionValue;
+}
+
+void CorrectionWindowModel::DragCorrPanel(int y, bool inside) {
+  SetCorrection(inside ? PanelPressCorrection + (PanelPressY - y) / kPanelPixelsPerUnit : 0);
+}
+
+void CorrectionWindowModel::ReleaseCorrPanel(bool inside) {
+  if (inside) {
+    ApplyCorrectionToTable();
+  }
+  ApplyToTempTarget();
+}
+
+void CorrectionWindowModel::PressBorderSlider(int x, bool rightHalf) {
+  SliderPressX = x;
+  SliderPressBeginning = Beginning;
+  SliderPressRightHalf = rightHalf;
+}
+
+void CorrectionWindowModel::DragBorderSlider(int x) {
+  MoveWindowTo(SliderPressBeginning + (x - SliderPressX) / kSliderPixelsPerPoint);
+}
+
+void CorrectionWindowModel::DoubleClickBorderSlider() {
+  MoveWindowTo(MainTable.FindTrainedPoint(Beginning, SliderPressRightHalf, false));
+}
+
+void CorrectionWindowModel::StartLiveData() {
+  HighestMafSeen = 0;
+  OutputExtremeSeen = ToyotaOn ? kLastPoint : 0;
+  MainTable.SetBeginAsLearned(LearnedBeginPoint, 0, false);
+  ResetCorrection();
+  Host.SendToConverterRam();
+  CopySettings();
+  Changed();
+}
+
+void CorrectionWindowModel::LiveDataStopped() {
+  ShowColor(kIdleColor, false);
+}
+
+bool CorrectionWindowModel::TakeDashSample(std::int32_t maf, std::int32_t conv, bool logLimitLocked) {
+  if (ToyotaOn ? conv < OutputExtremeSeen : conv > OutputExtremeSeen) {
+    OutputExtremeSeen = conv;
+  }
+  HighestMafSeen = std::max(HighestMafSeen, maf);
+  MainTable.SetMaxMafAnyway(HighestMafSeen);
+  LastMafSeen = maf;
+  Changed();
+  return !logLimitLocked || (AutocorrectionOn && !ManualBordersOn);
+}
+
+void CorrectionWindowModel::OnCorrAdvice(const TMsgCorrAdvice& advice) {
+  if (ManualBordersOn) {
+    if (AutocorrectionOn) {
+      // Automatic borders: the first trained point from two below the window's end.
+      MoveWindowTo(MainTable.FindTrainedPoint(advice.MafEnd, true, true));
+    }
+    return;
+  }
+  SetMafBeg(advice.MafBeg);
+  SetMafEnd(advice.MafEnd);
+  if (advice.ApplyToTable != 0) {
+    StepCorrection(advice.CorrStep);
+    ApplyCorrectionToTable();
+  } else if (advice.ResetCorr != 0) {
+    SetCorrection(0);
+  } else {
+    StepCorrection(advice.CorrStep);
+  }
+  ShowColor(advice.StateColor, true);
+}
+
+void CorrectionWindowModel::OnWindowPoint(const TMsgWindowPoint& point) {
+  MoveWindowTo(point.Point);
+  if ((point.ClearWindow & 0xFFU) == 1) {
+    ClearWindowLearned();
+  }
+}
+
+}  // namespace orvel

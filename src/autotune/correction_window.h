@@ -1,0 +1,219 @@
+#pragma once
+
+// The dashboard's correction window as a model: the window's borders over the
+// table's air-flow points, the correction added to them, where a correction
+// goes (the table or a temperature correction), the autocorrection and its
+// buttons, and what happens when the decision's advice arrives. The window's
+// widgets show this state and write to it through the methods below; without
+// a window (a recorded or simulated stream, the command-line tool) the model
+// works the same.
+//
+// Threads: main thread only.
+
+#include <cstdint>
+#include <string>
+
+#include "autotune/correction_decision.h"
+#include "core/messages.h"
+#include "table/table.h"
+
+namespace orvel {
+
+// Where applying puts the correction: the three target buttons.
+enum class CorrectionTarget { Table, Iat, Ect };
+
+inline constexpr std::int32_t kCorrectionLimit = 255;
+inline constexpr std::int32_t kMinAvgB = 1;
+inline constexpr std::int32_t kMinAvgT = 10;
+inline constexpr std::int32_t kMaxAveraging = 1000;
+
+// What the model needs of the rest of the program.
+class CorrectionWindowHost {
+ public:
+  virtual ~CorrectionWindowHost() = default;
+  // Live data is being recorded (between Start and Stop).
+  [[nodiscard]] virtual bool LiveDataRunning() const = 0;
+  // The log's CorrValue, copied into every live sample.
+  virtual void SetLogCorrValue(std::int32_t value) = 0;
+  // The main table to the converter's working memory; nothing when the link
+  // is not connected.
+  virtual void SendToConverterRam() = 0;
+
+ protected:
+  CorrectionWindowHost() = default;
+  CorrectionWindowHost(const CorrectionWindowHost&) = default;
+  CorrectionWindowHost& operator=(const CorrectionWindowHost&) = default;
+};
+
+class CorrectionWindowModel;
+
+// The dashboard widgets that reflect the model.
+class CorrectionWindowView {
+ public:
+  virtual ~CorrectionWindowView() = default;
+  // Borders, width, correction, buttons and labels changed.
+  virtual void ShowCorrectionWindow(const CorrectionWindowModel& model) = 0;
+  // The background's middle colour; with `playCue` the colour's sound cue
+  // is played (without interrupting one still playing).
+  virtual void ShowStateColor(TColorRgb color, bool playCue) = 0;
+
+ protected:
+  CorrectionWindowView() = default;
+  CorrectionWindowView(const CorrectionWindowView&) = default;
+  CorrectionWindowView& operator=(const CorrectionWindowView&) = default;
+};
+
+class CorrectionWindowModel {
+ public:
+  // `compareTable` (may be null) follows F6 and F9 like the main table. The
+  // decision's settings are written at the start of live data and whenever
+  // one of their controls changes.
+  CorrectionWindowModel(Table& mainTable, Table* compareTable, CorrectionDecision& decision,
+                        CorrectionWindowHost& host);
+
+  void BindView(CorrectionWindowView* view);
+
+  // --- State. ---
+  [[nodiscard]] std::int32_t MafBeg() const { return Beginning; }
+  [[nodiscard]] std::int32_t MafEnd() const { return End; }
+  [[nodiscard]] std::int32_t Width() const { return End - Beginning; }
+  [[nodiscard]] std::int32_t Correction() const { return CorrectionValue; }
+  [[nodiscard]] std::int32_t PulsLimit() const { return Delta; }
+  [[nodiscard]] CorrectionTarget Target() const { return TargetButton; }
+  [[nodiscard]] bool Autocorrection() const { return AutocorrectionOn; }
+  [[nodiscard]] bool AutocorrectionEnabled() const { return AutocorrectionButtonEnabled; }
+  [[nodiscard]] bool Extrapolate() const { return ExtrapolateOn; }
+  [[nodiscard]] bool ManualBorders() const { return ManualBordersOn; }
+  [[nodiscard]] bool Toyota() const { return ToyotaOn; }
+  [[nodiscard]] bool ApplyArmed() const { return Armed; }
+  [[nodiscard]] std::int32_t HighestMaf() const { return HighestMafSeen; }
+  [[nodiscard]] std::int32_t OutputExtreme() const { return OutputExtremeSeen; }
+  [[nodiscard]] std::int32_t LastMaf() const { return LastMafSeen; }
+  [[nodiscard]] std::int32_t LearnedBegin() const { return LearnedBeginPoint; }
+  [[nodiscard]] std::int32_t AvgB() const { return AvgBValue; }
+  [[nodiscard]] std::int32_t AvgT() const { return AvgTValue; }
+  [[nodiscard]] std::int32_t O2Ref() const { return O2RefValue; }
+  [[nodiscard]] std::int32_t SensorType() const { return O2SensorType; }
+  [[nodiscard]] std::int32_t ForcedIdleRpm() const { return IdleRpm; }
+  [[nodiscard]] std::int32_t ForcedIdleTps() const { return IdleTps; }
+  [[nodiscard]] TColorRgb StateColor() const { return Color; }
+
+  // --- Label texts. ---
+  [[nodiscard]] std::string WidthText() const { return std::to_string(Width()); }
+  [[nodiscard]] std::string BTimeText() const;  // "0.01s"
+  [[nodiscard]] std::string TTimeText() const;  // "0.10s"
+  [[nodiscard]] std::string MaxMafText() const { return "MaxMaf=" + std::to_string(HighestMafSeen); }
+  [[nodiscard]] std::string OutputExtremeText() const;  // "MaxOut=…", "MinOut=…" with F9
+
+  // --- Borders and correction. ---
+  // A beginning above the end pulls the end up; an end below the beginning
+  // pulls the beginning down. Both held to 0..255.
+  void SetMafBeg(std::int32_t value);
+  void SetMafEnd(std::int32_t value);
+  // Held to -255..255; a change reaches the log and the converter.
+  void SetCorrection(std::int32_t value);
+  void StepCorrection(std::int32_t step) { SetCorrection(CorrectionValue + step); }
+
+  // --- Controls that the decision also reads. ---
+  void SetPulsLimit(std::int32_t value);                   // "Delta", 0..255
+  void SetAvgB(std::int32_t value);                        // B time, 1..1000
+  void SetAvgT(std::int32_t value);                        // T time, 10..1000
+  void SetO2Ref(std::int32_t value);                       // the O2 target slider's value
+  void SetSensorType(std::int32_t sensorType);             // the sensor list's position
+  void SetForcedIdle(std::int32_t rpm, std::int32_t tps);  // the hidden fields
+  void SetLearnedBegin(std::int32_t point) { LearnedBeginPoint = point; }
+
+  // --- Buttons. ---
+  void SetAutocorrection(bool on);  // key A
+  void SetExtrapolate(bool on);     // F6
+  void SetBeginOfTableAsLearned();  // F7
+  void SetManualBorders(bool on);   // F8
+  void SetToyota(bool on);          // F9
+  void ClearWindowLearned();        // "O"
+  void ClearAllLearned();           // "P"
+  // A target button pressed: "table" applies the correction (or only
+  // re-arms after a temperature target); "IAT"/" ECT" switch autocorrection
+  // off and, while recording, apply to the temperature entry in force.
+  void SelectTarget(CorrectionTarget target);
+  // The correction into the table's window (button, Enter, the "Corr" panel,
+  // the advice). Only with the target "table".
+  void ApplyCorrectionToTable();
+  // Keys I and E: while recording, the correction into the temperature entry
+  // in force; false (the key passes on) when live data is stopped.
+  bool ApplyTempCorrectionKey(TempCorrection which);
+  // Enter on the dashboard.
+  void EnterKey();
+  // Up (+1) and Down (-1) with the correction parameter selected.
+  void ArrowCorrection(std::int32_t step);
+
+  // --- The "Corr" panel and the border slider "|", in pixels. ---
+  void PressCorrPanel(int y);
+  void DragCorrPanel(int y, bool inside);
+  void ReleaseCorrPanel(bool inside);
+  void PressBorderSlider(int x, bool rightHalf);
+  void DragBorderSlider(int x);
+  void DoubleClickBorderSlider();
+
+  // --- Live data. ---
+  // Before TMsgLogStart: resets the run's extremes, marks the learned
+  // beginning, clears the correction, sends the table and hands the decision
+  // its settings.
+  void StartLiveData();
+  // After TMsgLogStop: the background returns to the idle colour.
+  void LiveDataStopped();
+  // A dashboard sample (TMsgDashData's Maf and Conv). True when the log
+  // page's MAF limit slider should follow: set it to 255 - HighestMaf().
+  bool TakeDashSample(std::int32_t maf, std::int32_t conv, bool logLimitLocked);
+
+  // --- Bus messages, called by the main window's Dispatch. ---
+  void OnCorrAdvice(const TMsgCorrAdvice& advice);
+  void OnWindowPoint(const TMsgWindowPoint& point);
+
+ private:
+  // Both borders to `point`.
+  void MoveWindowTo(std::int32_t point);
+  void TellBorders();
+  void CopySettings();
+  void ApplyToTempTarget();
+  void ResetCorrection();
+  void Changed();
+  void ShowColor(TColorRgb color, bool playCue);
+
+  Table& MainTable;
+  Table* CompareTable;
+  CorrectionDecision& Decision;
+  CorrectionWindowHost& Host;
+  CorrectionWindowView* View = nullptr;
+
+  std::int32_t Beginning = 0;
+  std::int32_t End = 255;
+  std::int32_t CorrectionValue = 0;
+  std::int32_t Delta = 10;
+  CorrectionTarget TargetButton = CorrectionTarget::Table;
+  bool AutocorrectionOn = false;
+  bool AutocorrectionButtonEnabled = true;
+  bool ExtrapolateOn = false;
+  bool ManualBordersOn = false;
+  bool ToyotaOn = false;
+  bool Armed = true;
+  std::int32_t HighestMafSeen = 0;
+  std::int32_t OutputExtremeSeen = 0;
+  std::int32_t LastMafSeen = 0;
+  std::int32_t LearnedBeginPoint = 0;
+  std::int32_t AvgBValue = kMinAvgB;
+  std::int32_t AvgTValue = kMinAvgT;
+  std::int32_t O2RefValue = 0;
+  std::int32_t O2SensorType = 0;
+  std::int32_t IdleRpm = 1200;
+  std::int32_t IdleTps = 2;
+  TColorRgb Color = kIdleColor;
+
+  // Pointer gestures in progress.
+  int PanelPressY = 0;
+  std::int32_t PanelPressCorrection = 0;
+  int SliderPressX = 0;
+  std::int32_t SliderPressBeginning = 0;
+  bool SliderPressRightHalf = false;
+};
+
+}  // namespace orvel
