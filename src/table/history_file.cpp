@@ -92,47 +92,6 @@ bool CountFits(const Header& header, const UndoHistory& history) {
 
 }  // namespace
 
-std::vector<std::uint8_t> EncodeHistory(const UndoHistory& history) {
-  const SnapshotList& snapshots = history.History();
-  std::vector<std::uint8_t> bytes(kHistoryHeaderBytes + snapshots.size() * kSnapshotFileBytes);
-  const auto header = EncodeHeader(history);
-  std::copy(header.begin(), header.end(), bytes.begin());
-  for (std::size_t i = 0; i < snapshots.size(); ++i) {
-    EncodeSnapshot(snapshots[i], bytes.data() + kHistoryHeaderBytes + i * kSnapshotFileBytes);
-  }
-  return bytes;
-}
-
-bool DecodeHistory(std::span<const std::uint8_t> bytes, UndoHistory& history) {
-  if (bytes.size() < kHistoryHeaderBytes) {
-    return false;
-  }
-  const Header header = DecodeHeader(bytes.data());
-  if (!CountFits(header, history) ||
-      bytes.size() < kHistoryHeaderBytes + static_cast<std::size_t>(header.Count) * kSnapshotFileBytes) {
-    return false;
-  }
-  // Position and links are checked on the file's bytes before anything of the
-  // old history is overwritten.
-  const auto count = static_cast<std::size_t>(header.Count);
-  const auto inside = [count](std::int32_t link) {
-    return link >= 0 && static_cast<std::size_t>(link) < count;
-  };
-  if (count == 0 ? header.Position != 0 : !inside(header.Position)) {
-    return false;
-  }
-  const std::uint8_t* snapshots = bytes.data() + kHistoryHeaderBytes;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (!LinksInside(snapshots + i * kSnapshotFileBytes, inside)) {
-      return false;
-    }
-  }
-  history.Rebuild(count, header.Position, [snapshots](std::size_t i, TBufUndoRedo& s) {
-    DecodeSnapshot(snapshots + i * kSnapshotFileBytes, s);
-  });
-  return true;
-}
-
 bool SaveHistoryFile(const std::filesystem::path& path, const UndoHistory& history, UserMessages& messages) {
   AtomicFileWriter writer(path);
   writer.Write(EncodeHeader(history));

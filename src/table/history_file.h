@@ -16,19 +16,13 @@ namespace orvel {
 inline constexpr std::size_t kHistoryHeaderBytes = 4;
 inline constexpr std::size_t kSnapshotFileBytes = kSnapshotNumbers * 2;
 
-std::vector<std::uint8_t> EncodeHistory(const UndoHistory& history);
-
-// Decodes a history file into `history`. A file that is short, or whose count,
-// position or links lie outside the history, is rejected: false, and the
-// history is left as it was.
-bool DecodeHistory(std::span<const std::uint8_t> bytes, UndoHistory& history);
-
 // Writes the file through a temporary file and a rename. A file that cannot be
 // created is skipped silently; any other failure is reported with its text.
 bool SaveHistoryFile(const std::filesystem::path& path, const UndoHistory& history, UserMessages& messages);
 
 // Replaces the history by the file's. A file that cannot be opened is skipped
-// silently; a damaged one is reported and the history kept.
+// silently. A file that is short, or whose count, position or links lie
+// outside the history, is reported and the history is left as it was.
 bool LoadHistoryFile(const std::filesystem::path& path, UndoHistory& history, UserMessages& messages);
 
 }  // namespace orvel
