@@ -87,10 +87,11 @@ FirmwareOutcome FirmwareUpdate::SendBlocks(const FirmwareFile& file) {
 }
 
 bool UpdateWithOneToOne(FirmwareUpdate& update, const std::optional<std::filesystem::path>& chosen,
-                        Table& mainTable, TableTransfer& transfer) {
+                        Table& mainTable, TableTransfer& transfer, const SleepFunction& sleep) {
   if (update.Update(chosen) != FirmwareOutcome::Updated) {
     return false;
   }
+  sleep(kFirmwareStartPause);
   mainTable.MakeOneToOne();
   return transfer.WriteToConverter();
 }

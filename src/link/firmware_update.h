@@ -32,6 +32,9 @@ inline constexpr std::string_view kStopLiveDataText =
     "Stop the live data before updating the firmware.\n\nОстановите поток данных перед обновлением прошивки.";
 
 // What the update needs of the window's firmware page.
+// How long a converter needs after its last loader block to run the new firmware.
+inline constexpr std::chrono::milliseconds kFirmwareStartPause{1000};
+
 class FirmwarePage {
  public:
   virtual ~FirmwarePage() = default;
@@ -80,9 +83,11 @@ class FirmwareUpdate {
 };
 
 // The update-with-1:1 action: the update, then on success the 1:1 table is
-// written to the converter. Returns true when both succeeded; the window then
-// selects the "0-5V Signal" sensor model and starts live data.
+// written to the converter once it has had kFirmwareStartPause to start its
+// new firmware (it answers no command while its loader still waits for
+// blocks). Returns true when both succeeded; the window then selects the
+// "0-5V Signal" sensor model and starts live data.
 bool UpdateWithOneToOne(FirmwareUpdate& update, const std::optional<std::filesystem::path>& chosen,
-                        Table& mainTable, TableTransfer& transfer);
+                        Table& mainTable, TableTransfer& transfer, const SleepFunction& sleep = RealSleep);
 
 }  // namespace orvel
