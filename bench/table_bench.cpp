@@ -85,11 +85,19 @@ void BM_SaveHistoryFull(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveHistoryFull)->Unit(benchmark::kMillisecond)->Iterations(10);
 
+// The file of the full history, written once.
+std::filesystem::path FullHistoryFile() {
+  static const std::filesystem::path path = [] {
+    const auto file = BenchFile("bench_history.his");
+    FullModel().Table.SaveHistory(file);
+    return file;
+  }();
+  return path;
+}
+
 // Reloading over a full history (its memory is reused).
 void BM_LoadHistoryFull(benchmark::State& state) {
-  Model& model = FullModel();
-  const auto path = BenchFile("bench_history.his");
-  model.Table.SaveHistory(path);
+  const auto path = FullHistoryFile();
   Model target;
   target.Table.LoadHistory(path);
   for (auto _ : state) {
@@ -101,9 +109,7 @@ BENCHMARK(BM_LoadHistoryFull)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // Loading at start-up: the model holds one snapshot, so 266 MB are new memory.
 void BM_LoadHistoryAtStart(benchmark::State& state) {
-  Model& model = FullModel();
-  const auto path = BenchFile("bench_history.his");
-  model.Table.SaveHistory(path);
+  const auto path = FullHistoryFile();
   for (auto _ : state) {
     state.PauseTiming();
     auto target = std::make_unique<Model>();
@@ -118,13 +124,17 @@ BENCHMARK(BM_LoadHistoryAtStart)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 constexpr std::size_t kFullFileBytes = kHistoryHeaderBytes + kHistoryCapacity * kSnapshotFileBytes;
 
+void WriteWithOneCall(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  benchmark::DoNotOptimize(::write(fd, bytes.data(), bytes.size()));
+  ::close(fd);
+}
+
 void BM_RawWriteSameSize(benchmark::State& state) {
   const std::vector<std::uint8_t> bytes(kFullFileBytes, 0x5A);
   const auto path = BenchFile("bench_raw.bin");
   for (auto _ : state) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    benchmark::DoNotOptimize(::write(fd, bytes.data(), bytes.size()));
-    ::close(fd);
+    WriteWithOneCall(path, bytes);
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(kFullFileBytes));
 }
@@ -132,13 +142,8 @@ BENCHMARK(BM_RawWriteSameSize)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 void BM_RawReadSameSize(benchmark::State& state) {
   const auto path = BenchFile("bench_raw.bin");
-  {
-    const std::vector<std::uint8_t> bytes(kFullFileBytes, 0x5A);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    benchmark::DoNotOptimize(::write(fd, bytes.data(), bytes.size()));
-    ::close(fd);
-  }
-  std::vector<std::uint8_t> bytes(kFullFileBytes);
+  std::vector<std::uint8_t> bytes(kFullFileBytes, 0x5A);
+  WriteWithOneCall(path, bytes);
   for (auto _ : state) {
     const int fd = ::open(path.c_str(), O_RDONLY);
     benchmark::DoNotOptimize(::read(fd, bytes.data(), bytes.size()));
