@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "live/log_thread.h"
 #include "live/log_time.h"
 
 namespace orvel {
@@ -60,7 +61,10 @@ std::optional<SampleValues> Log::NewestSample() const {
 
 std::int32_t Log::O2Average(std::int32_t count) const {
   const std::scoped_lock lock(ChannelsLock);
-  const auto o2 = Channels.Of(Channel::O2);
+  return O2AverageOf(Channels.Of(Channel::O2), count);
+}
+
+std::int32_t O2AverageOf(std::span<const std::int32_t> o2, std::int32_t count) {
   if (o2.empty()) {
     return 0;
   }

@@ -8,18 +8,44 @@
 // channels are guarded by one mutex held by AppendSample and by every reader,
 // so a reader sees none or all fourteen values of a sample and never uses
 // storage that an append may move.
+//
+// Live data (log_live.cpp): a log built with LiveLinks subscribes itself to
+// the bus and starts and stops the converter's stream on TMsgLogStart and
+// TMsgLogStop. Start, Stop and TimerTick run on the main thread.
 
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 
+#include "autotune/o2_sensor.h"
+#include "core/number_format.h"
+#include "core/orvel_broadcaster.h"
 #include "core/user_messages.h"
+#include "live/live_frame.h"
 #include "live/log_channels.h"
 
 namespace orvel {
+
+class DashboardTickHook;
+class MainThreadDispatcher;
+class Table;
+class TLogThread;
+class TRXTX;
+
+// The collaborators of a log that records live data. All of them must
+// outlive the log.
+struct LiveLinks {
+  TRXTX& Link;
+  TOrvelBroadcaster& Bus;
+  Table& MainTable;                  // receives the dashboard sample every tick
+  MainThreadDispatcher& Dispatcher;  // the reader's hand-over to the main thread
+  NumberFormat Format;               // the user's decimal separator
+};
 
 // The visible window of the log chart and what the chart's axes need.
 struct LogWindow {
@@ -46,11 +72,46 @@ struct FileTpsBytes {
   std::int32_t Max = 0;
 };
 
-class Log {
+// The O2 average over the last `count` values of `o2`: the last value while
+// fewer exist (or when count < 1), 0 with none.
+std::int32_t O2AverageOf(std::span<const std::int32_t> o2, std::int32_t count);
+
+class Log final : public TOrvelReceiver {
  public:
+  // A log without live data: files, viewing, learning.
   explicit Log(UserMessages& messages);
+  // A log that records live data; subscribes itself to links.Bus.
+  Log(UserMessages& messages, const LiveLinks& links);
+  // Stops a reader still running and joins it.
+  ~Log() override;
   Log(const Log&) = delete;
   Log& operator=(const Log&) = delete;
+
+  // --- Live data (main thread). ---
+
+  // TMsgLogStart runs Start with its sensor type, TMsgLogStop runs Stop.
+  void Dispatch(const TMessage& message) override;
+  // Clears the log, sends "sl", starts the reader and the dashboard timer.
+  // The reader of an earlier run is joined first.
+  void Start(std::int32_t sensorType);
+  // Stops the timer, asks the reader to terminate (without waiting), sends
+  // "s", and prepares a log that received data for viewing. No sample is
+  // appended after it returned.
+  void Stop();
+  // The 100 ms dashboard tick: the newest sample goes to the main table's
+  // dashboard and out as TMsgDashData, then the decision hook runs. Does
+  // nothing while the timer is off or the log is empty.
+  void TimerTick();
+  [[nodiscard]] bool TimerEnabled() const { return TimerOn; }
+  [[nodiscard]] bool IsStopped() const { return Stopped; }
+  [[nodiscard]] std::int32_t SensorType() const { return RunSensorType; }
+  // Waits until the reader of the last run has ended. Call it before the
+  // port is closed; never from a call the reader handed over.
+  void JoinReader();
+  // The correction decision's part of the tick; nullptr for none.
+  void SetDashboardHook(DashboardTickHook* hook) { TickHook = hook; }
+  // Frame counters and auxiliary slots, kept from run to run.
+  [[nodiscard]] const LiveStreamState& Stream() const { return StreamState; }
 
   // --- Recording, data side. Start and Stop run these at their steps. ---
 
@@ -152,6 +213,17 @@ class Log {
   LogWindow View;
   LogLevels LevelValues;
   FileTpsBytes FileTpsValues;
+
+  // Live data; main thread only, except StreamState (see LiveStreamState).
+  std::optional<LiveLinks> Live;
+  DashboardTickHook* TickHook = nullptr;
+  std::int32_t RunSensorType = 0;
+  bool Stopped = true;
+  bool TimerOn = false;
+  TO2Display O2Display;  // kept from tick to tick
+  LiveStreamState StreamState;
+  std::unique_ptr<TLogThread> Reader;     // the running reader, if any
+  std::unique_ptr<TLogThread> Finishing;  // asked to terminate, not joined yet
 };
 
 }  // namespace orvel
