@@ -1,0 +1,75 @@
+#pragma once
+
+// The Start and Stop actions of live data, as far as they need no window,
+// and the dashboard's extremes since Start. The window binds its buttons,
+// keys and labels to it; the command-line tool drives it directly.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/orvel_broadcaster.h"
+#include "core/user_messages.h"
+#include "live/live_settings.h"
+
+namespace orvel {
+
+class CorrectionTick;
+class Log;
+class Table;
+class TableTransfer;
+
+inline constexpr std::string_view kChooseComPortText =
+    "Please choose right COM port\n\n Пожалуйста выберите правильный COM порт";
+
+// What the dashboard keeps across the samples of a run.
+struct DashboardExtremes {
+  std::int32_t HighestMaf = 0;
+  // The largest output seen, or in "Toyota" mode the smallest.
+  std::int32_t OutputExtreme = 0;
+  std::int32_t LastMaf = 0;  // the keyboard commands use it
+  bool ToyotaMode = false;
+
+  void Reset(bool toyotaMode);
+  void Take(std::int32_t conv, std::int32_t maf);
+  // "MaxMaf=" and the highest Maf.
+  [[nodiscard]] std::string MaxMafText() const;
+  // "MinOut=" in "Toyota" mode, else "MaxOut=", and the output extreme.
+  [[nodiscard]] std::string OutputText() const;
+};
+
+class LiveSession final : public TOrvelReceiver {
+ public:
+  // Subscribes itself to `bus`; the window subscribes before the link and
+  // the log, so its handlers run first. `decision` may be nullptr.
+  LiveSession(TOrvelBroadcaster& bus, Log& log, Table& mainTable, TableTransfer& transfer,
+              UserMessages& messages, CorrectionTick* decision);
+
+  // The Start action. An empty port name means no port is selected: the
+  // message is shown and nothing is broadcast. False in that case.
+  bool Start(std::string_view selectedPort, const LiveSettings& settings);
+  // The Stop action; the same check of the port.
+  bool Stop(std::string_view selectedPort);
+
+  // TMsgDashData updates the extremes and the main table's MaxMafAnyway.
+  void Dispatch(const TMessage& message) override;
+
+  [[nodiscard]] const DashboardExtremes& Extremes() const { return Dashboard; }
+  [[nodiscard]] bool Autocorrection() const { return AutocorrectionOn; }
+  // The log-limit lock, pressed when Stop switches autocorrection off.
+  [[nodiscard]] bool LogLimitLocked() const { return LogLimitLock; }
+  void SetLogLimitLocked(bool locked) { LogLimitLock = locked; }
+
+ private:
+  TOrvelBroadcaster& Bus;
+  Log& LiveLog;
+  Table& MainTable;
+  TableTransfer& Transfer;
+  UserMessages& Messages;
+  CorrectionTick* Decision;
+  DashboardExtremes Dashboard;
+  bool AutocorrectionOn = false;
+  bool LogLimitLock = false;
+};
+
+}  // namespace orvel

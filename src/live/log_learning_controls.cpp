@@ -1,0 +1,75 @@
+#include "live/log_learning_controls.h"
+
+#include <algorithm>
+
+#include "autotune/o2_sensor.h"
+
+namespace orvel {
+
+namespace {
+
+constexpr std::int32_t kRicherWhenHigherSensor = 0;
+
+}  // namespace
+
+std::string LogO2LevelText(std::int32_t value, std::int32_t sensorType, NumberFormat format) {
+  if (IsVoltageO2Sensor(sensorType)) {
+    return FormatDecimal(value * 5.0 / 256, 2, format);
+  }
+  return FormatDecimal(value * 0.1, 1, format);
+}
+
+LogLearningControls::LogLearningControls(Log& log, Table& mainTable, O2ReferenceModel& reference,
+                                         NumberFormat format)
+    : LogModel(log), MainTable(mainTable), Reference(reference), Format(format) {
+  Reference.SetLogO2TargetChangeHandler([this] { LogO2TargetChanged(); });
+  UpdateTexts();
+}
+
+void LogLearningControls::UpdateTexts() {
+  const std::int32_t sensorType = Reference.SensorType();
+  const std::int32_t target = Reference.LogO2Target().Value();
+  TargetText = LogO2LevelText(target, sensorType, Format);
+  if (auto mixture = O2PercentText(target, sensorType)) {
+    TargetMixtureText = std::move(*mixture);
+  }
+  const std::int32_t fromDash = Reference.O2Ref();
+  FromDashText = LogO2LevelText(fromDash, sensorType, Format);
+  if (auto mixture = O2PercentText(fromDash, sensorType)) {
+    FromDashMixtureText = std::move(*mixture);
+  }
+}
+
+void LogLearningControls::SetMafLimitPosition(std::int32_t position, bool dashboardFollows) {
+  position = std::clamp(position, 0, kSliderMax);
+  if (position == LimitPosition) {
+    return;
+  }
+  LimitPosition = position;
+  if (!Locked || dashboardFollows) {
+    LogModel.SetMafLimit(MafLimitValue());
+    MainTable.SetMaxMaf(MafLimitValue());
+    LimitText = std::to_string(MafLimitValue());
+  }
+}
+
+void LogLearningControls::LogO2TargetChanged() {
+  // Hold the target on the rich side of the reference: a larger value is
+  // richer on sensor 0 only, and the sliders' positions run the other way.
+  const std::int32_t sensorType = Reference.SensorType();
+  const std::int32_t reference = Reference.RefO2().Position;
+  const std::int32_t target = Reference.LogO2Target().Position;
+  const bool lean = sensorType == kRicherWhenHigherSensor ? reference < target : target < reference;
+  if (lean) {
+    Reference.SetLogO2TargetPosition(reference);  // may run this handling again
+  }
+  UpdateTexts();
+  LogModel.SetO2Target(Reference.LogO2Target().Value());
+}
+
+void LogLearningControls::O2FromDashChanged() {
+  LogModel.SetO2FromDash(Reference.O2Ref());
+  UpdateTexts();
+}
+
+}  // namespace orvel
