@@ -31,8 +31,8 @@ std::string TimeText(std::int32_t value) {
 }  // namespace
 
 CorrectionWindowModel::CorrectionWindowModel(Table& mainTable, Table* compareTable,
-                                             CorrectionDecision& decision, CorrectionWindowHost& host)
-    : MainTable(mainTable), CompareTable(compareTable), Decision(decision), Host(host) {}
+                                             DecisionSettings& decisionSettings, CorrectionWindowHost& host)
+    : MainTable(mainTable), CompareTable(compareTable), Settings(decisionSettings), Host(host) {}
 
 void CorrectionWindowModel::BindView(CorrectionWindowView* view) {
   View = view;
@@ -113,25 +113,25 @@ void CorrectionWindowModel::ResetCorrection() {
 
 void CorrectionWindowModel::SetPulsLimit(std::int32_t value) {
   Delta = HeldPoint(value);
-  Decision.Settings().PulsLimit = Delta;
+  Settings.PulsLimit = Delta;
   Changed();
 }
 
 void CorrectionWindowModel::SetAvgB(std::int32_t value) {
   AvgBValue = std::clamp(value, kMinAvgB, kMaxAveraging);
-  Decision.Settings().SetAveraging(AvgBValue, AvgTValue);
+  Settings.SetAveraging(AvgBValue, AvgTValue);
   Changed();
 }
 
 void CorrectionWindowModel::SetAvgT(std::int32_t value) {
   AvgTValue = std::clamp(value, kMinAvgT, kMaxAveraging);
-  Decision.Settings().SetAveraging(AvgBValue, AvgTValue);
+  Settings.SetAveraging(AvgBValue, AvgTValue);
   Changed();
 }
 
 void CorrectionWindowModel::SetO2Ref(std::int32_t value) {
   O2RefValue = value;
-  Decision.Settings().O2Ref = value;
+  Settings.O2Ref = value;
   Changed();
 }
 
@@ -146,15 +146,14 @@ void CorrectionWindowModel::SetForcedIdle(std::int32_t rpm, std::int32_t tps) {
 }
 
 void CorrectionWindowModel::CopySettings() {
-  DecisionSettings& settings = Decision.Settings();
-  settings.PulsLimit = Delta;
-  settings.ToyotaMode = ToyotaOn;
-  settings.Autocorrection = AutocorrectionOn;
-  settings.ForcedIdleRpm = IdleRpm;
-  settings.ForcedIdleTps = IdleTps;
-  settings.SetAveraging(AvgBValue, AvgTValue);
-  settings.O2Ref = O2RefValue;
-  settings.SensorType = O2SensorType;
+  Settings.PulsLimit = Delta;
+  Settings.ToyotaMode = ToyotaOn;
+  Settings.Autocorrection = AutocorrectionOn;
+  Settings.ForcedIdleRpm = IdleRpm;
+  Settings.ForcedIdleTps = IdleTps;
+  Settings.SetAveraging(AvgBValue, AvgTValue);
+  Settings.O2Ref = O2RefValue;
+  Settings.SensorType = O2SensorType;
 }
 
 void CorrectionWindowModel::SetAutocorrection(bool on) {
@@ -164,7 +163,7 @@ void CorrectionWindowModel::SetAutocorrection(bool on) {
   } else {
     SetCorrection(0);
   }
-  Decision.Settings().Autocorrection = on;
+  Settings.Autocorrection = on;
   Changed();
 }
 
@@ -203,7 +202,7 @@ void CorrectionWindowModel::SetToyota(bool on) {
   if (CompareTable != nullptr) {
     CompareTable->SetToyotaMode(on);
   }
-  Decision.Settings().ToyotaMode = on;
+  Settings.ToyotaMode = on;
   Changed();
 }
 

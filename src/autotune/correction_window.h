@@ -65,10 +65,11 @@ class CorrectionWindowView {
 
 class CorrectionWindowModel {
  public:
-  // `compareTable` (may be null) follows F6 and F9 like the main table. The
-  // decision's settings are written at the start of live data and whenever
-  // one of their controls changes.
-  CorrectionWindowModel(Table& mainTable, Table* compareTable, CorrectionDecision& decision,
+  // `compareTable` (may be null) follows F6 and F9 like the main table.
+  // `decisionSettings` (the decision's, as the log's tick runs it) are
+  // written at the start of live data and whenever one of their controls
+  // changes.
+  CorrectionWindowModel(Table& mainTable, Table* compareTable, DecisionSettings& decisionSettings,
                         CorrectionWindowHost& host);
 
   void BindView(CorrectionWindowView* view);
@@ -181,7 +182,7 @@ class CorrectionWindowModel {
 
   Table& MainTable;
   Table* CompareTable;
-  CorrectionDecision& Decision;
+  DecisionSettings& Settings;
   CorrectionWindowHost& Host;
   CorrectionWindowView* View = nullptr;
 

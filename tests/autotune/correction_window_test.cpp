@@ -40,7 +40,7 @@ struct WindowRig : DecisionRig {
     MainTable.SetLink(&Program);
   }
   FakeProgram Program;
-  CorrectionWindowModel Window{MainTable, nullptr, Decision, Program};
+  CorrectionWindowModel Window{MainTable, nullptr, Decision.Settings(), Program};
 };
 
 TMsgCorrAdvice Advice(std::int32_t beg, std::int32_t end, std::int32_t step, bool apply = false,

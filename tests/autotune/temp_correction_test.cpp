@@ -27,7 +27,7 @@ struct TempRig : test::DecisionRig {
   }
   std::int32_t Entry(std::size_t index) { return MainTable.Tab1()[index]; }
   Recorder Host;
-  CorrectionWindowModel Window{MainTable, nullptr, Decision, Host};
+  CorrectionWindowModel Window{MainTable, nullptr, Decision.Settings(), Host};
 };
 
 TEST(TempCorrection, TargetButtonAppliesToTheEntryInForceAndHolds) {
