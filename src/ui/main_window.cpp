@@ -9,8 +9,10 @@
 #include "link/rxtx.h"
 #include "link/serial_port.h"
 #include "sim/simulator_host.h"
+#include "table/table.h"
 #include "ui/connection_page.h"
 #include "ui/connection_page_binding.h"
+#include "ui/keyboard_modifiers.h"
 #include "ui/qt_text.h"
 
 namespace orvel::ui {
@@ -56,8 +58,10 @@ TForm1::TForm1(UserMessages& messages, MainWindowServices services, QWidget* par
 }
 
 TForm1::~TForm1() {
-  // The binding refers to widgets and to the link; it goes first.
+  // The binding refers to widgets and to the link; it goes first. The table
+  // model may refer to the link too.
   ConnectionBinding.reset();
+  MainTableModel.reset();
   SerialLink.reset();
   Simulator.reset();
 }
@@ -120,11 +124,14 @@ void TForm1::RunCreationSequence() {
   Broadcaster.Subscribe(*this);
   FillPortList();
   SerialLink = std::make_unique<TRXTX>(Broadcaster, Services.LinkTimeout);
+  Modifiers = std::make_unique<KeyboardModifiers>();
+  MainTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
   ConnectionBinding = std::make_unique<ConnectionPageBinding>(
       *this, Messages,
       [this](const std::string& entry) { return DevicePathFor(QString::fromStdString(entry)); });
 
   ApplyLanguage(kLanguageEnglish);
+  MainTableModel->LoadHistory(StateFile(kHistoryFileName));
 
   connect(Connection->ComComboBox1, &QComboBox::activated, this, [this] { ComComboBox1Change(); });
   connect(Connection->SpeedButtonReconnect, &QPushButton::clicked, this,
@@ -217,6 +224,11 @@ void TForm1::RunCloseSequence() {
     // A failure while taking the link down must not keep the state from being saved.
   }
   Simulator.reset();
+  MainTableModel->SaveHistory(StateFile(kHistoryFileName));
+}
+
+std::filesystem::path TForm1::StateFile(const char* name) const {
+  return Services.WorkingFolder / name;
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMainWindow>
 #include <QTabWidget>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 
 namespace orvel {
 class TRXTX;
+class Table;
 namespace sim {
 class SimulatorHost;
 }
@@ -22,6 +24,7 @@ namespace orvel::ui {
 
 class ConnectionPageWidget;
 class ConnectionPageBinding;
+class KeyboardModifiers;
 
 // What the main window needs from the system besides the user: the serial
 // ports present and a way to start the built-in converter simulator. Tests
@@ -30,6 +33,9 @@ struct MainWindowServices {
   std::function<std::vector<std::string>()> ListPorts;
   std::function<std::unique_ptr<sim::SimulatorHost>()> StartSimulator;
   std::chrono::milliseconds LinkTimeout{1000};
+  // Where the program keeps its state files ("UndoRedoHistory.his"); the
+  // process's current folder unless a test chooses another.
+  std::filesystem::path WorkingFolder;
 };
 
 MainWindowServices DefaultMainWindowServices();
@@ -63,6 +69,7 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
 
   [[nodiscard]] TOrvelBroadcaster& Bus() { return Broadcaster; }
   [[nodiscard]] TRXTX* Link() { return SerialLink.get(); }
+  [[nodiscard]] Table& MainTable() { return *MainTableModel; }
   [[nodiscard]] ConnectionPageWidget& ConnectionPage() { return *Connection; }
   [[nodiscard]] QTabWidget& MainPageControl() { return *Pages; }
   [[nodiscard]] const std::string& SoundFolder() const { return CurrentSoundFolder; }
@@ -88,6 +95,7 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   // The device path to open for the port list's entry; starts the built-in
   // simulator for its entry. Empty when nothing can be opened.
   std::string DevicePathFor(const QString& entry);
+  [[nodiscard]] std::filesystem::path StateFile(const char* name) const;
 
   UserMessages& Messages;
   MainWindowServices Services;
@@ -99,6 +107,8 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
 
   TOrvelBroadcaster Broadcaster;
   std::unique_ptr<TRXTX> SerialLink;
+  std::unique_ptr<KeyboardModifiers> Modifiers;
+  std::unique_ptr<Table> MainTableModel;
   std::unique_ptr<sim::SimulatorHost> Simulator;
   std::unique_ptr<ConnectionPageBinding> ConnectionBinding;
 

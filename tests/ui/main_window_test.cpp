@@ -7,6 +7,8 @@
 #include "link/link_errors.h"
 #include "link/rxtx.h"
 #include "sim/simulator_host.h"
+#include "support/temp_dir.h"
+#include "table/table.h"
 #include "ui/connection_page.h"
 #include "ui/main_window.h"
 
@@ -17,10 +19,11 @@ namespace {
 // a pseudo-terminal.
 class MainWindowTest : public ::testing::Test {
  protected:
-  MainWindowTest() : Window(Messages, Services()) {}
+  MainWindowTest() : Window(Messages, Services(Folder)) {}
 
-  static MainWindowServices Services() {
+  static MainWindowServices Services(const test::TempDir& folder) {
     MainWindowServices services = DefaultMainWindowServices();
+    services.WorkingFolder = folder.Path();
     services.ListPorts = [] { return std::vector<std::string>{"/dev/ttyS0", "/dev/orvel-no-such-port"}; };
     services.LinkTimeout = std::chrono::milliseconds{200};
     return services;
@@ -34,6 +37,7 @@ class MainWindowTest : public ::testing::Test {
     emit list->activated(index);
   }
 
+  test::TempDir Folder;
   RecordedMessages Messages;
   TForm1 Window;
 };
@@ -135,8 +139,11 @@ TEST_F(MainWindowTest, ClosingDestroysTheLinkAndStopsTheSimulator) {
   EXPECT_TRUE(Window.close());
   EXPECT_EQ(Window.Link(), nullptr);
   EXPECT_EQ(Window.BuiltInSimulator(), nullptr);
+  // The undo history is saved in the working folder.
+  EXPECT_TRUE(std::filesystem::exists(Folder.Path() / kHistoryFileName));
   // A second close changes nothing.
   Window.RunCloseSequence();
+  EXPECT_TRUE(Messages.Texts.empty());
 }
 
 }  // namespace
