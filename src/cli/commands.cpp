@@ -10,6 +10,8 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
   AddSimulatorCommands(app, context);
   AddLogCommands(app, context);
   AddTableCommands(app, context);
+  AddLearnCommands(app, context);
+  AddConverterCommands(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

@@ -14,9 +14,11 @@ int Run(int argc, const char* const* argv, std::ostream& out = std::cout, std::o
 // Each group of sub-commands adds itself to the tree; its callbacks report
 // through the context.
 void AddSimulatorCommands(CLI::App& app, CommandContext& context);
-void AddLogCommands(CLI::App& app, CommandContext& context);  // `log show`, `log export`
+void AddLogCommands(CLI::App& app, CommandContext& context);  // `log show`, `log export`, `log record`
 CLI::App& LogGroup(CLI::App& app);  // the `log` group, for every function that adds to it
 void AddTableCommands(CLI::App& app, CommandContext& context);  // `orvel table …`; TableGroup finds or makes the group
 CLI::App& TableGroup(CLI::App& app);
+void AddLearnCommands(CLI::App& app, CommandContext& context);  // `orvel learn`
+void AddConverterCommands(CLI::App& app, CommandContext& context);  // identify, table read/write/send, flash, sensor
 
 }  // namespace orvel::cli
