@@ -1,12 +1,23 @@
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include "cli/commands.h"
+#include "core/orvel_broadcaster.h"
+#include "link/rxtx.h"
+#include "live/log.h"
 #include "live/log_channels.h"
 #include "live/log_file.h"
+#include "live/main_thread_dispatcher.h"
 #include "table/atomic_file.h"
+#include "table/table.h"
 
 namespace orvel::cli {
 
@@ -119,6 +130,128 @@ void ExportLog(const std::string& file, const std::string& out, CommandContext& 
   context.Out << "Exported " << contents->Channels.SampleCount() << " samples to " << out << '\n';
 }
 
+// --- `log record`: a headless logger. ---
+
+// Set by Ctrl+C while a recording runs.
+volatile std::sig_atomic_t interruptRequested = 0;
+
+extern "C" void RequestInterrupt(int /*signal*/) {
+  interruptRequested = 1;
+}
+
+// Catches Ctrl+C for its lifetime and restores the previous handling.
+class InterruptCatcher {
+ public:
+  InterruptCatcher() {
+    interruptRequested = 0;
+    struct sigaction action {};
+    action.sa_handler = RequestInterrupt;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, &Previous);
+  }
+  ~InterruptCatcher() { ::sigaction(SIGINT, &Previous, nullptr); }
+  InterruptCatcher(const InterruptCatcher&) = delete;
+  InterruptCatcher& operator=(const InterruptCatcher&) = delete;
+  [[nodiscard]] static bool Interrupted() { return interruptRequested != 0; }
+
+ private:
+  struct sigaction Previous {};
+};
+
+// Stands where the window would: keeps the newest dashboard message.
+class DashboardWatcher final : public TOrvelReceiver {
+ public:
+  void Dispatch(const TMessage& message) override {
+    if (const auto* dash = MessageAs<TMsgDashData>(message)) {
+      Last.emplace(*dash);
+    }
+  }
+  std::optional<TMsgDashData> Last;
+};
+
+struct RecordOptions {
+  std::string Port;
+  std::string Out;
+  int Sensor = 0;
+  double Seconds = 0;  // 0: until Ctrl+C
+};
+
+constexpr auto kTickInterval = std::chrono::milliseconds{100};
+
+std::string StatusLine(const Log& log, const DashboardWatcher& watcher) {
+  std::string line = "samples " + std::to_string(log.SampleCount());
+  if (watcher.Last) {
+    const TMsgDashData& dash = *watcher.Last;
+    line += "  MAF " + std::to_string(dash.Maf) + "  output " + std::to_string(dash.Conv) + "  rpm " +
+            std::to_string(dash.Rpm) + "  O2 " + dash.O2Text;
+  }
+  return line + "  bad frames " + std::to_string(log.Stream().BadFrames.load());
+}
+
+void RecordLog(const RecordOptions& options, CommandContext& context) {
+  PrintedMessages messages(context.Err);
+  TOrvelBroadcaster bus;
+  DashboardWatcher watcher;  // subscribed first, where the window would be
+  bus.Subscribe(watcher);
+  TRXTX link(bus);
+  try {
+    link.Open(options.Port);
+  } catch (const EComPort& error) {
+    context.Fail(error.what());
+    return;
+  }
+  LatchedModifiers modifiers;
+  Table mainTable(bus, messages, modifiers);
+  QueuedDispatcher dispatcher;
+  Log log(messages, LiveLinks{link, bus, mainTable, dispatcher, NumberFormat{}});
+  const bool liveStatus = &context.Out == &std::cout && ::isatty(STDOUT_FILENO) != 0;
+
+  const InterruptCatcher interrupt;
+  // Only the log's part of the Start action: the headless logger has no table
+  // of its own and must not replace the converter's working table.
+  TMsgLogStart start;
+  start.O2SensorType = options.Sensor;
+  bus.Broadcast(start);
+  const auto began = std::chrono::steady_clock::now();
+  const auto limit = std::chrono::duration<double>(options.Seconds);
+  auto nextTick = began + kTickInterval;
+  while (log.IsRunning() && !InterruptCatcher::Interrupted() &&
+         (options.Seconds <= 0 || std::chrono::steady_clock::now() - began < limit)) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextTick) {
+      dispatcher.WaitForCall(std::chrono::duration_cast<std::chrono::milliseconds>(nextTick - now));
+    }
+    dispatcher.RunPending();
+    if (std::chrono::steady_clock::now() >= nextTick) {
+      nextTick += kTickInterval;
+      log.TimerTick();
+      if (liveStatus) {
+        context.Out << '\r' << StatusLine(log, watcher) << "\x1b[K" << std::flush;
+      }
+    }
+  }
+  if (liveStatus) {
+    context.Out << '\n';
+  }
+  if (log.IsRunning()) {
+    bus.Broadcast(TMsgLogStop{});
+  }
+  log.JoinReader();
+  dispatcher.RunPending();
+  const std::size_t samples = log.SampleCount();
+  if (samples == 0) {
+    context.Fail(options.Port + ": no live data received");
+    return;
+  }
+  if (!log.SaveToFile(options.Out)) {
+    context.Status = 1;
+    return;
+  }
+  context.Out << "Recorded " << samples << " samples (" << SecondsOfIndex(samples) << " s, "
+              << log.Stream().BadFrames.load() << " bad frames) to " << LogFilePath(options.Out).string()
+              << '\n';
+}
+
 }  // namespace
 
 CLI::App& LogGroup(CLI::App& app) {
@@ -127,7 +260,7 @@ CLI::App& LogGroup(CLI::App& app) {
       return *command;
     }
   }
-  CLI::App& group = *app.add_subcommand("log", "Recorded logs: show, export");
+  CLI::App& group = *app.add_subcommand("log", "Recorded logs: record, show, export");
   group.require_subcommand(1);
   return group;
 }
@@ -155,6 +288,17 @@ void AddLogCommands(CLI::App& app, CommandContext& context) {
   exportCommand->add_option("OUT", exportOptions->Out, "the CSV file to write")->required();
   exportCommand->callback(
       [exportOptions, &context] { ExportLog(exportOptions->File, exportOptions->Out, context); });
+
+  auto* record = group.add_subcommand(
+      "record", "Record the converter's live data until Ctrl+C or for a number of seconds, then save it");
+  auto recordOptions = std::make_shared<RecordOptions>();
+  record->add_option("PORT", recordOptions->Port, "the serial device")->required();
+  record->add_option("OUT", recordOptions->Out, "the .log file to write")->required();
+  record->add_option("--sensor", recordOptions->Sensor, "O2 sensor model, 0..4 (default 0)")
+      ->check(CLI::Range(0, static_cast<int>(kO2SensorNames.size()) - 1));
+  record->add_option("--seconds", recordOptions->Seconds, "stop after this many seconds")
+      ->check(CLI::PositiveNumber);
+  record->callback([recordOptions, &context] { RecordLog(*recordOptions, context); });
 }
 
 }  // namespace orvel::cli
