@@ -1,0 +1,81 @@
+// The Start and Stop actions without a window, and the dashboard extremes.
+
+#include <gtest/gtest.h>
+
+#include "autotune/xrpm_table.h"
+#include "core/progress.h"
+#include "link/table_transfer.h"
+#include "live/correction_tick.h"
+#include "live/live_session.h"
+#include "live_rig.h"
+#include "support/pty_pair.h"
+
+namespace orvel::test {
+namespace {
+
+struct SessionRig : LiveRig {
+  KeptProgress Progress;
+  TableTransfer Transfer{MainTable, Link, Messages, Progress};
+  XrpmTable Scale;
+  CorrectionTick Decision{MainTable, Scale, Bus};
+  LiveSession Session{Bus, TheLog, MainTable, Transfer, Messages, &Decision};
+};
+
+TEST(LiveSession, WithoutAPortBothActionsOnlyAskForOne) {
+  SessionRig rig;
+  EXPECT_FALSE(rig.Session.Start("", LiveSettings{}));
+  EXPECT_FALSE(rig.Session.Stop(""));
+  ASSERT_EQ(rig.Messages.Texts.size(), 2U);
+  EXPECT_EQ(rig.Messages.Texts[0], kChooseComPortText);
+  EXPECT_FALSE(rig.TheLog.IsRunning());
+  EXPECT_EQ(rig.Window.Stops, 0);
+}
+
+TEST(LiveSession, StartSendsTheTableThenStartsLiveDataAndTracksTheExtremes) {
+  PtyPair pty;
+  SessionRig rig;
+  rig.Link.Open(pty.SlavePath());
+  rig.TheLog.SetCorrValue(7);
+  LiveSettings settings;
+  settings.ToyotaMode = true;
+  settings.Autocorrection = true;
+  settings.AvgB = 30;
+  settings.AvgT = 50;
+  settings.O2SensorType = 2;
+  ASSERT_TRUE(rig.Session.Start(pty.SlavePath(), settings));
+  EXPECT_EQ(rig.Session.Extremes().OutputText(), "MinOut=255");
+  EXPECT_EQ(rig.TheLog.GetCorrValue(), 0);
+  EXPECT_EQ(rig.Decision.State().Settings().StepB, 3);
+  EXPECT_EQ(rig.Decision.State().Settings().StepT, 5);
+  EXPECT_EQ(rig.TheLog.SensorType(), 2);
+  // "t" with the 392-byte table, then the log's "sl".
+  const auto sent = pty.Read(1 + 392 + 2, 2s);
+  ASSERT_EQ(sent.size(), 1U + 392U + 2U);
+  EXPECT_EQ(sent.front(), 't');
+  EXPECT_EQ(sent[393], 's');
+  EXPECT_EQ(sent[394], 'l');
+
+  pty.Write(std::vector<std::uint8_t>(kFrameSize, 0));
+  pty.Write(MakeFrame(200, 0, 0, 90, 0, 1000, 0, 0));
+  ASSERT_TRUE(rig.PumpUntilSamples(1));
+  rig.TheLog.TimerTick();
+  pty.Write(MakeFrame(120, 0, 0, 40, 0, 1000, 0, 0));
+  ASSERT_TRUE(rig.PumpUntilSamples(2));
+  rig.TheLog.TimerTick();
+  const DashboardExtremes& extremes = rig.Session.Extremes();
+  EXPECT_EQ(extremes.OutputText(), "MinOut=120");  // the smallest output in Toyota mode
+  EXPECT_EQ(extremes.MaxMafText(), "MaxMaf=90");
+  EXPECT_EQ(extremes.LastMaf, 40);
+  EXPECT_EQ(rig.MainTable.MaxMafAnyway(), 90);
+
+  // Stop switches autocorrection off and locks the log limit.
+  ASSERT_TRUE(rig.Session.Stop(pty.SlavePath()));
+  EXPECT_FALSE(rig.Session.Autocorrection());
+  EXPECT_FALSE(rig.Decision.State().Settings().Autocorrection);
+  EXPECT_TRUE(rig.Session.LogLimitLocked());
+  EXPECT_EQ(rig.Window.Stops, 1);
+  EXPECT_FALSE(rig.TheLog.IsRunning());
+}
+
+}  // namespace
+}  // namespace orvel::test
