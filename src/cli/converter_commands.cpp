@@ -2,6 +2,7 @@
 // `orvel sensor show | calibrate`: the converter operations on a serial port
 // (a device path or the simulator's pty), with the window's rules and messages.
 #include <chrono>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -144,15 +145,31 @@ void PrintSensor(CommandContext& context, const ContactlessSettings& settings, b
               << "Calibration " << settings.Calibration << '\n';
 }
 
-// The sensor commands need a converter of the contactless kind.
-std::optional<TDeviceInfo> IdentifyContactless(ConverterSession& session) {
-  const std::optional<TDeviceInfo> device = session.Identify();
-  if (device && device->DeviceId != kContactlessDevice) {
-    session.Context.Fail("the converter (DeviceId " + std::to_string(device->DeviceId) +
-                         ") has no contactless sensor interface");
-    return std::nullopt;
+// Runs a sensor command: opens the port, identifies the converter (it must be
+// of the contactless kind) and hands `action` the sensor; port errors on the
+// way are reported.
+void RunSensorCommand(CommandContext& context, const std::string& port,
+                      const std::function<void(ContactlessSensor&, const TDeviceInfo&)>& action) {
+  ConverterSession session(context);
+  if (!session.Open(port)) {
+    return;
   }
-  return device;
+  const std::optional<TDeviceInfo> device = session.Identify();
+  if (!device) {
+    return;
+  }
+  if (device->DeviceId != kContactlessDevice) {
+    context.Fail("the converter (DeviceId " + std::to_string(device->DeviceId) +
+                 ") has no contactless sensor interface");
+    return;
+  }
+  ContactlessSensor sensor(session.Link);
+  try {
+    action(sensor, *device);
+  } catch (const std::exception& error) {
+    ReportPortError(error, session.Messages);
+    session.Failed();
+  }
 }
 
 void AddTableTransferCommands(CLI::App& group, CommandContext& context) {
@@ -217,25 +234,13 @@ void AddSensorCommands(CLI::App& app, CommandContext& context) {
   show->add_option("PORT", args->Port, "serial port (device path)")->required();
   show->add_flag("--json", args->Json, "print one JSON object");
   show->callback([args, &context] {
-    ConverterSession session(context);
-    if (!session.Open(args->Port)) {
-      return;
-    }
-    const std::optional<TDeviceInfo> device = IdentifyContactless(session);
-    if (!device) {
-      return;
-    }
-    ContactlessSensor sensor(session.Link);
-    try {
-      if (const auto settings = sensor.Query(*device)) {
+    RunSensorCommand(context, args->Port, [&](ContactlessSensor& sensor, const TDeviceInfo& device) {
+      if (const auto settings = sensor.Query(device)) {
         PrintSensor(context, *settings, args->Json);
       } else {
         context.Fail("the converter sent no sensor settings");
       }
-    } catch (const std::exception& error) {
-      ReportPortError(error, session.Messages);
-      session.Failed();
-    }
+    });
   });
 
   CLI::App* calibrate = group->add_subcommand(
@@ -252,25 +257,13 @@ void AddSensorCommands(CLI::App& app, CommandContext& context) {
       ->required()
       ->check(CLI::IsMember({"min", "max"}));
   calibrate->callback([args, &context] {
-    ConverterSession session(context);
-    if (!session.Open(args->Port)) {
-      return;
-    }
-    const std::optional<TDeviceInfo> device = IdentifyContactless(session);
-    if (!device) {
-      return;
-    }
     const SensorChoice choice{NearestAngleIndex(args->Angle),
                               args->Direction == "left" ? kDirectionLeft : kDirectionRight,
                               args->At == "max" ? CalibrationEnd::MaxAngle : CalibrationEnd::MinAngle};
-    ContactlessSensor sensor(session.Link);
-    TerminalCountdown countdown(context.Out);
-    try {
-      sensor.Calibrate(choice.CalibrationSettings(device->DeviceId), countdown);
-    } catch (const std::exception& error) {
-      ReportPortError(error, session.Messages);
-      session.Failed();
-    }
+    RunSensorCommand(context, args->Port, [&](ContactlessSensor& sensor, const TDeviceInfo& device) {
+      TerminalCountdown countdown(context.Out);
+      sensor.Calibrate(choice.CalibrationSettings(device.DeviceId), countdown);
+    });
   });
 }
 

@@ -172,7 +172,9 @@ bool TableTransfer::SendToConverterRam() {
     Link.ClearOutput();
     Link.Write(kRamCommand);
     MainTable.TakeParameters(1);
-    Link.ClearOutput();
+    // The transmit buffer is not cleared between "t" and the block: Write has
+    // only handed "t" to the device, and discarding it there would make the
+    // converter read the block's bytes as commands.
     const BlockBuffer bytes = BlockBytes(MainTable.Tab1());
     return Link.Write(bytes) == bytes.size();
   } catch (const std::exception& error) {

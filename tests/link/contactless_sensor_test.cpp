@@ -110,12 +110,7 @@ TEST_F(ContactlessSensorTest, CalibrateSendsTheFiveBytesAndCountsDown) {
 
 class ShortSensorReplyTest : public ContactlessSensorTest {
  protected:
-  static sim::SimulatorOptions Options() {
-    sim::SimulatorOptions options;
-    options.Faults.Mode = sim::FaultMode::ShortReplies;
-    return options;
-  }
-  ShortSensorReplyTest() : ContactlessSensorTest(Options()) {}
+  ShortSensorReplyTest() : ContactlessSensorTest(test::WithFault(sim::FaultMode::ShortReplies)) {}
 };
 
 TEST_F(ShortSensorReplyTest, AShortReplyIsIgnored) {

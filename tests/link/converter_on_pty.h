@@ -16,6 +16,13 @@
 
 namespace orvel::test {
 
+// Simulator options with one fault mode set.
+inline sim::SimulatorOptions WithFault(sim::FaultMode mode) {
+  sim::SimulatorOptions options;
+  options.Faults.Mode = mode;
+  return options;
+}
+
 struct ConverterOnPty {
   explicit ConverterOnPty(const sim::SimulatorOptions& options = {},
                           std::chrono::milliseconds timeout = std::chrono::milliseconds{300})

@@ -105,8 +105,7 @@ TEST_F(RecoveryTest, SkipsFiudAndUnticksTheBoxAfterSuccess) {
 class LoaderRejectsTest : public FirmwareUpdateTest, public ::testing::WithParamInterface<int> {
  protected:
   static sim::SimulatorOptions Options(int rejections) {
-    sim::SimulatorOptions options;
-    options.Faults.Mode = sim::FaultMode::LoaderRejects;
+    sim::SimulatorOptions options = test::WithFault(sim::FaultMode::LoaderRejects);
     options.Faults.LoaderRejections = rejections;
     return options;
   }
@@ -162,12 +161,7 @@ TEST_F(FirmwareUpdateTest, RefusalsSendNothing) {
 
 class SilentLoaderTest : public FirmwareUpdateTest {
  protected:
-  static sim::SimulatorOptions Options() {
-    sim::SimulatorOptions options;
-    options.Faults.Mode = sim::FaultMode::NoAnswer;
-    return options;
-  }
-  SilentLoaderTest() : FirmwareUpdateTest(Options()) {}
+  SilentLoaderTest() : FirmwareUpdateTest(test::WithFault(sim::FaultMode::NoAnswer)) {}
 };
 
 TEST_F(SilentLoaderTest, NoAcknowledgementFailsAndKeepsTheRecoveryBox) {

@@ -163,12 +163,8 @@ TEST_F(TableTransferTest, SendToConverterRamSendsTAndTheBlockWithoutAReply) {
 // A converter that never answers, with the link's real one-second time-out.
 class SilentConverterTest : public TableTransferTest {
  protected:
-  static sim::SimulatorOptions Options() {
-    sim::SimulatorOptions options;
-    options.Faults.Mode = sim::FaultMode::NoAnswer;
-    return options;
-  }
-  SilentConverterTest() : TableTransferTest(Options(), SerialPort::DefaultTimeout) {}
+  SilentConverterTest()
+      : TableTransferTest(test::WithFault(sim::FaultMode::NoAnswer), SerialPort::DefaultTimeout) {}
 };
 
 TEST_F(SilentConverterTest, ReadReportsNoResponseWithCountsAndClosesThePort) {
