@@ -123,7 +123,7 @@ TEST_P(HandWrittenStream, DecodesEveryAlignedFrameAndStopsWhenTheLineFallsSilent
 }
 
 INSTANTIATE_TEST_SUITE_P(Alignment, HandWrittenStream, ::testing::ValuesIn(StreamCases()),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto& testInfo) { return std::string(testInfo.param.Name); });
 
 TEST(LiveTick, SendsTheNewestSampleToTheDashboardAndTheMainTable) {
   PtyPair pty;
