@@ -41,7 +41,7 @@ void LogLearningControls::UpdateTexts() {
 }
 
 void LogLearningControls::SetMafLimitPosition(std::int32_t position, bool dashboardFollows) {
-  position = std::clamp(position, 0, kSliderMax);
+  position = std::clamp(position, 0, SliderMax);
   if (position == LimitPosition) {
     return;
   }

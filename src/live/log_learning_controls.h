@@ -30,7 +30,7 @@ class LogLearningControls {
 
   // --- MAF limit slider: value = 255 - position. ---
   [[nodiscard]] std::int32_t MafLimitPosition() const { return LimitPosition; }
-  [[nodiscard]] std::int32_t MafLimitValue() const { return kSliderMax - LimitPosition; }
+  [[nodiscard]] std::int32_t MafLimitValue() const { return SliderMax - LimitPosition; }
   [[nodiscard]] bool MafLimitLocked() const { return Locked; }
   [[nodiscard]] const std::string& MafLimitText() const { return LimitText; }
   // The lock button: down disables the slider. The window presses it at start.
@@ -53,7 +53,7 @@ class LogLearningControls {
   [[nodiscard]] const std::string& O2FromDashMixtureText() const { return FromDashMixtureText; }
 
  private:
-  static constexpr std::int32_t kSliderMax = 255;
+  static constexpr std::int32_t SliderMax = 255;
 
   // The labels of the target and of the reference.
   void UpdateTexts();
@@ -62,7 +62,7 @@ class LogLearningControls {
   Table& MainTable;
   O2ReferenceModel& Reference;
   NumberFormat Format;
-  std::int32_t LimitPosition = kSliderMax;
+  std::int32_t LimitPosition = SliderMax;
   bool Locked = true;
   std::string LimitText = "255";
   std::string TargetText;
