@@ -394,4 +394,16 @@ void CorrectionWindowModel::OnWindowPoint(const TMsgWindowPoint& point) {
   }
 }
 
+bool CorrectionWindowModel::Dispatch(const TMessage& message) {
+  if (const auto* advice = MessageAs<TMsgCorrAdvice>(message)) {
+    OnCorrAdvice(*advice);
+    return true;
+  }
+  if (const auto* point = MessageAs<TMsgWindowPoint>(message)) {
+    OnWindowPoint(*point);
+    return true;
+  }
+  return false;
+}
+
 }  // namespace orvel

@@ -169,6 +169,9 @@ class CorrectionWindowModel {
   // --- Bus messages, called by the main window's Dispatch. ---
   void OnCorrAdvice(const TMsgCorrAdvice& advice);
   void OnWindowPoint(const TMsgWindowPoint& point);
+  // Either of the two above when `message` is one of them; false for any
+  // other message. One line in the window's (or a headless loop's) Dispatch.
+  bool Dispatch(const TMessage& message);
 
  private:
   // Both borders to `point`.

@@ -230,7 +230,8 @@ TEST(CorrectionWindow, ClearButtonsAndWindowPoint) {
   TMsgWindowPoint point;
   point.Point = 50;
   point.ClearWindow = 0x101;  // only the low byte counts
-  rig.Window.OnWindowPoint(point);
+  EXPECT_TRUE(rig.Window.Dispatch(point));
+  EXPECT_FALSE(rig.Window.Dispatch(TMsgLogStop{}));
   EXPECT_EQ(rig.Window.MafBeg(), 50);
   EXPECT_EQ(rig.Window.MafEnd(), 50);
   EXPECT_EQ(rig.MainTable.Trained()[50], 0);
