@@ -51,9 +51,9 @@ void TerminalProgress::Redraw() {
     return;
   }
   DrawnPercent = percent;
-  const int filled = percent * kBarWidth / 100;
+  const int filled = percent * BarWidth / 100;
   Stream << "\r\033[K" << Title << " [" << std::string(static_cast<std::size_t>(filled), '#')
-         << std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') << "] " << percent << '%'
+         << std::string(static_cast<std::size_t>(BarWidth - filled), ' ') << "] " << percent << '%'
          << std::flush;
 }
 

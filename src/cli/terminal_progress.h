@@ -15,7 +15,7 @@ bool StdoutIsTerminal();
 
 class TerminalProgress final : public ProgressView {
  public:
-  static constexpr int kBarWidth = 40;
+  static constexpr int BarWidth = 40;
 
   TerminalProgress(std::ostream& stream, bool draw) : Stream(stream), Draw(draw) {}
   ~TerminalProgress() override { Hide(); }

@@ -18,11 +18,11 @@ constexpr int kTypeChangeAngle = 90;
 
 }  // namespace
 
-ContactlessSettings ContactlessSettings::FromBytes(const std::array<std::uint8_t, kSize>& bytes) {
+ContactlessSettings ContactlessSettings::FromBytes(const std::array<std::uint8_t, Size>& bytes) {
   return {bytes[0], bytes[1], bytes[2], static_cast<std::uint16_t>(bytes[3] * 256U + bytes[4])};
 }
 
-std::array<std::uint8_t, ContactlessSettings::kSize> ContactlessSettings::ToBytes() const {
+std::array<std::uint8_t, ContactlessSettings::Size> ContactlessSettings::ToBytes() const {
   return {Angle, Type, Flags, static_cast<std::uint8_t>(Calibration >> 8U),
           static_cast<std::uint8_t>(Calibration & 0xFFU)};
 }
@@ -56,7 +56,7 @@ void SensorChoice::TypeChanged() {
 ContactlessSettings SensorChoice::CalibrationSettings(std::uint32_t deviceId) const {
   ContactlessSettings settings;
   settings.Angle = static_cast<std::uint8_t>(kSensorAngles.at(static_cast<std::size_t>(AngleIndex)));
-  settings.Type = ContactlessSettings::kCalibrationType;
+  settings.Type = ContactlessSettings::CalibrationType;
   // Kind 2 converters count the direction the other way round.
   settings.Flags =
       static_cast<std::uint8_t>(deviceId == kContactlessDevice ? (DirectionIndex + 1) & 1 : DirectionIndex);
@@ -75,7 +75,7 @@ std::optional<ContactlessSettings> ContactlessSensor::Query(const TDeviceInfo& d
   Link.ClearOutput();
   Link.Write(kQueryCommand);
   Sleep(kSensorPause);
-  std::array<std::uint8_t, ContactlessSettings::kSize> reply{};
+  std::array<std::uint8_t, ContactlessSettings::Size> reply{};
   if (Link.Read(reply) != reply.size()) {
     return std::nullopt;
   }
@@ -93,7 +93,7 @@ bool ContactlessSensor::Calibrate(const ContactlessSettings& settings, Calibrati
   Link.ClearBuffers();
   Link.ClearOutput();
   Link.Write(settings.ToBytes());
-  countdown.CountDown(kCalibrationSeconds);
+  countdown.CountDown(CalibrationSeconds);
   return true;
 }
 

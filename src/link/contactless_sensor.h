@@ -18,17 +18,17 @@ class TRXTX;
 // The 5-byte settings record: angle, sensor type, flags (bit 0: direction),
 // calibration point (16-bit big-endian).
 struct ContactlessSettings {
-  static constexpr std::size_t kSize = 5;
+  static constexpr std::size_t Size = 5;
   // The type code the calibrate command always sends.
-  static constexpr std::uint8_t kCalibrationType = 135;
+  static constexpr std::uint8_t CalibrationType = 135;
 
   std::uint8_t Angle = 0;
   std::uint8_t Type = 0;
   std::uint8_t Flags = 0;
   std::uint16_t Calibration = 0;
 
-  static ContactlessSettings FromBytes(const std::array<std::uint8_t, kSize>& bytes);
-  [[nodiscard]] std::array<std::uint8_t, kSize> ToBytes() const;
+  static ContactlessSettings FromBytes(const std::array<std::uint8_t, Size>& bytes);
+  [[nodiscard]] std::array<std::uint8_t, Size> ToBytes() const;
   friend bool operator==(const ContactlessSettings&, const ContactlessSettings&) = default;
 };
 
@@ -76,7 +76,7 @@ class CalibrationCountdown {
 
 class ContactlessSensor {
  public:
-  static constexpr int kCalibrationSeconds = 15;
+  static constexpr int CalibrationSeconds = 15;
 
   explicit ContactlessSensor(TRXTX& link, SleepFunction sleep = RealSleep);
 

@@ -84,7 +84,7 @@ TDeviceInfo DeviceIdentification::Identify() {
   Link.Write(kIdentifyCommand);
   std::vector<std::uint8_t> reply;
   std::uint8_t byte = 0;
-  while (reply.size() < kReplyLimit && Link.Read(std::span(&byte, 1)) == 1) {
+  while (reply.size() < ReplyLimit && Link.Read(std::span(&byte, 1)) == 1) {
     reply.push_back(byte);
   }
   if (reply.empty()) {

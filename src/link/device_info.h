@@ -61,7 +61,7 @@ class DeviceIdentification {
  public:
   // A reply is at most this long; a converter that keeps talking (a live
   // stream still running) is cut off here instead of being read for ever.
-  static constexpr std::size_t kReplyLimit = 64;
+  static constexpr std::size_t ReplyLimit = 64;
 
   explicit DeviceIdentification(TRXTX& link, NumberFormat format = {});
 

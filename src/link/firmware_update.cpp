@@ -70,11 +70,11 @@ FirmwareOutcome FirmwareUpdate::SendBlocks(const FirmwareFile& file) {
       Messages.ShowMessage(kLoaderSilentText);
       return FirmwareOutcome::Failed;
     }
-    if (answer == kAccepted) {
+    if (answer == Accepted) {
       accepted += block.size();
       rejections = 0;
       ++k;
-    } else if (++rejections == kRejectionLimit) {
+    } else if (++rejections == RejectionLimit) {
       Messages.ShowMessage(kLoaderRejectedText);
       return FirmwareOutcome::Failed;
     }

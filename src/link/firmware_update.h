@@ -60,8 +60,8 @@ enum class FirmwareOutcome {
 
 class FirmwareUpdate {
  public:
-  static constexpr std::uint8_t kAccepted = 0x11;
-  static constexpr int kRejectionLimit = 4;
+  static constexpr std::uint8_t Accepted = 0x11;
+  static constexpr int RejectionLimit = 4;
 
   FirmwareUpdate(TRXTX& link, UserMessages& messages, FirmwarePage& page, SleepFunction sleep = RealSleep);
 

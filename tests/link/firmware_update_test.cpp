@@ -114,9 +114,9 @@ class LoaderRejectsTest : public FirmwareUpdateTest, public ::testing::WithParam
 
 TEST_P(LoaderRejectsTest, ThreeRejectionsAreRetriedTheFourthFails) {
   const int rejections = GetParam();
-  const bool succeeds = rejections < FirmwareUpdate::kRejectionLimit;
+  const bool succeeds = rejections < FirmwareUpdate::RejectionLimit;
   EXPECT_EQ(Run(File("00 03 11 22 33")), succeeds ? FirmwareOutcome::Updated : FirmwareOutcome::Failed);
-  const std::size_t sendings = succeeds ? rejections + 1 : FirmwareUpdate::kRejectionLimit;
+  const std::size_t sendings = succeeds ? rejections + 1 : FirmwareUpdate::RejectionLimit;
   EXPECT_EQ(Converter.Simulator.ReceivedBytes().size(), 4 + 5 * sendings);
   EXPECT_EQ(Converter.Messages.Texts,
             std::vector<std::string>{std::string(succeeds ? kFirmwareUpdatedText : kLoaderRejectedText)});
