@@ -11,7 +11,6 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
   AddLogCommands(app, context);
   AddTableCommands(app, context);
   AddLearnCommands(app, context);
-  AddLearnCommands(app, context);
   AddConverterCommands(app, context);
   try {
     app.parse(argc, argv);

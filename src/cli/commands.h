@@ -19,7 +19,6 @@ CLI::App& LogGroup(CLI::App& app);  // the `log` group, for every function that 
 void AddTableCommands(CLI::App& app, CommandContext& context);  // `orvel table …`; TableGroup finds or makes the group
 CLI::App& TableGroup(CLI::App& app);
 void AddLearnCommands(CLI::App& app, CommandContext& context);  // `orvel learn`
-void AddLearnCommands(CLI::App& app, CommandContext& context);  // `orvel learn`
 void AddConverterCommands(CLI::App& app, CommandContext& context);  // identify, table read/write/send, flash, sensor
 
 }  // namespace orvel::cli

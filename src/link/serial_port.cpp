@@ -3,11 +3,14 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 namespace orvel {
 
@@ -159,7 +162,28 @@ std::size_t SerialPort::Write(std::span<const std::uint8_t> bytes) {
     }
     hungUp = waited == WaitResult::HungUp;
   }
+  WaitForOutputSent(fd, deadline);
   return count;
+}
+
+void SerialPort::WaitForOutputSent(int fd, Clock::time_point deadline) {
+  // A write returns once the device has sent the bytes (or the time-out has
+  // passed), as a converter exchange expects: a buffer clear that follows a
+  // write, as before every command, must not discard the tail of the table
+  // still queued in the driver. At 9600 baud a 392-byte block takes ~410 ms.
+  for (;;) {
+    int queued = 0;
+    if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) {
+      return;  // drained, or the device cannot tell: nothing to wait for
+    }
+    const int left = MillisecondsLeft(deadline);
+    if (left == 0) {
+      return;
+    }
+    // About the time one byte needs on the line; the wait ends soon after the
+    // queue does.
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, 1)));
+  }
 }
 
 SerialPort::WaitResult SerialPort::WaitUntil(int fd, short events,
@@ -185,16 +209,22 @@ SerialPort::WaitResult SerialPort::WaitUntil(int fd, short events,
   }
 }
 
+// Clearing the transmit side lets what was written leave instead of
+// discarding it. Every write already waits until its bytes are sent, so on a
+// real adapter nothing is left to discard; a pseudo-terminal cannot tell how
+// much its peer has not read yet, and a flush there would cut off the tail of
+// a command (the table after "t") that the converter then reads as commands.
 void SerialPort::ClearBuffers() {
-  if (::tcflush(OpenFd("clear the buffers"), TCIOFLUSH) != 0) {
+  const int fd = OpenFd("clear the buffers");
+  WaitForOutputSent(fd, Clock::now() + Timeout.load());
+  if (::tcflush(fd, TCIFLUSH) != 0) {
     ThrowOsError("cannot clear the buffers", errno);
   }
 }
 
 void SerialPort::ClearOutput() {
-  if (::tcflush(OpenFd("clear the output"), TCOFLUSH) != 0) {
-    ThrowOsError("cannot clear the output", errno);
-  }
+  const int fd = OpenFd("clear the output");
+  WaitForOutputSent(fd, Clock::now() + Timeout.load());
 }
 
 int SerialPort::OpenFd(const char* operation) const {

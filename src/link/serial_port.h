@@ -52,12 +52,13 @@ class SerialPort {
   // Blocks until buffer.size() bytes have arrived or the time-out has passed
   // since the call; returns the count read. A short count is not an error.
   std::size_t Read(std::span<std::uint8_t> buffer);
-  // Blocks until every byte has been handed to the device or the time-out has
-  // passed; returns the count handed over.
+  // Blocks until every byte has been handed to the device and sent (as far as
+  // the device can tell) or the time-out has passed; returns the count handed over.
   std::size_t Write(std::span<const std::uint8_t> bytes);
-  // Discards pending input and output.
+  // Discards pending input; output already written is let go first, never
+  // discarded (see the definition).
   void ClearBuffers();
-  // Discards pending output only.
+  // Waits (within the time-out) until output already written has left.
   void ClearOutput();
 
   // The total time-out of each Read and Write.
@@ -71,6 +72,7 @@ class SerialPort {
   // poll() for `events` until the deadline.
   [[nodiscard]] WaitResult WaitUntil(int fd, short events,
                                      std::chrono::steady_clock::time_point deadline) const;
+  static void WaitForOutputSent(int fd, std::chrono::steady_clock::time_point deadline);
   [[noreturn]] void ThrowOsError(const char* operation, int error) const;
   [[noreturn]] void ThrowDeviceGone(const char* reason) const;
 

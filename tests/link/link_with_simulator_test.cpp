@@ -61,6 +61,22 @@ TEST_F(LinkWithSimulator, FullTableReadAndClearedBuffers) {
   EXPECT_TRUE(std::equal(expected.begin(), expected.end(), block.begin()));
 }
 
+TEST_F(LinkWithSimulator, AClearAfterAWriteDoesNotCutTheBlockShort) {
+  // "t" and a whole table, then the clears that precede the next command:
+  // the converter must still get every byte.
+  std::array<std::uint8_t, 393> command{};
+  command[0] = 't';
+  for (std::size_t i = 1; i < command.size(); ++i) {
+    command[i] = static_cast<std::uint8_t>(255 - (i - 1) % 256);
+  }
+  ASSERT_EQ(Link.Write(command), command.size());
+  Link.ClearBuffers();
+  Link.ClearOutput();
+  std::this_thread::sleep_for(100ms);
+  const sim::ConverterTable table = Simulator.WorkingTable();
+  EXPECT_TRUE(std::equal(table.begin(), table.end(), command.begin() + 1));
+}
+
 TEST_F(LinkWithSimulator, HangUpDuringABlockingReadRaisesAtOnce) {
   Link.ClearBuffers();
   ASSERT_EQ(Send(Link, "sl"), 2U);
