@@ -10,6 +10,9 @@ bool QueuedDispatcher::RunAndWait(std::function<void()> call, std::stop_token st
   std::unique_lock lock(QueueLock);
   Queue.push_back(entry);
   CallQueued.notify_all();
+  if (OnQueued) {
+    OnQueued();
+  }
   CallFinished.wait(lock, stop, [&] { return entry->State == CallState::Done; });
   if (entry->State == CallState::Queued) {
     // Stop requested before the main thread took the call: drop it.

@@ -44,6 +44,10 @@ class MainThreadDispatcher {
 // any thread but the one that drains the queue.
 class QueuedDispatcher final : public MainThreadDispatcher {
  public:
+  // `onQueued` runs on the calling thread right after a call was queued; an
+  // event loop uses it to post itself a RunPending.
+  explicit QueuedDispatcher(std::function<void()> onQueued = {}) : OnQueued(std::move(onQueued)) {}
+
   bool RunAndWait(std::function<void()> call, std::stop_token stop) override;
 
   // Main thread: runs every call queued so far, oldest first; returns how many ran.
@@ -59,6 +63,7 @@ class QueuedDispatcher final : public MainThreadDispatcher {
     CallState State = CallState::Queued;  // guarded by QueueLock
   };
 
+  const std::function<void()> OnQueued;  // set once, before any thread uses the queue
   std::mutex QueueLock;
   std::deque<std::shared_ptr<QueuedCall>> Queue;  // guarded by QueueLock
   std::condition_variable_any CallFinished;       // waited on by RunAndWait with QueueLock

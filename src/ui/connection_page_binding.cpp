@@ -7,10 +7,11 @@
 namespace orvel::ui {
 
 ConnectionPageBinding::ConnectionPageBinding(TForm1& window, UserMessages& messages,
-                                             std::function<std::string(const std::string&)> devicePath)
+                                             std::function<std::string(const std::string&)> devicePath,
+                                             std::function<PortSelectionSteps(SensorQueryView&)> steps)
     : Window(window),
       DevicePath(std::move(devicePath)),
-      Procedure(window.Bus(), *window.Link(), *this, messages) {}
+      Procedure(window.Bus(), *window.Link(), *this, messages, steps(*this)) {}
 
 std::string ConnectionPageBinding::ChosenPort() const {
   return DevicePath(ToStdString(Window.ConnectionPage().ComComboBox1->currentText()));
@@ -40,6 +41,37 @@ void ConnectionPageBinding::EnableReconnect() {
 
 void ConnectionPageBinding::ShowDashboardPage() {
   Window.MainPageControl().setCurrentIndex(TForm1::kDashboardPage);
+}
+
+}  // namespace orvel::ui
+
+namespace orvel::ui {
+
+void ConnectionPageBinding::ShowContactlessDevice(const TDeviceInfo& device) {
+  ConnectionPageWidget& page = Window.ConnectionPage();
+  page.LabelHwVersion->setText(ToQString(HardwareLabelText(device)));
+  page.LabelFOsc->setText(ToQString(OscillatorLabelText(device)));
+  ShowHardwareLabels(true);
+  page.LabelInvertSwitches->hide();
+  page.CheckBoxIdleSwitch->hide();
+  page.CheckBoxFullSwitch->hide();
+}
+
+void ConnectionPageBinding::ShowSensorSettings(const ContactlessSettings& settings) {
+  ConnectionPageWidget& page = Window.ConnectionPage();
+  page.GroupBoxContactlessSettings->show();
+  // Only the first sensor type stays offered once the converter has told its settings.
+  while (page.ComboBoxKmaSensorType->count() > 1) {
+    page.ComboBoxKmaSensorType->removeItem(page.ComboBoxKmaSensorType->count() - 1);
+  }
+  Sensor.AngleIndex = page.ComboBoxKmaAngleDegrees->currentIndex();
+  Sensor.DirectionIndex = page.ComboBoxKmaDirection->currentIndex();
+  Sensor.End = page.ComboBoxKmaCalAtMinOrMaxAngle->currentIndex() == 1 ? CalibrationEnd::MaxAngle
+                                                                       : CalibrationEnd::MinAngle;
+  Sensor.ShowSettings(settings);
+  page.ComboBoxKmaAngleDegrees->setCurrentIndex(Sensor.AngleIndex);
+  page.ComboBoxKmaDirection->setCurrentIndex(Sensor.DirectionIndex);
+  page.ComboBoxKmaCalAtMinOrMaxAngle->setCurrentIndex(Sensor.End == CalibrationEnd::MaxAngle ? 1 : 0);
 }
 
 }  // namespace orvel::ui

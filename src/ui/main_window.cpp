@@ -1,18 +1,28 @@
 #include "ui/main_window.h"
 
 #include <QCloseEvent>
+#include <QLocale>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "autotune/converter_correction_link.h"
 #include "core/ui_texts.h"
+#include "link/contactless_sensor.h"
+#include "link/converter_steps.h"
+#include "link/device_info.h"
 #include "link/rxtx.h"
 #include "link/serial_port.h"
+#include "link/table_transfer.h"
+#include "live/live_session.h"
+#include "live/log.h"
 #include "sim/simulator_host.h"
 #include "table/table.h"
 #include "ui/connection_page.h"
 #include "ui/connection_page_binding.h"
 #include "ui/keyboard_modifiers.h"
+#include "ui/progress_window.h"
+#include "ui/qt_dispatcher.h"
 #include "ui/qt_text.h"
 
 namespace orvel::ui {
@@ -58,10 +68,17 @@ TForm1::TForm1(UserMessages& messages, MainWindowServices services, QWidget* par
 }
 
 TForm1::~TForm1() {
-  // The binding refers to widgets and to the link; it goes first. The table
-  // model may refer to the link too.
+  // The objects go in the reverse order of their creation: the binding, the
+  // live-data session and the log (which joins its reader) before the link
+  // they use, and the link before the simulator behind it.
   ConnectionBinding.reset();
+  Session.reset();
+  LiveLog.reset();
+  Sensor.reset();
+  Identifier.reset();
+  Transfer.reset();
   MainTableModel.reset();
+  CorrectionLink.reset();
   SerialLink.reset();
   Simulator.reset();
 }
@@ -126,9 +143,29 @@ void TForm1::RunCreationSequence() {
   SerialLink = std::make_unique<TRXTX>(Broadcaster, Services.LinkTimeout);
   Modifiers = std::make_unique<KeyboardModifiers>();
   MainTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
+  CorrectionLink = std::make_unique<ConverterCorrectionLink>(*SerialLink, Messages);
+  MainTableModel->SetLink(CorrectionLink.get());
+  const NumberFormat format{QLocale().decimalPoint().at(0).toLatin1()};
+  Progress = new TForm2(this);
+  Transfer = std::make_unique<TableTransfer>(*MainTableModel, *SerialLink, Messages, *Progress);
+  Identifier = std::make_unique<DeviceIdentification>(*SerialLink, format);
+  Sensor = std::make_unique<ContactlessSensor>(*SerialLink);
+  Dispatcher = std::make_unique<QtMainThreadDispatcher>(this);
+  // The log is the bus's third subscriber, after the window and the link.
+  LiveLog = std::make_unique<Log>(Messages,
+                                  LiveLinks{*SerialLink, Broadcaster, *MainTableModel, *Dispatcher, format});
+  Session =
+      std::make_unique<LiveSession>(Broadcaster, *LiveLog, *MainTableModel, *Transfer, Messages, nullptr);
+  DashboardTimer = new QTimer(this);
+  DashboardTimer->setInterval(100);
+  connect(DashboardTimer, &QTimer::timeout, this, [this] { LiveLog->TimerTick(); });
+
   ConnectionBinding = std::make_unique<ConnectionPageBinding>(
       *this, Messages,
-      [this](const std::string& entry) { return DevicePathFor(QString::fromStdString(entry)); });
+      [this](const std::string& entry) { return DevicePathFor(QString::fromStdString(entry)); },
+      [this](SensorQueryView& view) {
+        return ConverterSteps([this] { ActionReadCoverterExecute(); }, *Identifier, *Sensor, view);
+      });
 
   ApplyLanguage(kLanguageEnglish);
   MainTableModel->LoadHistory(StateFile(kHistoryFileName));
@@ -138,6 +175,37 @@ void TForm1::RunCreationSequence() {
           [this] { SpeedButtonReconnectClick(); });
   connect(Connection->ComboBoxLanguage, &QComboBox::activated, this,
           [this](int index) { ApplyLanguage(index); });
+  connect(ActionReadCoverter, &QAction::triggered, this, [this] { ActionReadCoverterExecute(); });
+  connect(ActionWriteConverter, &QAction::triggered, this, [this] { ActionWriteConverterExecute(); });
+  connect(ActionStart, &QAction::triggered, this, [this] { ActionStartExecute(); });
+  connect(ActionStop, &QAction::triggered, this, [this] { ActionStopExecute(); });
+}
+
+std::string TForm1::SelectedPort() const {
+  return Connection->ComComboBox1->currentIndex() < 0 || !SerialLink ? std::string() : SerialLink->PortName();
+}
+
+void TForm1::ActionReadCoverterExecute() {
+  ActionStopExecute();
+  if (!Transfer->ReadFromConverter()) {
+    // The read reported its failure; the steps below would only fail again.
+    return;
+  }
+  MainTableModel->SetBeginAsLearned(MainTableModel->LearnedBegin(), 0, false);
+  LiveLog->SetCorrValue(0);
+  Transfer->SendToConverterRam();
+}
+
+void TForm1::ActionWriteConverterExecute() {
+  Transfer->WriteToConverter();
+}
+
+void TForm1::ActionStartExecute() {
+  Session->Start(SelectedPort(), LiveSettings{});
+}
+
+void TForm1::ActionStopExecute() {
+  Session->Stop(SelectedPort());
 }
 
 void TForm1::FillPortList() {
@@ -184,11 +252,13 @@ void TForm1::SpeedButtonReconnectClick() {
 
 void TForm1::Dispatch(const TMessage& message) {
   if (MessageAs<TMsgLogStart>(message) != nullptr) {
+    DashboardTimer->start();
     ActionReadCoverter->setEnabled(false);
     ActionWriteConverter->setEnabled(false);
     ActionStart->setEnabled(false);
     ActionStop->setEnabled(true);
   } else if (MessageAs<TMsgLogStop>(message) != nullptr) {
+    DashboardTimer->stop();
     ActionStop->setEnabled(false);
     ActionReadCoverter->setEnabled(true);
     ActionWriteConverter->setEnabled(true);
@@ -216,9 +286,13 @@ void TForm1::RunCloseSequence() {
   }
   Closed = true;
   try {
-    // Live data and the manual borders join this sequence with their parts;
-    // the link goes last of the steps whose failures are swallowed.
+    if (SerialLink->Connected() != 0) {
+      ActionStopExecute();
+    }
+    // The reader must have finished its last read before the port goes.
+    LiveLog->JoinReader();
     ConnectionBinding.reset();
+    Session.reset();
     SerialLink.reset();
   } catch (...) {
     // A failure while taking the link down must not keep the state from being saved.

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMainWindow>
 #include <QTabWidget>
+#include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -15,6 +16,12 @@
 namespace orvel {
 class TRXTX;
 class Table;
+class Log;
+class LiveSession;
+class TableTransfer;
+class DeviceIdentification;
+class ContactlessSensor;
+class ConverterCorrectionLink;
 namespace sim {
 class SimulatorHost;
 }
@@ -25,6 +32,8 @@ namespace orvel::ui {
 class ConnectionPageWidget;
 class ConnectionPageBinding;
 class KeyboardModifiers;
+class QtMainThreadDispatcher;
+class TForm2;
 
 // What the main window needs from the system besides the user: the serial
 // ports present and a way to start the built-in converter simulator. Tests
@@ -70,6 +79,16 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   [[nodiscard]] TOrvelBroadcaster& Bus() { return Broadcaster; }
   [[nodiscard]] TRXTX* Link() { return SerialLink.get(); }
   [[nodiscard]] Table& MainTable() { return *MainTableModel; }
+  [[nodiscard]] Log& LogModel() { return *LiveLog; }
+  [[nodiscard]] TForm2& ProgressWindow() { return *Progress; }
+  [[nodiscard]] const DeviceIdentification& Identification() const { return *Identifier; }
+
+  // The read action: stops live data, reads the table, marks the table's
+  // beginning as learned and sends the table back to working memory.
+  void ActionReadCoverterExecute();
+  void ActionWriteConverterExecute();
+  void ActionStartExecute();
+  void ActionStopExecute();
   [[nodiscard]] ConnectionPageWidget& ConnectionPage() { return *Connection; }
   [[nodiscard]] QTabWidget& MainPageControl() { return *Pages; }
   [[nodiscard]] const std::string& SoundFolder() const { return CurrentSoundFolder; }
@@ -96,6 +115,8 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   // simulator for its entry. Empty when nothing can be opened.
   std::string DevicePathFor(const QString& entry);
   [[nodiscard]] std::filesystem::path StateFile(const char* name) const;
+  // The port the actions talk to: empty while none is chosen in the list.
+  [[nodiscard]] std::string SelectedPort() const;
 
   UserMessages& Messages;
   MainWindowServices Services;
@@ -109,6 +130,15 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   std::unique_ptr<TRXTX> SerialLink;
   std::unique_ptr<KeyboardModifiers> Modifiers;
   std::unique_ptr<Table> MainTableModel;
+  std::unique_ptr<ConverterCorrectionLink> CorrectionLink;
+  TForm2* Progress = nullptr;  // owned by the window as its child
+  std::unique_ptr<TableTransfer> Transfer;
+  std::unique_ptr<DeviceIdentification> Identifier;
+  std::unique_ptr<ContactlessSensor> Sensor;
+  std::unique_ptr<QtMainThreadDispatcher> Dispatcher;
+  std::unique_ptr<Log> LiveLog;
+  std::unique_ptr<LiveSession> Session;
+  QTimer* DashboardTimer = nullptr;  // the log's 100 ms tick while live data runs
   std::unique_ptr<sim::SimulatorHost> Simulator;
   std::unique_ptr<ConnectionPageBinding> ConnectionBinding;
 

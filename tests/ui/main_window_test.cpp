@@ -6,6 +6,7 @@
 #include "core/user_messages.h"
 #include "link/link_errors.h"
 #include "link/rxtx.h"
+#include "live/log.h"
 #include "sim/simulator_host.h"
 #include "support/temp_dir.h"
 #include "table/table.h"
@@ -38,6 +39,17 @@ class MainWindowTest : public ::testing::Test {
   }
 
   test::TempDir Folder;
+  // Lets the event loop run until `done` holds or `limit` has passed.
+  template <typename Condition>
+  static bool ProcessEventsUntil(Condition done, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+      QApplication::processEvents(QEventLoop::AllEvents, 20);
+      QTest::qWait(10);
+    }
+    return done();
+  }
+
   RecordedMessages Messages;
   TForm1 Window;
 };
@@ -89,10 +101,60 @@ TEST_F(MainWindowTest, ChoosingTheSimulatorConnectsAndShowsTheDashboard) {
   EXPECT_TRUE(Window.ConnectionPage().SpeedButtonReconnect->isEnabled());
   EXPECT_EQ(Window.MainPageControl().currentIndex(), TForm1::kDashboardPage);
 
+  // The procedure read the table, identified the converter and asked for its
+  // contactless sensor, in that order.
+  const std::vector<std::uint8_t> received = Window.BuiltInSimulator()->ReceivedBytes();
+  const std::string commands(received.begin(), received.end());
+  const auto read = commands.find("sr");
+  const auto identify = commands.find("sv");
+  const auto sensor = commands.find("sy");
+  ASSERT_NE(read, std::string::npos);
+  EXPECT_LT(read, identify);
+  EXPECT_LT(identify, sensor);
+  const sim::ConverterTable table = Window.BuiltInSimulator()->WorkingTable();
+  for (int i = 0; i < 256; ++i) {
+    ASSERT_EQ(Window.MainTable().GetOut(i), table[static_cast<std::size_t>(i)]) << i;
+  }
+  ConnectionPageWidget& page = Window.ConnectionPage();
+  EXPECT_EQ(page.LabelFirmware->text(), QStringLiteral("FW_Version:3.8"));
+  EXPECT_FALSE(page.LabelHwVersion->isHidden());
+  EXPECT_EQ(page.LabelHwVersion->text(), QStringLiteral("HW_Version: 5"));
+  EXPECT_EQ(page.LabelFOsc->text(), QStringLiteral("F_OSC: 16MHz"));
+  EXPECT_FALSE(page.GroupBoxContactlessSettings->isHidden());
+  EXPECT_EQ(page.ComboBoxKmaSensorType->count(), 1);
+
   // Reconnect closes and reopens the same pseudo-terminal.
   Window.ConnectionPage().SpeedButtonReconnect->click();
   EXPECT_TRUE(Messages.Texts.empty());
   EXPECT_TRUE(Window.Link()->IsOpen());
+}
+
+TEST_F(MainWindowTest, LiveDataRunsUntilStopAndAHangUpReachesTheUserFromTheReader) {
+  Choose(QStringLiteral("Simulator"));
+  ASSERT_TRUE(Messages.Texts.empty());
+  Window.ActionStart->trigger();
+  EXPECT_FALSE(Window.ActionStart->isEnabled());
+  EXPECT_TRUE(Window.ActionStop->isEnabled());
+  ASSERT_TRUE(
+      ProcessEventsUntil([this] { return Window.LogModel().SampleCount() >= 30; }, std::chrono::seconds(5)));
+  Window.ActionStop->trigger();
+  EXPECT_TRUE(Window.ActionStart->isEnabled());
+  Window.LogModel().JoinReader();
+  const std::size_t kept = Window.LogModel().SampleCount();
+  QTest::qWait(200);
+  EXPECT_EQ(Window.LogModel().SampleCount(), kept) << "no sample after the stop";
+
+  // Again, and the converter vanishes mid stream: the reader hands its error
+  // text and the stop to the window through the event loop.
+  Window.ActionStart->trigger();
+  ASSERT_TRUE(
+      ProcessEventsUntil([this] { return Window.LogModel().SampleCount() >= 20; }, std::chrono::seconds(5)));
+  Window.BuiltInSimulator()->HangUp();
+  ASSERT_TRUE(
+      ProcessEventsUntil([this] { return Window.ActionStart->isEnabled(); }, std::chrono::seconds(5)));
+  ASSERT_EQ(Messages.Texts.size(), 1U);
+  EXPECT_NE(Messages.Texts[0].find("Serial port"), std::string::npos) << Messages.Texts[0];
+  EXPECT_GE(Window.LogModel().SampleCount(), 20U) << "the samples so far are kept";
 }
 
 TEST_F(MainWindowTest, APortThatDoesNotOpenAsksToTryAgain) {
