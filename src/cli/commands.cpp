@@ -12,6 +12,7 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
   AddTableCommands(app, context);
   AddLearnCommands(app, context);
   AddConverterCommands(app, context);
+  AddTuneCommands(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

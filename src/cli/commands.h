@@ -20,5 +20,6 @@ void AddTableCommands(CLI::App& app, CommandContext& context);  // `orvel table 
 CLI::App& TableGroup(CLI::App& app);
 void AddLearnCommands(CLI::App& app, CommandContext& context);  // `orvel learn`
 void AddConverterCommands(CLI::App& app, CommandContext& context);  // identify, table read/write/send, flash, sensor
+void AddTuneCommands(CLI::App& app, CommandContext& context);  // `orvel tune`
 
 }  // namespace orvel::cli

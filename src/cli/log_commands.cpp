@@ -1,17 +1,17 @@
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include <signal.h>
 #include <unistd.h>
 
 #include "cli/commands.h"
+#include "cli/interrupt_catcher.h"
 #include "core/orvel_broadcaster.h"
 #include "link/rxtx.h"
+#include "live/headless_loop.h"
 #include "live/log.h"
 #include "live/log_channels.h"
 #include "live/log_file.h"
@@ -132,32 +132,6 @@ void ExportLog(const std::string& file, const std::string& out, CommandContext& 
 
 // --- `log record`: a headless logger. ---
 
-// Set by Ctrl+C while a recording runs.
-volatile std::sig_atomic_t interruptRequested = 0;
-
-extern "C" void RequestInterrupt(int /*signal*/) {
-  interruptRequested = 1;
-}
-
-// Catches Ctrl+C for its lifetime and restores the previous handling.
-class InterruptCatcher {
- public:
-  InterruptCatcher() {
-    interruptRequested = 0;
-    struct sigaction action {};
-    action.sa_handler = RequestInterrupt;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, &Previous);
-  }
-  ~InterruptCatcher() { ::sigaction(SIGINT, &Previous, nullptr); }
-  InterruptCatcher(const InterruptCatcher&) = delete;
-  InterruptCatcher& operator=(const InterruptCatcher&) = delete;
-  [[nodiscard]] static bool Interrupted() { return interruptRequested != 0; }
-
- private:
-  struct sigaction Previous {};
-};
-
 // Stands where the window would: keeps the newest dashboard message.
 class DashboardWatcher final : public TOrvelReceiver {
  public:
@@ -175,8 +149,6 @@ struct RecordOptions {
   int Sensor = 0;
   double Seconds = 0;  // 0: until Ctrl+C
 };
-
-constexpr auto kTickInterval = std::chrono::milliseconds{100};
 
 std::string StatusLine(const Log& log, const DashboardWatcher& watcher) {
   std::string line = "samples " + std::to_string(log.SampleCount());
@@ -212,32 +184,20 @@ void RecordLog(const RecordOptions& options, CommandContext& context) {
   TMsgLogStart start;
   start.O2SensorType = options.Sensor;
   bus.Broadcast(start);
-  const auto began = std::chrono::steady_clock::now();
-  const auto limit = std::chrono::duration<double>(options.Seconds);
-  auto nextTick = began + kTickInterval;
-  while (log.IsRunning() && !InterruptCatcher::Interrupted() &&
-         (options.Seconds <= 0 || std::chrono::steady_clock::now() - began < limit)) {
-    const auto now = std::chrono::steady_clock::now();
-    if (now < nextTick) {
-      dispatcher.WaitForCall(std::chrono::duration_cast<std::chrono::milliseconds>(nextTick - now));
+  HeadlessLoopSettings loop;
+  loop.Limit = std::chrono::duration<double>(options.Seconds);
+  RunHeadlessLoop(log, dispatcher, loop, &InterruptCatcher::Interrupted, [&] {
+    if (liveStatus) {
+      context.Out << '\r' << StatusLine(log, watcher) << "\x1b[K" << std::flush;
     }
-    dispatcher.RunPending();
-    if (std::chrono::steady_clock::now() >= nextTick) {
-      nextTick += kTickInterval;
-      log.TimerTick();
-      if (liveStatus) {
-        context.Out << '\r' << StatusLine(log, watcher) << "\x1b[K" << std::flush;
-      }
-    }
-  }
+  });
   if (liveStatus) {
     context.Out << '\n';
   }
   if (log.IsRunning()) {
     bus.Broadcast(TMsgLogStop{});
   }
-  log.JoinReader();
-  dispatcher.RunPending();
+  FinishHeadlessRun(log, dispatcher);
   const std::size_t samples = log.SampleCount();
   if (samples == 0) {
     context.Fail(options.Port + ": no live data received");

@@ -10,7 +10,9 @@
 
 #include "cli/commands.h"
 #include "link/serial_port.h"
+#include "sim/engine_model.h"
 #include "sim/simulator_host.h"
+#include "table/atomic_file.h"
 
 namespace orvel::cli {
 
@@ -25,6 +27,7 @@ struct SimulateArguments {
   std::uint32_t Seed = 1;
   int LoaderRejections = 4;
   bool Recovery = false;
+  std::string DumpIdeal;  // empty: no dump
 };
 
 sim::SimulatorOptions ToOptions(const SimulateArguments& arguments) {
@@ -46,6 +49,15 @@ sim::SimulatorOptions ToOptions(const SimulateArguments& arguments) {
 // (the hang-up fault). The signals are blocked before the simulator's thread
 // starts, so that thread inherits the mask and only this one takes them.
 void RunSimulator(CommandContext& context, const SimulateArguments& arguments) {
+  if (!arguments.DumpIdeal.empty()) {
+    const sim::ConverterTable ideal = sim::IdealConverterTable(sim::EngineModel(arguments.Seed));
+    const WriteResult written = WriteFileAtomically(arguments.DumpIdeal, ideal);
+    if (written.Outcome != WriteOutcome::Written) {
+      context.Fail(arguments.DumpIdeal + ": cannot write the file" +
+                   (written.ErrorText.empty() ? "" : ": " + written.ErrorText));
+      return;
+    }
+  }
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
   sigaddset(&stopSignals, SIGINT);
@@ -103,6 +115,9 @@ void AddSimulatorCommands(CLI::App& app, CommandContext& context) {
       ->capture_default_str();
   simulate->add_flag("--recovery", arguments->Recovery,
                      "Start in the firmware loader (a converter to recover)");
+  simulate->add_option(
+      "--dump-ideal", arguments->DumpIdeal,
+      "Write the engine's ideal table (the table the tuning should reach) as a .tab file first");
   simulate->callback([&context, arguments] { RunSimulator(context, *arguments); });
 
   auto json = std::make_shared<bool>(false);

@@ -20,6 +20,8 @@ class CorrectionTick final : public DashboardTickHook {
   void SetRunSettings(const LiveSettings& settings);
   void SetAutocorrection(bool on) { Decision.Settings().Autocorrection = on; }
   [[nodiscard]] const CorrectionDecision& State() const { return Decision; }
+  // The decision's settings, for the correction window model to write.
+  DecisionSettings& Settings() { return Decision.Settings(); }
 
   [[nodiscard]] std::int32_t O2AveragingCount() const override { return Decision.AveragingCount(); }
   // Steps the decision under the channels' lock (it reads the newest values

@@ -106,4 +106,10 @@ EngineState EngineModel::StateAt(SimTime engineTime) {
   return state;
 }
 
+ConverterTable IdealConverterTable(const EngineModel& engine) {
+  ConverterTable table = OneToOneTable();
+  std::copy(engine.IdealTable().begin(), engine.IdealTable().end(), table.begin());
+  return table;
+}
+
 }  // namespace orvel::sim

@@ -51,4 +51,9 @@ class EngineModel {
   std::mt19937 Random;
 };
 
+// The ideal as a whole table, for measuring how far a tuned table is from
+// it: the ideal outputs with the 1:1 table's parameters and no temperature
+// correction.
+ConverterTable IdealConverterTable(const EngineModel& engine);
+
 }  // namespace orvel::sim
