@@ -163,14 +163,26 @@ TEST_F(ConverterCommands, MissingPortOrFileFailsBeforeAnyTransfer) {
   EXPECT_FALSE(std::filesystem::exists(PathOf("read.tab")));
 }
 
-TEST_F(ConverterCommands, FlashSendsATinyFirmwareFile) {
+TEST_F(ConverterCommands, FlashSendsATinyFirmwareFileWithOrWithoutRecovery) {
   test::WriteBytes(PathOf("tiny.enc"), std::string("00 03 11 22 33\n00 01 44\n"));
-  const sim::SimulatorHost simulator;
-  const auto result = RunOrvel({"flash", simulator.PortPath(), PathOf("tiny.enc")});
-  ASSERT_EQ(result.Status, 0) << result.Err;
-  EXPECT_TRUE(Contains(result.Err, kFirmwareUpdatedText)) << result.Err;
-  EXPECT_EQ(simulator.Inspect([](const sim::SimulatedConverter& c) { return c.LoadedFirmware(); }),
-            (std::vector<std::uint8_t>{0x00, 0x03, 0x11, 0x22, 0x33, 0x00, 0x01, 0x44}));
+  const std::vector<std::uint8_t> firmware{0x00, 0x03, 0x11, 0x22, 0x33, 0x00, 0x01, 0x44};
+  for (const bool recovery : {false, true}) {
+    sim::SimulatorOptions options;
+    options.StartInLoader = recovery;
+    const sim::SimulatorHost simulator(options);
+    std::vector<std::string> arguments{"flash", simulator.PortPath(), PathOf("tiny.enc")};
+    if (recovery) {
+      arguments.emplace_back("--recovery");
+    }
+    const auto result = RunOrvel(arguments);
+    ASSERT_EQ(result.Status, 0) << recovery << ": " << result.Err;
+    EXPECT_TRUE(Contains(result.Err, kFirmwareUpdatedText)) << result.Err;
+    EXPECT_EQ(simulator.Inspect([](const sim::SimulatedConverter& c) { return c.LoadedFirmware(); }),
+              firmware);
+    // A converter waiting in its loader is not asked to enter it.
+    const std::vector<std::uint8_t> received = simulator.ReceivedBytes();
+    EXPECT_EQ(std::string(received.begin(), received.begin() + 4) == "fiud", !recovery) << recovery;
+  }
 }
 
 TEST_F(ConverterCommands, FlashRefusesADamagedFile) {
