@@ -91,10 +91,11 @@ void ShowLog(const std::string& file, bool json, CommandContext& context) {
   }
 }
 
-// One row per sample: its time in seconds and every channel a loaded log
-// holds (IatCorr and EctCorr are never stored in a file).
-std::string CsvOf(const LogChannels& channels) {
-  const auto columns = StoredChannels(LogFileLayout::Current);
+// One row per sample: its time in seconds and every channel the file stores
+// (IatCorr and EctCorr never are; the older layout stops after O2, and its
+// missing channels get no column rather than a column of made-up zeros).
+std::string CsvOf(const LogChannels& channels, LogFileLayout layout) {
+  const auto columns = StoredChannels(layout);
   std::string csv = "Time";
   for (const Channel channel : columns) {
     csv += ',';
@@ -119,7 +120,7 @@ void ExportLog(const std::string& file, const std::string& out, CommandContext& 
     context.Status = 1;
     return;
   }
-  const std::string csv = CsvOf(contents->Channels);
+  const std::string csv = CsvOf(contents->Channels, contents->Layout);
   const WriteResult written =
       WriteFileAtomically(out, std::span(reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()));
   if (written.Outcome != WriteOutcome::Written) {

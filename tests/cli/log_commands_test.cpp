@@ -93,19 +93,32 @@ TEST_F(LogCommands, ShowWithoutJsonPrintsDurationAndRanges) {
   EXPECT_TRUE(Contains(result.Out, "Maf             10      80\n")) << result.Out;
 }
 
-TEST_F(LogCommands, ExportWritesOneRowPerSampleWithItsTime) {
-  const auto result = RunOrvel({"log", "export", FourSampleLog(), PathOf("four.csv")});
-  ASSERT_EQ(result.Status, 0) << result.Err;
-  EXPECT_EQ(result.Out, "Exported 4 samples to " + PathOf("four.csv") + "\n");
-  const std::string csv = test::ReadText(PathOf("four.csv"));
-  std::string header = "Time";
-  for (const Channel channel : StoredChannels(LogFileLayout::Current)) {
-    header += "," + std::string(kLogChannelNames[ChannelIndex(channel)]);
+TEST_F(LogCommands, ExportWritesOneRowPerSampleWithItsTimeAndTheStoredChannels) {
+  const struct {
+    std::string File;
+    LogFileLayout Layout;
+    const char* Row;
+    std::size_t Lines;
+  } cases[] = {
+      // Conv Marker OutputSum Maf Tps RpmPeriod O2 Corr Iat Ect O2Smooth LogCorr
+      {FourSampleLog(), LogFileLayout::Current, "\n0.03,80,11,12,80,14,15,16,17,18,19,140,23\n", 5},
+      // An older file has no Corr … LogCorr: no columns of zeros for them.
+      {OlderLog(), LogFileLayout::Older, "\n0.01,50,0,3,90,20,258,99\n", 3},
+  };
+  for (const auto& c : cases) {
+    const std::string csvFile = PathOf("out.csv");
+    const auto result = RunOrvel({"log", "export", c.File, csvFile});
+    ASSERT_EQ(result.Status, 0) << result.Err;
+    EXPECT_EQ(result.Out, "Exported " + std::to_string(c.Lines - 1) + " samples to " + csvFile + "\n");
+    const std::string csv = test::ReadText(csvFile);
+    std::string header = "Time";
+    for (const Channel channel : StoredChannels(c.Layout)) {
+      header += "," + std::string(kLogChannelNames[ChannelIndex(channel)]);
+    }
+    EXPECT_EQ(csv.substr(0, csv.find('\n')), header);
+    EXPECT_TRUE(Contains(csv, c.Row)) << csv;
+    EXPECT_EQ(static_cast<std::size_t>(std::count(csv.begin(), csv.end(), '\n')), c.Lines);
   }
-  EXPECT_EQ(csv.substr(0, csv.find('\n')), header);
-  // Conv Marker OutputSum Maf Tps RpmPeriod O2 Corr Iat Ect O2Smooth LogCorr
-  EXPECT_TRUE(Contains(csv, "\n0.03,80,11,12,80,14,15,16,17,18,19,140,23\n")) << csv;
-  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 5);
 }
 
 TEST_F(LogCommands, DamagedOrMissingLogFailsWithTheLoadError) {
