@@ -13,6 +13,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -37,6 +38,10 @@ inline CliResult RunOrvel(const std::vector<std::string>& arguments) {
   std::ostringstream err;
   const int status = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err);
   return {status, out.str(), err.str()};
+}
+
+inline bool Contains(const std::string& text, std::string_view part) {
+  return text.find(part) != std::string::npos;
 }
 
 // The single JSON object a `--json` command printed; fails the test when the

@@ -20,6 +20,7 @@
 namespace orvel {
 namespace {
 
+using test::Contains;
 using test::RunOrvel;
 
 sim::ConverterTable WireTable(const TableBlock& block) {
@@ -36,10 +37,6 @@ sim::SimulatorOptions Options(sim::FaultMode fault = sim::FaultMode::None, bool 
     options.Identity.assign(sim::kOldIdentity.begin(), sim::kOldIdentity.end());
   }
   return options;
-}
-
-bool Contains(const std::string& text, std::string_view part) {
-  return text.find(part) != std::string::npos;
 }
 
 // Polls `condition` for up to two seconds.
@@ -109,6 +106,16 @@ TEST_F(ConverterCommands, TableReadSavesTheConvertersTable) {
   const std::vector<std::uint8_t> saved = test::ReadBytes(PathOf("read.tab"));
   EXPECT_TRUE(
       std::equal(saved.begin(), saved.end(), options.InitialTable.begin(), options.InitialTable.end()));
+}
+
+TEST_F(ConverterCommands, FailedTableReadWritesNoFile) {
+  for (const sim::FaultMode fault : {sim::FaultMode::NoAnswer, sim::FaultMode::ShortReplies}) {
+    const sim::SimulatorHost simulator(Options(fault));
+    const auto result = RunOrvel({"table", "read", simulator.PortPath(), PathOf("read")});
+    EXPECT_EQ(result.Status, 1) << sim::FaultModeName(fault);
+    EXPECT_NE(result.Err, "") << sim::FaultModeName(fault);
+    EXPECT_FALSE(std::filesystem::exists(PathOf("read.tab"))) << sim::FaultModeName(fault);
+  }
 }
 
 TEST_F(ConverterCommands, TableWriteAndSendReachTheirMemories) {

@@ -13,12 +13,9 @@
 namespace orvel {
 namespace {
 
+using test::Contains;
 using test::LogSample;
 using test::RunOrvel;
-
-bool Contains(const std::string& text, std::string_view part) {
-  return text.find(part) != std::string::npos;
-}
 
 std::vector<std::string> NamesOf(LogFileLayout layout) {
   std::vector<std::string> names;
