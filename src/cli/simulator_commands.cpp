@@ -1,7 +1,7 @@
 // `orvel simulate`: a simulated converter on a pseudo-terminal, for trying the
 // program and the tool without hardware; `orvel ports`: the serial ports.
 #include <pthread.h>
-#include <signal.h>
+#include <csignal>
 
 #include <ctime>
 #include <map>

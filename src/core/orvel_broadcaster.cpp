@@ -9,7 +9,8 @@ void TOrvelBroadcaster::Subscribe(TOrvelReceiver& receiver) {
 void TOrvelBroadcaster::Broadcast(const TMessage& message) {
   Delivering = &message;
   // The count is read anew before each step: a subscriber added during the
-  // delivery receives the message too.
+  // delivery receives the message too (a range loop would be invalidated).
+  // NOLINTNEXTLINE(modernize-loop-convert)
   for (std::size_t i = 0; i < Subscribers.size(); ++i) {
     Subscribers[i]->Dispatch(*Delivering);
   }

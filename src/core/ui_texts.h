@@ -25,6 +25,10 @@ inline constexpr int kLanguageEnglish = 1;
 
 namespace texts {
 
+// Each text is named after the control it captions, as the rest of the
+// program names those controls.
+// NOLINTBEGIN(readability-identifier-naming)
+
 // Pages and the setup page, with the contactless-sensor settings.
 inline constexpr BilingualText TableTabSheet{"2 Conversion Table", "2 Таблица Замены"};
 inline constexpr BilingualText LogTabSheet{"3 Log Graph", "3 Графики лога"};
@@ -53,6 +57,7 @@ inline constexpr BilingualText LabelFollowFUpgrade{
 
 // Progress window caption.
 inline constexpr BilingualText ProgressCaption{"Writing table", "Запись таблицы"};
+// NOLINTEND(readability-identifier-naming)
 
 }  // namespace texts
 

@@ -67,7 +67,7 @@ EngineModel::EngineModel(std::uint32_t seed) : Random(seed) {
   // Leaner than 1:1 at low air flow, richer at high air flow, with a wave so
   // that a straight line is never the answer.
   for (std::size_t maf = 0; maf < Ideal.size(); ++maf) {
-    const double m = static_cast<double>(maf);
+    const auto m = static_cast<double>(maf);
     Ideal[maf] = ToByte(m * 0.85 + 14 + 7 * std::sin(m / 28.0));
   }
 }

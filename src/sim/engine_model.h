@@ -41,8 +41,8 @@ class EngineModel {
   // The inputs at the given engine time (not wall time: the host scales it).
   EngineState StateAt(SimTime engineTime);
 
-  std::uint8_t IdealOutput(std::uint8_t maf) const { return Ideal[maf]; }
-  const std::array<std::uint8_t, 256>& IdealTable() const { return Ideal; }
+  [[nodiscard]] std::uint8_t IdealOutput(std::uint8_t maf) const { return Ideal[maf]; }
+  [[nodiscard]] const std::array<std::uint8_t, 256>& IdealTable() const { return Ideal; }
 
  private:
   int Noise(int amplitude);

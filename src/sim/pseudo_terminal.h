@@ -18,10 +18,10 @@ class PseudoTerminal {
   PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
   // The slave device path, e.g. "/dev/pts/5".
-  const std::string& SlavePath() const { return Path; }
+  [[nodiscard]] const std::string& SlavePath() const { return Path; }
   // -1 once closed.
-  int MasterFd() const { return Master; }
-  bool IsOpen() const { return Master >= 0; }
+  [[nodiscard]] int MasterFd() const { return Master; }
+  [[nodiscard]] bool IsOpen() const { return Master >= 0; }
   // Closes both sides: a client sees the device vanish (reads end with EIO).
   void Close();
 

@@ -70,33 +70,33 @@ class SimulatedConverter {
   void Advance(SimTime now);
   // When Advance next has something to do; nullopt when only a received byte
   // (or room for output) can change anything.
-  std::optional<SimTime> NextEventTime() const;
+  [[nodiscard]] std::optional<SimTime> NextEventTime() const;
 
   // Bytes waiting to go out, oldest first.
-  const std::deque<std::uint8_t>& Output() const { return Pending; }
+  [[nodiscard]] const std::deque<std::uint8_t>& Output() const { return Pending; }
   void ConsumeOutput(std::size_t count);
   std::vector<std::uint8_t> TakeOutput();
 
   // Set by the hang-up fault: the host must make the device vanish.
-  bool HangUpRequested() const { return HangUp; }
+  [[nodiscard]] bool HangUpRequested() const { return HangUp; }
 
   void SetFaults(const FaultSettings& faults) { Faults = faults; }
-  const FaultSettings& CurrentFaults() const { return Faults; }
+  [[nodiscard]] const FaultSettings& CurrentFaults() const { return Faults; }
 
-  const ConverterTable& WorkingTable() const { return Working; }
-  const ConverterTable& PermanentTable() const { return Permanent; }
-  const LiveCorrection& Correction() const { return Live; }
-  const std::array<std::uint8_t, 5>& SensorSettings() const { return Sensor; }
+  [[nodiscard]] const ConverterTable& WorkingTable() const { return Working; }
+  [[nodiscard]] const ConverterTable& PermanentTable() const { return Permanent; }
+  [[nodiscard]] const LiveCorrection& Correction() const { return Live; }
+  [[nodiscard]] const std::array<std::uint8_t, 5>& SensorSettings() const { return Sensor; }
   // Every byte received, up to kReceivedLogLimit; ReceivedCount goes on counting.
-  const std::vector<std::uint8_t>& ReceivedBytes() const { return Received; }
-  std::uint64_t ReceivedCount() const { return ReceivedTotal; }
+  [[nodiscard]] const std::vector<std::uint8_t>& ReceivedBytes() const { return Received; }
+  [[nodiscard]] std::uint64_t ReceivedCount() const { return ReceivedTotal; }
   // The accepted loader blocks, length fields included, in order.
-  const std::vector<std::uint8_t>& LoadedFirmware() const { return Firmware; }
-  bool Streaming() const { return IsStreaming; }
-  bool InLoader() const { return State == Expect::Loader; }
-  bool Storing() const { return StoreStepsLeft > 0; }
-  std::uint64_t FramesSent() const { return TotalFrames; }
-  const EngineModel& Engine() const { return Model; }
+  [[nodiscard]] const std::vector<std::uint8_t>& LoadedFirmware() const { return Firmware; }
+  [[nodiscard]] bool Streaming() const { return IsStreaming; }
+  [[nodiscard]] bool InLoader() const { return State == Expect::Loader; }
+  [[nodiscard]] bool Storing() const { return StoreStepsLeft > 0; }
+  [[nodiscard]] std::uint64_t FramesSent() const { return TotalFrames; }
+  [[nodiscard]] const EngineModel& Engine() const { return Model; }
 
  private:
   enum class Expect { Command, SecondLetter, Data, Fiud, Loader };
@@ -115,7 +115,7 @@ class SimulatedConverter {
   void Reset();
   void Send(std::span<const std::uint8_t> bytes);
   void SendCut(std::span<const std::uint8_t> reply);
-  bool Fault(FaultMode mode) const { return Faults.Mode == mode; }
+  [[nodiscard]] bool Fault(FaultMode mode) const { return Faults.Mode == mode; }
 
   std::vector<std::uint8_t> Identity;
   FaultSettings Faults;

@@ -54,6 +54,7 @@ std::string_view FaultModeName(FaultMode mode) {
 
 std::vector<std::string_view> FaultModeNames() {
   std::vector<std::string_view> names;
+  names.reserve(kFaultNames.size());
   for (const auto& entry : kFaultNames) {
     names.push_back(entry.second);
   }

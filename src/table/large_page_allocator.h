@@ -21,7 +21,8 @@ class LargePageAllocator {
   template <typename U>
   explicit LargePageAllocator(const LargePageAllocator<U>& /*other*/) {}
 
-  T* allocate(std::size_t n) {
+  // The standard allocator interface names these two in lower case.
+  T* allocate(std::size_t n) {  // NOLINT(readability-identifier-naming)
     const std::size_t bytes = n * sizeof(T);
     if (bytes < kLargePage) {
       return static_cast<T*>(::operator new(bytes));
@@ -35,6 +36,8 @@ class LargePageAllocator {
     }
     const auto start = reinterpret_cast<std::uintptr_t>(mapped);
     const std::uintptr_t aligned = (start + kLargePage - 1) & ~(kLargePage - 1);
+    // Address arithmetic on a fresh mapping is what aligning it takes.
+    // NOLINTBEGIN(performance-no-int-to-ptr)
     if (aligned > start) {
       ::munmap(mapped, aligned - start);
     }
@@ -44,9 +47,10 @@ class LargePageAllocator {
     }
     ::madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
     return reinterpret_cast<T*>(aligned);
+    // NOLINTEND(performance-no-int-to-ptr)
   }
 
-  void deallocate(T* p, std::size_t n) noexcept {
+  void deallocate(T* p, std::size_t n) noexcept {  // NOLINT(readability-identifier-naming)
     const std::size_t bytes = n * sizeof(T);
     if (bytes < kLargePage) {
       ::operator delete(p);

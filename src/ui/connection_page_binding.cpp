@@ -8,7 +8,7 @@ namespace orvel::ui {
 
 ConnectionPageBinding::ConnectionPageBinding(TForm1& window, UserMessages& messages,
                                              std::function<std::string(const std::string&)> devicePath,
-                                             std::function<PortSelectionSteps(SensorQueryView&)> steps)
+                                             const std::function<PortSelectionSteps(SensorQueryView&)>& steps)
     : Window(window),
       DevicePath(std::move(devicePath)),
       Procedure(window.Bus(), *window.Link(), *this, messages, steps(*this)) {}

@@ -21,7 +21,7 @@ class ConnectionPageBinding final : public ConnectionPage, public SensorQueryVie
   // converter operations of the procedure.
   ConnectionPageBinding(TForm1& window, UserMessages& messages,
                         std::function<std::string(const std::string&)> devicePath,
-                        std::function<PortSelectionSteps(SensorQueryView&)> steps);
+                        const std::function<PortSelectionSteps(SensorQueryView&)>& steps);
 
   void SelectPort() { Procedure.SelectPort(ChosenPort()); }
   void Reconnect() { Procedure.Reconnect(); }
