@@ -24,6 +24,19 @@ struct CommandContext {
   }
 };
 
+// The sub-command group `name` of `app` (e.g. "table"), made on first use:
+// several functions add sub-commands to one group.
+inline CLI::App& CommandGroup(CLI::App& app, const std::string& name, const std::string& description) {
+  for (CLI::App* command : app.get_subcommands({})) {
+    if (command->get_name() == name) {
+      return *command;
+    }
+  }
+  CLI::App& group = *app.add_subcommand(name, description);
+  group.require_subcommand(1);
+  return group;
+}
+
 // The program's user messages, printed on the error stream, one after the
 // other, as the window would show them in boxes.
 class PrintedMessages final : public UserMessages {

@@ -216,14 +216,7 @@ void RecordLog(const RecordOptions& options, CommandContext& context) {
 }  // namespace
 
 CLI::App& LogGroup(CLI::App& app) {
-  for (CLI::App* command : app.get_subcommands({})) {
-    if (command->get_name() == "log") {
-      return *command;
-    }
-  }
-  CLI::App& group = *app.add_subcommand("log", "Recorded logs: record, show, export");
-  group.require_subcommand(1);
-  return group;
+  return CommandGroup(app, "log", "Recorded logs: record, show, export");
 }
 
 void AddLogCommands(CLI::App& app, CommandContext& context) {

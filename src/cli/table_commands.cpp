@@ -96,12 +96,7 @@ bool ReadText(const std::string& path, std::string& text) {
 }  // namespace
 
 CLI::App& TableGroup(CLI::App& app) {
-  for (CLI::App* sub : app.get_subcommands([](CLI::App* s) { return s->get_name() == "table"; })) {
-    return *sub;
-  }
-  CLI::App* group = app.add_subcommand("table", "Conversion table files");
-  group->require_subcommand(1);
-  return *group;
+  return CommandGroup(app, "table", "Conversion table files");
 }
 
 void AddTableCommands(CLI::App& app, CommandContext& context) {
