@@ -55,6 +55,10 @@ class Table {
   bool SaveHistory(const std::filesystem::path& path = kHistoryFileName);
   bool LoadHistory(const std::filesystem::path& path = kHistoryFileName);
   [[nodiscard]] const UndoHistory& History() const { return Snapshots; }
+  // Ties the snapshots of one user action (several operations) into one undo step.
+  void TieHistorySince(std::int32_t before, std::uint32_t countBefore) {
+    Snapshots.TieSince(before, countBefore);
+  }
 
   // Table operations.
   void InterpolateByAnchors(bool extendEnds, int edited, bool inverse);

@@ -63,6 +63,15 @@ const TBufUndoRedo* UndoHistory::Undo() {
   return MoveTo(Snapshots[Pos].UndoLink);
 }
 
+void UndoHistory::TieSince(std::int32_t before, std::uint32_t countBefore) {
+  const auto size = static_cast<std::int32_t>(Snapshots.size());
+  if (countBefore == 0 || before < 0 || before >= size || before == Pos) {
+    return;
+  }
+  Snapshots[static_cast<std::size_t>(Pos)].UndoLink = before;
+  Snapshots[static_cast<std::size_t>(before)].RedoLink = Pos;
+}
+
 const TBufUndoRedo* UndoHistory::Redo() {
   if (Snapshots.empty()) {
     return nullptr;

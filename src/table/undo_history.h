@@ -75,6 +75,12 @@ class UndoHistory {
     }
   }
 
+  // Makes the snapshots pushed since the history stood at `before` (with
+  // `countBefore` snapshots) one undo step: undo from the current snapshot
+  // goes straight back to `before`, redo from `before` straight here. Nothing
+  // happens when the history was empty then or nothing was pushed since.
+  void TieSince(std::int32_t before, std::uint32_t countBefore);
+
   [[nodiscard]] const SnapshotList& History() const { return Snapshots; }
   [[nodiscard]] std::uint32_t HistoryCount() const { return Count; }
   [[nodiscard]] std::int32_t HistoryPos() const { return Pos; }

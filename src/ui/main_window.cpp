@@ -187,6 +187,8 @@ std::string TForm1::SelectedPort() const {
 
 void TForm1::ActionReadCoverterExecute() {
   ActionStopExecute();
+  const std::int32_t historyBefore = MainTableModel->History().HistoryPos();
+  const std::uint32_t countBefore = MainTableModel->History().HistoryCount();
   if (!Transfer->ReadFromConverter()) {
     // The read reported its failure; the steps below would only fail again.
     return;
@@ -194,6 +196,8 @@ void TForm1::ActionReadCoverterExecute() {
   MainTableModel->SetBeginAsLearned(MainTableModel->LearnedBegin(), 0, false);
   LiveLog->SetCorrValue(0);
   Transfer->SendToConverterRam();
+  // One undo takes the user back to the table before the read.
+  MainTableModel->TieHistorySince(historyBefore, countBefore);
 }
 
 void TForm1::ActionWriteConverterExecute() {

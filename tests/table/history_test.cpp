@@ -54,6 +54,29 @@ TEST(UndoHistory, GrowingHistoryLinks) {
   EXPECT_EQ(history.HistoryPos(), 3);
 }
 
+TEST(UndoHistory, TiedActionIsOneUndoStep) {
+  UndoHistory history;
+  history.Push(Marked(1));
+  history.Push(Marked(2));
+  const std::int32_t before = history.HistoryPos();
+  const std::uint32_t countBefore = history.HistoryCount();
+  for (int mark = 3; mark <= 5; ++mark) {
+    history.Push(Marked(mark));
+  }
+  history.TieSince(before, countBefore);
+  ASSERT_NE(history.Undo(), nullptr);
+  EXPECT_EQ(history.History()[static_cast<std::size_t>(history.HistoryPos())].Tab1[0], 2);
+  ASSERT_NE(history.Redo(), nullptr);
+  EXPECT_EQ(history.History()[static_cast<std::size_t>(history.HistoryPos())].Tab1[0], 5);
+
+  // Nothing pushed since, or an empty history before: nothing to tie.
+  const Links links = LinksOf(history);
+  history.TieSince(history.HistoryPos(), history.HistoryCount());
+  history.TieSince(0, 0);
+  history.TieSince(99, 5);
+  EXPECT_EQ(LinksOf(history), links);
+}
+
 TEST(UndoHistory, FullHistoryReusesSlotsInACircle) {
   UndoHistory history(4);
   for (int i = 0; i < 4; ++i) {
