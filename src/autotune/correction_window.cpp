@@ -48,7 +48,10 @@ std::string CorrectionWindowModel::TTimeText() const {
 }
 
 std::string CorrectionWindowModel::OutputExtremeText() const {
-  return (ToyotaOn ? "MinOut=" : "MaxOut=") + std::to_string(OutputExtremeSeen);
+  // F9 may have changed since the run started; the label follows it.
+  DashboardExtremes shown = Extremes;
+  shown.ToyotaMode = ToyotaOn;
+  return shown.OutputText();
 }
 
 void CorrectionWindowModel::Changed() {
@@ -159,7 +162,7 @@ void CorrectionWindowModel::CopySettings() {
 void CorrectionWindowModel::SetAutocorrection(bool on) {
   AutocorrectionOn = on;
   if (on) {
-    HighestMafSeen = 0;
+    Extremes.HighestMaf = 0;
   } else {
     SetCorrection(0);
   }
@@ -285,8 +288,8 @@ bool CorrectionWindowModel::ApplyTempCorrectionKey(TempCorrection which) {
 
 void CorrectionWindowModel::EnterKey() {
   if (ManualBordersOn && Host.LiveDataRunning()) {
-    MainTable.MarkLearned(LastMafSeen);
-    MoveWindowTo(LastMafSeen);
+    MainTable.MarkLearned(Extremes.LastMaf);
+    MoveWindowTo(Extremes.LastMaf);
     Host.SendToConverterRam();
     return;
   }
@@ -342,8 +345,7 @@ void CorrectionWindowModel::DoubleClickBorderSlider() {
 }
 
 void CorrectionWindowModel::StartLiveData() {
-  HighestMafSeen = 0;
-  OutputExtremeSeen = ToyotaOn ? kLastPoint : 0;
+  Extremes.Reset(ToyotaOn);
   MainTable.SetBeginAsLearned(LearnedBeginPoint, 0, false);
   ResetCorrection();
   Host.SendToConverterRam();
@@ -356,12 +358,9 @@ void CorrectionWindowModel::LiveDataStopped() {
 }
 
 bool CorrectionWindowModel::TakeDashSample(std::int32_t maf, std::int32_t conv, bool logLimitLocked) {
-  if (ToyotaOn ? conv < OutputExtremeSeen : conv > OutputExtremeSeen) {
-    OutputExtremeSeen = conv;
-  }
-  HighestMafSeen = std::max(HighestMafSeen, maf);
-  MainTable.SetMaxMafAnyway(HighestMafSeen);
-  LastMafSeen = maf;
+  Extremes.ToyotaMode = ToyotaOn;  // the comparison follows F9 as it is now
+  Extremes.Take(conv, maf);
+  MainTable.SetMaxMafAnyway(Extremes.HighestMaf);
   Changed();
   return !logLimitLocked || (AutocorrectionOn && !ManualBordersOn);
 }

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "autotune/correction_decision.h"
+#include "autotune/dashboard_extremes.h"
 #include "core/messages.h"
 #include "table/table.h"
 
@@ -87,9 +88,9 @@ class CorrectionWindowModel {
   [[nodiscard]] bool ManualBorders() const { return ManualBordersOn; }
   [[nodiscard]] bool Toyota() const { return ToyotaOn; }
   [[nodiscard]] bool ApplyArmed() const { return Armed; }
-  [[nodiscard]] std::int32_t HighestMaf() const { return HighestMafSeen; }
-  [[nodiscard]] std::int32_t OutputExtreme() const { return OutputExtremeSeen; }
-  [[nodiscard]] std::int32_t LastMaf() const { return LastMafSeen; }
+  [[nodiscard]] std::int32_t HighestMaf() const { return Extremes.HighestMaf; }
+  [[nodiscard]] std::int32_t OutputExtreme() const { return Extremes.OutputExtreme; }
+  [[nodiscard]] std::int32_t LastMaf() const { return Extremes.LastMaf; }
   [[nodiscard]] std::int32_t LearnedBegin() const { return LearnedBeginPoint; }
   [[nodiscard]] std::int32_t AvgB() const { return AvgBValue; }
   [[nodiscard]] std::int32_t AvgT() const { return AvgTValue; }
@@ -103,7 +104,7 @@ class CorrectionWindowModel {
   [[nodiscard]] std::string WidthText() const { return std::to_string(Width()); }
   [[nodiscard]] std::string BTimeText() const;  // "0.01s"
   [[nodiscard]] std::string TTimeText() const;  // "0.10s"
-  [[nodiscard]] std::string MaxMafText() const { return "MaxMaf=" + std::to_string(HighestMafSeen); }
+  [[nodiscard]] std::string MaxMafText() const { return Extremes.MaxMafText(); }
   [[nodiscard]] std::string OutputExtremeText() const;  // "MaxOut=…", "MinOut=…" with F9
 
   // --- Borders and correction. ---
@@ -200,9 +201,7 @@ class CorrectionWindowModel {
   bool ManualBordersOn = false;
   bool ToyotaOn = false;
   bool Armed = true;
-  std::int32_t HighestMafSeen = 0;
-  std::int32_t OutputExtremeSeen = 0;
-  std::int32_t LastMafSeen = 0;
+  DashboardExtremes Extremes;
   std::int32_t LearnedBeginPoint = 0;
   std::int32_t AvgBValue = kMinAvgB;
   std::int32_t AvgTValue = kMinAvgT;

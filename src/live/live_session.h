@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "autotune/dashboard_extremes.h"
 #include "core/orvel_broadcaster.h"
 #include "core/user_messages.h"
 #include "live/live_settings.h"
@@ -21,22 +22,6 @@ class TableTransfer;
 
 inline constexpr std::string_view kChooseComPortText =
     "Please choose right COM port\n\n Пожалуйста выберите правильный COM порт";
-
-// What the dashboard keeps across the samples of a run.
-struct DashboardExtremes {
-  std::int32_t HighestMaf = 0;
-  // The largest output seen, or in "Toyota" mode the smallest.
-  std::int32_t OutputExtreme = 0;
-  std::int32_t LastMaf = 0;  // the keyboard commands use it
-  bool ToyotaMode = false;
-
-  void Reset(bool toyotaMode);
-  void Take(std::int32_t conv, std::int32_t maf);
-  // "MaxMaf=" and the highest Maf.
-  [[nodiscard]] std::string MaxMafText() const;
-  // "MinOut=" in "Toyota" mode, else "MaxOut=", and the output extreme.
-  [[nodiscard]] std::string OutputText() const;
-};
 
 class LiveSession final : public TOrvelReceiver {
  public:
