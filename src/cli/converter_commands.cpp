@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "cli/commands.h"
+#include "cli/headless_table.h"
 #include "cli/terminal_progress.h"
 #include "link/contactless_sensor.h"
 #include "link/device_info.h"
@@ -28,9 +29,7 @@ namespace {
 // and the program's messages printed on the error stream.
 struct ConverterSession {
   explicit ConverterSession(CommandContext& context)
-      : Context(context), Messages(context.Err), Progress(context.Out, StdoutIsTerminal()) {
-    MainTable.BindGraph(nullptr, true, nullptr);
-  }
+      : Context(context), Headless(context), Progress(context.Out, StdoutIsTerminal()) {}
 
   // Opens the port; false (after the port message) when it cannot be opened.
   bool Open(const std::string& port) {
@@ -46,12 +45,7 @@ struct ConverterSession {
   }
 
   // Marks a failed operation; its message is already printed, if it had one.
-  void Failed() {
-    Context.Status = 1;
-    if (Messages.Count == 0) {
-      Context.Err << "failed\n";
-    }
-  }
+  void Failed() { Headless.Failed(); }
 
   // Identifies the converter; nullopt (after the messages) when it fails.
   std::optional<TDeviceInfo> Identify() {
@@ -67,11 +61,10 @@ struct ConverterSession {
   }
 
   CommandContext& Context;
-  TOrvelBroadcaster Bus;
-  PrintedMessages Messages;
-  TRXTX Link{Bus};
-  LatchedModifiers Keys;
-  Table MainTable{Bus, Messages, Keys};
+  HeadlessTable Headless;
+  PrintedMessages& Messages = Headless.Messages;
+  Table& MainTable = Headless.Model;
+  TRXTX Link{Headless.Bus};
   TerminalProgress Progress;
   TableTransfer Transfer{MainTable, Link, Messages, Progress};
   DeviceIdentification Identification{Link};

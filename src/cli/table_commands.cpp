@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/commands.h"
+#include "cli/headless_table.h"
 #include "table/atomic_file.h"
 #include "table/table.h"
 #include "table/table_csv.h"
@@ -14,25 +15,6 @@
 namespace orvel::cli {
 
 namespace {
-
-// A headless table model whose messages are printed on the error stream.
-struct HeadlessTable {
-  explicit HeadlessTable(CommandContext& context) : Messages(context.Err) {
-    Model.BindGraph(nullptr, true, nullptr);
-  }
-  TOrvelBroadcaster Bus;
-  PrintedMessages Messages;
-  LatchedModifiers Keys;
-  Table Model{Bus, Messages, Keys};
-};
-
-void FailUnlessMessaged(CommandContext& context, const HeadlessTable& table) {
-  // The model has already printed its own message.
-  context.Status = 1;
-  if (table.Messages.Count == 0) {
-    context.Err << "failed\n";
-  }
-}
 
 std::vector<int> Entries(const TableBlock& block, std::size_t first, std::size_t count) {
   return {block.Entries.begin() + static_cast<std::ptrdiff_t>(first),
@@ -116,7 +98,7 @@ void AddTableCommands(CLI::App& app, CommandContext& context) {
   show->callback([args, &context] {
     HeadlessTable table(context);
     if (!table.Model.LoadTableFile(args->File, 1)) {
-      FailUnlessMessaged(context, table);
+      table.Failed();
       return;
     }
     ShowTable(context, table.Model, args->Json);
@@ -129,7 +111,7 @@ void AddTableCommands(CLI::App& app, CommandContext& context) {
   exporter->callback([args, &context] {
     HeadlessTable table(context);
     if (!table.Model.LoadTableFile(args->File, 1)) {
-      FailUnlessMessaged(context, table);
+      table.Failed();
       return;
     }
     const std::string csv = TableToCsv(table.Model.Tab1());
@@ -156,7 +138,7 @@ void AddTableCommands(CLI::App& app, CommandContext& context) {
     }
     HeadlessTable table(context);
     if (!WriteTableFile(args->Output, csv.Block, table.Messages)) {
-      FailUnlessMessaged(context, table);
+      table.Failed();
     }
   });
 
@@ -168,7 +150,7 @@ void AddTableCommands(CLI::App& app, CommandContext& context) {
     table.Model.SetToyotaMode(args->Toyota);
     table.Model.MakeOneToOne();
     if (!table.Model.SaveTableFile(args->Output, 1)) {
-      FailUnlessMessaged(context, table);
+      table.Failed();
     }
   });
 }
