@@ -8,11 +8,12 @@ endif()
 set(ORVEL_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
 
 # orvel_library(<name> DEPS <libs...>): a static library from every .cpp in the
-# calling folder. Headers are included as "<folder>/<file>.h" from src/.
+# calling folder and its sub-folders. Headers are included as
+# "<folder>/<sub-folder>/<file>.h" from src/.
 function(orvel_library name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   if(NOT sources)
     # A folder whose code has not been written yet still takes its place in
     # the dependency chain.

@@ -49,6 +49,49 @@ inline constexpr BilingualText LabelInvertSwitches{"Invert", "Инвертиро
 inline constexpr BilingualText CheckBoxIdleSwitch{"Idle switch", "Концевик ХХ"};
 inline constexpr BilingualText CheckBoxFullSwitch{"Full load switch", "Концевик полной нагрузки"};
 
+// Action bars. Two bars may caption one command differently.
+inline constexpr BilingualText TableBarOpen{"Open", "Открыть"};
+inline constexpr BilingualText TableBarSave{"Save", "Сохранить"};
+inline constexpr BilingualText TableBarOneToOne{"1:1 Table", "Замена 1:1"};
+inline constexpr BilingualText TableBarRead{"Read from Converter", "Считать из конвертера"};
+inline constexpr BilingualText TableBarWrite{"Write to Converter", "Записать в конвертер"};
+inline constexpr BilingualText CompareBarOpen{"Open", "Открыть"};
+inline constexpr BilingualText CompareBarSave{"Save", "Сохранить"};
+inline constexpr BilingualText LogBarOpen{"Open", "Открыть"};
+inline constexpr BilingualText LogBarSave{"Save", "Сохранить"};
+inline constexpr BilingualText DashboardBarSaveAll{"Save all", "Сохранить все"};
+inline constexpr BilingualText DashboardBarWrite{"Write to converter", "Записать в конвертер"};
+inline constexpr BilingualText DashboardBarRead{"Read from converter", "Считать из конвертера"};
+inline constexpr BilingualText DashboardBarStart{"Start", "Старт"};
+inline constexpr BilingualText DashboardBarStop{"Stop", "Стоп"};
+inline constexpr BilingualText FirmwareBarUpdate{"Update from file", "Обновить из файла"};
+inline constexpr BilingualText FirmwareBarUpdateOneToOne{"Update from file with table 1:1",
+                                                         "Обновить с заменой таблицы 1:1"};
+
+// Table graph. The comparison and dashboard charts copy the left-axis title;
+// the comparison's LabelSm, LabelEnrch and LabelTpsThrhd copy LabelSmooth,
+// LabelEnrichment and LabelTpsThreshold.
+inline constexpr BilingualText TableGraphLeftAxis{"Converter OUT, IAT and ECT Corrs",
+                                                  "Выход конв., IAT и ECT коррекции"};
+inline constexpr BilingualText LabelSmooth{"Smoothing", "Сглаживание"};
+inline constexpr BilingualText LabelEnrichment{"Enrichment", "Обогащение УН"};
+inline constexpr BilingualText LabelTpsThreshold{"Table 2 threshold", "Переход на таб.№2"};
+inline constexpr BilingualText LabelMafTime{"MAF sampling time", "Время выборки MAF"};
+inline constexpr BilingualText LabelMafTimeCompare{"MAF samp. 1/100sec", "Выб-ка MAF 1/100сек"};
+inline constexpr BilingualText LabelThreshold{"Threshold", "Порог срабатывания"};
+inline constexpr BilingualText LabelEnrichmentFactor{"Enrichment ", "Обогащение "};
+inline constexpr BilingualText LabelEnleanmentFactor{"Enleanment ", "Спад обогащения "};
+inline constexpr BilingualText LabelThresholdCompare{"Threshold", "Порог"};
+
+// Log chart axes.
+inline constexpr BilingualText LogValueAxis{"Signal Level", "Уровень Сигнала"};
+inline constexpr BilingualText LogTimeAxis{"Time", "Время"};
+
+// Correction group of the dashboard.
+inline constexpr BilingualText GroupBoxCorr{"Correction", "Коррекция"};
+inline constexpr BilingualText LabelMafBeg{"MAF beg.", "MAF нач."};
+inline constexpr BilingualText LabelMafEnd{"MAF end", "MAF кон."};
+
 // Firmware update page.
 inline constexpr BilingualText LabelAttention{"Attention!!!", "Внимание!!!"};
 inline constexpr BilingualText LabelFollowFUpgrade{

@@ -7,6 +7,9 @@
 #include <QVBoxLayout>
 
 #include "autotune/converter_correction_link.h"
+#include "autotune/correction_window.h"
+#include "autotune/o2_reference.h"
+#include "autotune/xrpm_table.h"
 #include "core/ui_texts.h"
 #include "link/contactless_sensor.h"
 #include "link/converter_steps.h"
@@ -14,16 +17,27 @@
 #include "link/rxtx.h"
 #include "link/serial_port.h"
 #include "link/table_transfer.h"
+#include "live/correction_tick.h"
+#include "live/live_correction_host.h"
 #include "live/live_session.h"
 #include "live/log.h"
+#include "live/log_learning_controls.h"
 #include "sim/simulator_host.h"
 #include "table/table.h"
 #include "ui/connection_page.h"
 #include "ui/connection_page_binding.h"
 #include "ui/keyboard_modifiers.h"
+#include "ui/pages/compare_page.h"
+#include "ui/pages/dashboard_page.h"
+#include "ui/pages/firmware_page.h"
+#include "ui/pages/log_page.h"
+#include "ui/pages/table_graph_page.h"
 #include "ui/progress_window.h"
 #include "ui/qt_dispatcher.h"
 #include "ui/qt_text.h"
+#include "ui/window/file_dialogs.h"
+#include "ui/window/modifier_latches.h"
+#include "ui/window/text_registry.h"
 
 namespace orvel::ui {
 
@@ -31,37 +45,22 @@ namespace {
 
 constexpr int kKmaAngles[] = {45, 60, 80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90};
 
-QWidget* PageWithBar(QToolBar* bar, QWidget* content) {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  layout->setContentsMargins(2, 2, 2, 2);
-  if (bar != nullptr) {
-    layout->addWidget(bar);
-  }
-  layout->addWidget(content, 1);
-  return page;
-}
-
 }  // namespace
 
 MainWindowServices DefaultMainWindowServices() {
   MainWindowServices services;
   services.ListPorts = [] { return ListSerialPorts(); };
   services.StartSimulator = [] { return std::make_unique<sim::SimulatorHost>(sim::SimulatorOptions{}); };
+  services.Dialogs = std::make_shared<QtFileDialogs>();
   return services;
 }
 
 TForm1::TForm1(UserMessages& messages, MainWindowServices services, QWidget* parent)
     : QMainWindow(parent),
-      ActionStart(new QAction(QStringLiteral("Start"), this)),
-      ActionStop(new QAction(QStringLiteral("Stop"), this)),
-      ActionReadCoverter(new QAction(QStringLiteral("Считать из конвертера"), this)),
-      ActionWriteConverter(new QAction(QStringLiteral("Записать в конвертер"), this)),
-      ActionSaveALL(new QAction(QStringLiteral("Сохранить все"), this)),
-      ActionTableOneToOne(new QAction(QStringLiteral("Замена 1:1"), this)),
-      ActionUpgradeFirmwareOneToOne(new QAction(QStringLiteral("ActionUpgradeFirmwareOneToOne"), this)),
       Messages(messages),
-      Services(std::move(services)) {
+      Services(std::move(services)),
+      TextsOfWindow(std::make_unique<TextRegistry>()),
+      LatchesOfWindow(std::make_unique<LatchRegistry>()) {
   setWindowTitle(QString::fromLatin1(kCaption));
   BuildPages();
   RunCreationSequence();
@@ -72,11 +71,16 @@ TForm1::~TForm1() {
   // live-data session and the log (which joins its reader) before the link
   // they use, and the link before the simulator behind it.
   ConnectionBinding.reset();
+  Learning.reset();
+  Correction.reset();
+  CorrectionHost.reset();
   Session.reset();
   LiveLog.reset();
+  Tick.reset();
   Sensor.reset();
   Identifier.reset();
   Transfer.reset();
+  CompareTableModel.reset();
   MainTableModel.reset();
   CorrectionLink.reset();
   SerialLink.reset();
@@ -84,6 +88,8 @@ TForm1::~TForm1() {
 }
 
 void TForm1::BuildPages() {
+  TextRegistry& texts = *TextsOfWindow;
+  LatchRegistry& latches = *LatchesOfWindow;
   Pages = new QTabWidget(this);
   Pages->setObjectName(QStringLiteral("MainPageControl"));
   Pages->setTabPosition(QTabWidget::West);
@@ -94,38 +100,53 @@ void TForm1::BuildPages() {
 
   TablePages = new QTabWidget;
   TablePages->setTabPosition(QTabWidget::North);
-  auto* tableBar = new QToolBar;
-  tableBar->addAction(ActionTableOneToOne);
-  tableBar->addAction(ActionReadCoverter);
-  tableBar->addAction(ActionWriteConverter);
-  TablePages->addTab(PageWithBar(tableBar, new QWidget), QStringLiteral("График таблицы замены"));
-  TablePages->addTab(new QWidget, QStringLiteral("Утилита сранения таблиц"));
+  TableGraphView = new TableGraphPage(texts, latches);
+  CompareView = new ComparePage(texts, latches);
+  TablePages->addTab(TableGraphView, QStringLiteral("График таблицы замены"));
+  TablePages->addTab(CompareView, QStringLiteral("Утилита сранения таблиц"));
+  texts.AddTab(TablePages, 0, texts::TabSheetTableGraph);
+  texts.AddTab(TablePages, 1, texts::TabSheetTableCompare);
   Pages->addTab(TablePages, QStringLiteral("2 Таблица Замены"));
 
-  Pages->addTab(new QWidget, QStringLiteral("3 Графики лога"));
+  LogPageView = new LogPage(texts, latches);
+  Pages->addTab(LogPageView, QStringLiteral("3 Графики лога"));
 
-  auto* dashboardBar = new QToolBar;
-  dashboardBar->addAction(ActionSaveALL);
-  dashboardBar->addAction(ActionWriteConverter);
-  dashboardBar->addAction(ActionReadCoverter);
-  dashboardBar->addAction(ActionStart);
-  dashboardBar->addAction(ActionStop);
-  Pages->addTab(PageWithBar(dashboardBar, new QWidget), QStringLiteral("4 Панель приборов"));
+  DashboardView = new DashboardPage(texts, latches);
+  Pages->addTab(DashboardView, QStringLiteral("4 Панель приборов"));
 
   SetupPages = new QTabWidget;
   SetupPages->setTabPosition(QTabWidget::South);
-  auto* firmwareBar = new QToolBar;
-  firmwareBar->addAction(ActionUpgradeFirmwareOneToOne);
-  SetupPages->addTab(PageWithBar(firmwareBar, new QWidget), QStringLiteral("Обновление прошивки"));
+  FirmwareView = new FirmwarePage(texts, latches);
+  SetupPages->addTab(FirmwareView, QStringLiteral("Обновление прошивки"));
+  texts.AddTab(SetupPages, 0, texts::TabSheetFirmwareUpdate);
   Pages->addTab(SetupPages, QStringLiteral("5 Настройки"));
+
+  texts.AddTab(Pages, kTablePage, texts::TableTabSheet);
+  texts.AddTab(Pages, kLogPage, texts::LogTabSheet);
+  texts.AddTab(Pages, kDashboardPage, texts::DashboardTabSheet);
+  texts.AddTab(Pages, kSetupPage, texts::SetupTabSheet);
+
+  ActionStart = DashboardView->ActionStart;
+  ActionStop = DashboardView->ActionStop;
+  ActionReadCoverter = DashboardView->ActionReadCoverter;
+  ActionWriteConverter = DashboardView->ActionWriteConverter;
+  ActionSaveALL = DashboardView->ActionSaveALL;
+  ActionTableOneToOne = TableGraphView->ActionTableOneToOne;
+  ActionUpgradeFirmwareOneToOne = FirmwareView->ActionUpgradeFirmwareOneToOne;
 
   Pages->setCurrentIndex(kConnectionPage);
   setCentralWidget(Pages);
 
   ActionStop->setEnabled(false);
-  ActionReadCoverter->setEnabled(false);
-  ActionWriteConverter->setEnabled(false);
-  resize(1100, 720);
+  for (QAction* action : ConverterActions()) {
+    action->setEnabled(false);
+  }
+  resize(1280, 800);
+}
+
+std::vector<QAction*> TForm1::ConverterActions() const {
+  return {DashboardView->ActionReadCoverter, DashboardView->ActionWriteConverter,
+          TableGraphView->ActionReadCoverter, TableGraphView->ActionWriteConverter};
 }
 
 void TForm1::RunCreationSequence() {
@@ -142,6 +163,7 @@ void TForm1::RunCreationSequence() {
   FillPortList();
   SerialLink = std::make_unique<TRXTX>(Broadcaster, Services.LinkTimeout);
   Modifiers = std::make_unique<KeyboardModifiers>();
+  Scale = std::make_unique<XrpmTable>();
   MainTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
   CorrectionLink = std::make_unique<ConverterCorrectionLink>(*SerialLink, Messages);
   MainTableModel->SetLink(CorrectionLink.get());
@@ -154,8 +176,15 @@ void TForm1::RunCreationSequence() {
   // The log is the bus's third subscriber, after the window and the link.
   LiveLog = std::make_unique<Log>(Messages,
                                   LiveLinks{*SerialLink, Broadcaster, *MainTableModel, *Dispatcher, format});
+  CompareTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
+  Tick = std::make_unique<CorrectionTick>(*MainTableModel, *Scale, Broadcaster);
   Session =
       std::make_unique<LiveSession>(Broadcaster, *LiveLog, *MainTableModel, *Transfer, Messages, nullptr);
+  CorrectionHost = std::make_unique<LiveCorrectionHost>(*LiveLog, *Transfer);
+  Correction = std::make_unique<CorrectionWindowModel>(*MainTableModel, CompareTableModel.get(),
+                                                       Tick->Settings(), *CorrectionHost);
+  Reference = std::make_unique<O2ReferenceModel>(format);
+  Learning = std::make_unique<LogLearningControls>(*LiveLog, *MainTableModel, *Reference, format);
   DashboardTimer = new QTimer(this);
   DashboardTimer->setInterval(100);
   connect(DashboardTimer, &QTimer::timeout, this, [this] { LiveLog->TimerTick(); });
@@ -175,8 +204,12 @@ void TForm1::RunCreationSequence() {
           [this] { SpeedButtonReconnectClick(); });
   connect(Connection->ComboBoxLanguage, &QComboBox::activated, this,
           [this](int index) { ApplyLanguage(index); });
-  connect(ActionReadCoverter, &QAction::triggered, this, [this] { ActionReadCoverterExecute(); });
-  connect(ActionWriteConverter, &QAction::triggered, this, [this] { ActionWriteConverterExecute(); });
+  for (QAction* read : {DashboardView->ActionReadCoverter, TableGraphView->ActionReadCoverter}) {
+    connect(read, &QAction::triggered, this, [this] { ActionReadCoverterExecute(); });
+  }
+  for (QAction* write : {DashboardView->ActionWriteConverter, TableGraphView->ActionWriteConverter}) {
+    connect(write, &QAction::triggered, this, [this] { ActionWriteConverterExecute(); });
+  }
   connect(ActionStart, &QAction::triggered, this, [this] { ActionStartExecute(); });
   connect(ActionStop, &QAction::triggered, this, [this] { ActionStopExecute(); });
 }
@@ -257,27 +290,23 @@ void TForm1::SpeedButtonReconnectClick() {
 void TForm1::Dispatch(const TMessage& message) {
   if (MessageAs<TMsgLogStart>(message) != nullptr) {
     DashboardTimer->start();
-    ActionReadCoverter->setEnabled(false);
-    ActionWriteConverter->setEnabled(false);
+    for (QAction* action : ConverterActions()) {
+      action->setEnabled(false);
+    }
     ActionStart->setEnabled(false);
     ActionStop->setEnabled(true);
   } else if (MessageAs<TMsgLogStop>(message) != nullptr) {
     DashboardTimer->stop();
     ActionStop->setEnabled(false);
-    ActionReadCoverter->setEnabled(true);
-    ActionWriteConverter->setEnabled(true);
+    for (QAction* action : ConverterActions()) {
+      action->setEnabled(true);
+    }
     ActionStart->setEnabled(true);
   }
 }
 
 void TForm1::ApplyLanguage(int languagePosition) {
-  Pages->setTabText(kTablePage, ToQString(texts::TableTabSheet.For(languagePosition)));
-  Pages->setTabText(kLogPage, ToQString(texts::LogTabSheet.For(languagePosition)));
-  Pages->setTabText(kDashboardPage, ToQString(texts::DashboardTabSheet.For(languagePosition)));
-  Pages->setTabText(kSetupPage, ToQString(texts::SetupTabSheet.For(languagePosition)));
-  TablePages->setTabText(0, ToQString(texts::TabSheetTableGraph.For(languagePosition)));
-  TablePages->setTabText(1, ToQString(texts::TabSheetTableCompare.For(languagePosition)));
-  SetupPages->setTabText(0, ToQString(texts::TabSheetFirmwareUpdate.For(languagePosition)));
+  TextsOfWindow->Apply(languagePosition);
   Connection->ApplyLanguage(languagePosition);
   if (auto folder = SoundFolderFor(languagePosition)) {
     CurrentSoundFolder = *folder;

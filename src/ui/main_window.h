@@ -22,6 +22,12 @@ class TableTransfer;
 class DeviceIdentification;
 class ContactlessSensor;
 class ConverterCorrectionLink;
+class CorrectionTick;
+class LiveCorrectionHost;
+class CorrectionWindowModel;
+class O2ReferenceModel;
+class LogLearningControls;
+struct XrpmTable;
 namespace sim {
 class SimulatorHost;
 }
@@ -34,6 +40,14 @@ class ConnectionPageBinding;
 class KeyboardModifiers;
 class QtMainThreadDispatcher;
 class TForm2;
+class TableGraphPage;
+class ComparePage;
+class LogPage;
+class DashboardPage;
+class FirmwarePage;
+class TextRegistry;
+class LatchRegistry;
+class FileDialogs;
 
 // What the main window needs from the system besides the user: the serial
 // ports present and a way to start the built-in converter simulator. Tests
@@ -45,6 +59,8 @@ struct MainWindowServices {
   // Where the program keeps its state files ("UndoRedoHistory.his"); the
   // process's current folder unless a test chooses another.
   std::filesystem::path WorkingFolder;
+  // The open and save dialogs of the window's file actions.
+  std::shared_ptr<FileDialogs> Dialogs;
 };
 
 MainWindowServices DefaultMainWindowServices();
@@ -79,6 +95,14 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   [[nodiscard]] TOrvelBroadcaster& Bus() { return Broadcaster; }
   [[nodiscard]] TRXTX* Link() { return SerialLink.get(); }
   [[nodiscard]] Table& MainTable() { return *MainTableModel; }
+  [[nodiscard]] Table& CompareTable() { return *CompareTableModel; }
+  [[nodiscard]] XrpmTable& ThrottleScale() { return *Scale; }
+  [[nodiscard]] CorrectionWindowModel& CorrectionWindow() { return *Correction; }
+  [[nodiscard]] O2ReferenceModel& O2Reference() { return *Reference; }
+  [[nodiscard]] LogLearningControls& LogLearning() { return *Learning; }
+  [[nodiscard]] TextRegistry& Texts() { return *TextsOfWindow; }
+  [[nodiscard]] LatchRegistry& Latches() { return *LatchesOfWindow; }
+  [[nodiscard]] FileDialogs& Dialogs() { return *Services.Dialogs; }
   [[nodiscard]] Log& LogModel() { return *LiveLog; }
   [[nodiscard]] TForm2& ProgressWindow() { return *Progress; }
   [[nodiscard]] const DeviceIdentification& Identification() const { return *Identifier; }
@@ -90,23 +114,34 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   void ActionStartExecute();
   void ActionStopExecute();
   [[nodiscard]] ConnectionPageWidget& ConnectionPage() { return *Connection; }
+  [[nodiscard]] TableGraphPage& TableGraph() { return *TableGraphView; }
+  [[nodiscard]] ComparePage& Comparison() { return *CompareView; }
+  [[nodiscard]] LogPage& LogView() { return *LogPageView; }
+  [[nodiscard]] DashboardPage& Dashboard() { return *DashboardView; }
+  [[nodiscard]] FirmwarePage& Firmware() { return *FirmwareView; }
+  [[nodiscard]] QTabWidget& TableInnerPages() { return *TablePages; }
+  [[nodiscard]] QTabWidget& SetupInnerPages() { return *SetupPages; }
   [[nodiscard]] QTabWidget& MainPageControl() { return *Pages; }
   [[nodiscard]] const std::string& SoundFolder() const { return CurrentSoundFolder; }
   [[nodiscard]] sim::SimulatorHost* BuiltInSimulator() { return Simulator.get(); }
 
-  QAction* ActionStart;
-  QAction* ActionStop;
-  QAction* ActionReadCoverter;
-  QAction* ActionWriteConverter;
-  QAction* ActionSaveALL;
-  QAction* ActionTableOneToOne;
-  QAction* ActionUpgradeFirmwareOneToOne;
+  // The dashboard bar's actions; the table graph's bar has its own read and
+  // write actions that follow the same enabling rules.
+  QAction* ActionStart = nullptr;
+  QAction* ActionStop = nullptr;
+  QAction* ActionReadCoverter = nullptr;
+  QAction* ActionWriteConverter = nullptr;
+  QAction* ActionSaveALL = nullptr;
+  QAction* ActionTableOneToOne = nullptr;
+  QAction* ActionUpgradeFirmwareOneToOne = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildPages();
+  // The read and write actions of both bars that wait for an identified converter.
+  [[nodiscard]] std::vector<QAction*> ConverterActions() const;
   void RunCreationSequence();
   void FillPortList();
   void ComComboBox1Change();
@@ -121,14 +156,23 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   UserMessages& Messages;
   MainWindowServices Services;
 
+  std::unique_ptr<TextRegistry> TextsOfWindow;
+  std::unique_ptr<LatchRegistry> LatchesOfWindow;
+
   QTabWidget* Pages = nullptr;
   ConnectionPageWidget* Connection = nullptr;
   QTabWidget* TablePages = nullptr;
+  TableGraphPage* TableGraphView = nullptr;
+  ComparePage* CompareView = nullptr;
+  LogPage* LogPageView = nullptr;
+  DashboardPage* DashboardView = nullptr;
   QTabWidget* SetupPages = nullptr;
+  FirmwarePage* FirmwareView = nullptr;
 
   TOrvelBroadcaster Broadcaster;
   std::unique_ptr<TRXTX> SerialLink;
   std::unique_ptr<KeyboardModifiers> Modifiers;
+  std::unique_ptr<XrpmTable> Scale;
   std::unique_ptr<Table> MainTableModel;
   std::unique_ptr<ConverterCorrectionLink> CorrectionLink;
   TForm2* Progress = nullptr;  // owned by the window as its child
@@ -137,7 +181,13 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   std::unique_ptr<ContactlessSensor> Sensor;
   std::unique_ptr<QtMainThreadDispatcher> Dispatcher;
   std::unique_ptr<Log> LiveLog;
+  std::unique_ptr<Table> CompareTableModel;
+  std::unique_ptr<CorrectionTick> Tick;
   std::unique_ptr<LiveSession> Session;
+  std::unique_ptr<LiveCorrectionHost> CorrectionHost;
+  std::unique_ptr<CorrectionWindowModel> Correction;
+  std::unique_ptr<O2ReferenceModel> Reference;
+  std::unique_ptr<LogLearningControls> Learning;
   QTimer* DashboardTimer = nullptr;  // the log's 100 ms tick while live data runs
   std::unique_ptr<sim::SimulatorHost> Simulator;
   std::unique_ptr<ConnectionPageBinding> ConnectionBinding;
