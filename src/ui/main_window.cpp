@@ -50,7 +50,10 @@ constexpr int kKmaAngles[] = {45, 60, 80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90
 MainWindowServices DefaultMainWindowServices() {
   MainWindowServices services;
   services.ListPorts = [] { return ListSerialPorts(); };
-  services.StartSimulator = [] { return std::make_unique<sim::SimulatorHost>(sim::SimulatorOptions{}); };
+  // ORVEL_SIM_REALISM and ORVEL_SIM_TIME_SCALE set up the built-in simulator.
+  services.StartSimulator = [] {
+    return std::make_unique<sim::SimulatorHost>(sim::SimulatorOptionsFromEnvironment());
+  };
   services.Dialogs = std::make_shared<QtFileDialogs>();
   return services;
 }
