@@ -59,7 +59,10 @@ constexpr int kWidebandVoltageSensor = 2;
 MainWindowServices DefaultMainWindowServices() {
   MainWindowServices services;
   services.ListPorts = [] { return ListSerialPorts(); };
-  services.StartSimulator = [] { return std::make_unique<sim::SimulatorHost>(sim::SimulatorOptions{}); };
+  // ORVEL_SIM_REALISM and ORVEL_SIM_TIME_SCALE set up the built-in simulator.
+  services.StartSimulator = [] {
+    return std::make_unique<sim::SimulatorHost>(sim::SimulatorOptionsFromEnvironment());
+  };
   services.Dialogs = std::make_shared<QtFileDialogs>();
   return services;
 }
