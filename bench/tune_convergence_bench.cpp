@@ -9,11 +9,13 @@
 // settings found here.
 //
 // Usage: tune_convergence_bench [--minutes M] [--seeds N] [--level NAME]...
-// Prints one line per level, sensor and setting tried with --all.
+//                               [--setting B/T/DELTA]... [--all]
+// Without --setting the whole grid is tried; --all prints every setting's line.
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <iomanip>
 #include <iostream>
@@ -90,7 +92,21 @@ class VirtualLink final : public CorrectionWindowHost, public CorrectionWindowLi
 struct RunResult {
   ConvergenceFigures Figures;
   int Visited = 0;
+  // Steps of the correction on readings that say nothing about the table:
+  // in the first 30 s (a cold sensor's) and within 1 s after an overrun.
+  int StepsWhileCold = 0;
+  int StepsAfterOverrun = 0;
 };
+
+bool OverrunIn(std::span<const std::int32_t> tps, std::span<const std::int32_t> periods) {
+  constexpr double kOverrunRpm = 1500;
+  for (std::size_t i = 0; i < tps.size(); ++i) {
+    if (tps[i] <= sim::EngineModel::kClosedThrottle && 1'500'000.0 / std::max(periods[i], 1) >= kOverrunRpm) {
+      return true;
+    }
+  }
+  return false;
+}
 
 RunResult VirtualRun(sim::RealismLevel level, const SensorCase& sensor, const Setting& setting,
                      double minutes, std::uint32_t seed) {
@@ -126,6 +142,7 @@ RunResult VirtualRun(sim::RealismLevel level, const SensorCase& sensor, const Se
   measure.ClosedTps = sim::EngineModel::kClosedThrottle;
   ConvergenceTracker tracker(measure, table);
 
+  RunResult result;
   std::vector<std::int32_t> maf, tps, period, o2;
   std::array<bool, 256> visited{};
   converter.Receive(std::vector<std::uint8_t>{'s', 'l'}, 0ms);
@@ -145,16 +162,20 @@ RunResult VirtualRun(sim::RealismLevel level, const SensorCase& sensor, const Se
       visited[frame[3]] = true;
       pending.erase(pending.begin(), pending.begin() + sim::kFrameSize);
       if (maf.size() % kSamplesPerTick == 0) {
+        const std::size_t recent = std::min<std::size_t>(tps.size(), 101);
         if (const auto advice = decision.Step({maf, tps, period, o2, o2.size()})) {
+          if (advice->CorrStep != 0 && advice->ApplyToTable == 0 && advice->ResetCorr == 0) {
+            result.StepsWhileCold += maf.size() < 3000 ? 1 : 0;
+            result.StepsAfterOverrun +=
+                OverrunIn(std::span(tps).last(recent), std::span(period).last(recent)) ? 1 : 0;
+          }
           window.OnCorrAdvice(*advice);
         }
-        const std::size_t recent = std::min<std::size_t>(tps.size(), 101);
         tracker.Observe(table, static_cast<double>(maf.size()) / 100.0, std::span(tps).last(recent),
                         std::span(period).last(recent));
       }
     }
   }
-  RunResult result;
   result.Figures = tracker.Finish(table);
   result.Visited = static_cast<int>(std::count(visited.begin(), visited.end(), true));
   return result;
@@ -172,6 +193,8 @@ struct Averaged {
   double WrongWay = 0;
   double Cold = 0;
   double Overrun = 0;
+  double StepsCold = 0;
+  double StepsOverrun = 0;
   [[nodiscard]] double Shrink() const {
     return SpanErrorBefore > 0 ? 1.0 - SpanError / SpanErrorBefore : 0.0;
   }
@@ -181,8 +204,10 @@ Averaged RunSeeds(sim::RealismLevel level, const SensorCase& sensor, const Setti
                   int seeds) {
   Averaged a;
   for (int s = 1; s <= seeds; ++s) {
-    const ConvergenceFigures f =
-        VirtualRun(level, sensor, setting, minutes, static_cast<std::uint32_t>(s)).Figures;
+    const RunResult run = VirtualRun(level, sensor, setting, minutes, static_cast<std::uint32_t>(s));
+    const ConvergenceFigures& f = run.Figures;
+    a.StepsCold += run.StepsWhileCold;
+    a.StepsOverrun += run.StepsAfterOverrun;
     a.Trained += f.Trained;
     a.SpanWidth += f.SpanBegin < 0 ? 0 : f.SpanEnd - f.SpanBegin + 1;
     a.SpanErrorBefore += f.SpanErrorBefore;
@@ -194,8 +219,9 @@ Averaged RunSeeds(sim::RealismLevel level, const SensorCase& sensor, const Setti
     a.Cold += f.AppliedWhileCold;
     a.Overrun += f.AppliedAfterOverrun;
   }
-  for (double* value : {&a.Trained, &a.SpanWidth, &a.SpanErrorBefore, &a.SpanError, &a.TrainedErrorBefore,
-                        &a.TrainedError, &a.Corrections, &a.WrongWay, &a.Cold, &a.Overrun}) {
+  for (double* value :
+       {&a.Trained, &a.SpanWidth, &a.SpanErrorBefore, &a.SpanError, &a.TrainedErrorBefore, &a.TrainedError,
+        &a.Corrections, &a.WrongWay, &a.Cold, &a.Overrun, &a.StepsCold, &a.StepsOverrun}) {
     *value /= seeds;
   }
   return a;
@@ -212,7 +238,8 @@ void PrintRow(std::string_view level, std::string_view sensor, const Setting& s,
             << std::setw(5) << a.TrainedErrorBefore << " -> " << std::setw(5) << a.TrainedError
             << std::setprecision(1) << "  corr " << std::setw(5) << a.Corrections << " wrong " << std::setw(4)
             << a.WrongWay << " first30s " << std::setw(4) << a.Cold << " overrun " << std::setw(4)
-            << a.Overrun << "  " << note << '\n';
+            << a.Overrun << "  steps first30s " << std::setw(5) << a.StepsCold << " overrun " << std::setw(5)
+            << a.StepsOverrun << "  " << note << '\n';
 }
 
 // Ranks settings: the span must cover most of the widest span found for the
@@ -232,6 +259,7 @@ int Main(int argc, char** argv) {
   int seeds = 3;
   bool all = false;
   std::vector<sim::RealismLevel> levels;
+  std::vector<Setting> chosen;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if (argument == "--minutes" && i + 1 < argc) {
@@ -245,10 +273,18 @@ int Main(int argc, char** argv) {
         return 1;
       }
       levels.push_back(*level);
+    } else if (argument == "--setting" && i + 1 < argc) {
+      Setting only;
+      if (std::sscanf(argv[++i], "%d/%d/%d", &only.B, &only.T, &only.Delta) != 3) {
+        std::cerr << "--setting B/T/DELTA\n";
+        return 1;
+      }
+      chosen.push_back(only);
     } else if (argument == "--all") {
       all = true;
     } else {
-      std::cerr << "usage: tune_convergence_bench [--minutes M] [--seeds N] [--level NAME]... [--all]\n";
+      std::cerr << "usage: tune_convergence_bench [--minutes M] [--seeds N] [--level NAME]... "
+                   "[--setting B/T/DELTA]... [--all]\n";
       return 1;
     }
   }
@@ -257,15 +293,21 @@ int Main(int argc, char** argv) {
       levels.push_back(*sim::ParseRealismLevel(name));
     }
   }
-  std::vector<Setting> grid;
+  std::vector<Setting> grid = chosen;
   for (const std::int32_t b : {1, 10, 30, 60, 100}) {
     for (const std::int32_t t : {10, 30, 60, 100}) {
       for (const std::int32_t delta : {4, 6, 10, 16}) {
-        grid.push_back({b, t, delta});
+        if (chosen.empty()) {
+          grid.push_back({b, t, delta});
+        }
       }
     }
   }
   const Setting defaults{};
+  if (std::find_if(grid.begin(), grid.end(),
+                   [&](const Setting& s) { return !(s < defaults) && !(defaults < s); }) == grid.end()) {
+    grid.push_back(defaults);
+  }
   std::cout << "Autotuning from a 1:1 table for " << minutes << " simulated minutes, mean of " << seeds
             << " seeds; errors are mean absolute output counts against the ideal table\n";
   for (const sim::RealismLevel level : levels) {
