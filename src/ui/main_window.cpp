@@ -10,8 +10,10 @@
 #include "autotune/correction_window.h"
 #include "autotune/o2_reference.h"
 #include "autotune/xrpm_table.h"
+#include "core/key_selection.h"
 #include "core/ui_texts.h"
 #include "link/contactless_sensor.h"
+#include "link/converter_reset.h"
 #include "link/converter_steps.h"
 #include "link/device_info.h"
 #include "link/rxtx.h"
@@ -27,6 +29,9 @@
 #include "ui/connection_page.h"
 #include "ui/connection_page_binding.h"
 #include "ui/keyboard_modifiers.h"
+#include "ui/keys/form_key_window.h"
+#include "ui/keys/key_dispatcher.h"
+#include "ui/keys/key_table.h"
 #include "ui/pages/compare_page.h"
 #include "ui/pages/dashboard_page.h"
 #include "ui/pages/firmware_page.h"
@@ -69,7 +74,10 @@ TForm1::TForm1(UserMessages& messages, MainWindowServices services, QWidget* par
 TForm1::~TForm1() {
   // The objects go in the reverse order of their creation: the binding, the
   // live-data session and the log (which joins its reader) before the link
-  // they use, and the link before the simulator behind it.
+  // they use, and the link before the simulator behind it. No key reaches
+  // the commands once their models start to go.
+  KeyFilter.reset();
+  KeyTable.reset();
   ConnectionBinding.reset();
   Learning.reset();
   Correction.reset();
@@ -185,6 +193,13 @@ void TForm1::RunCreationSequence() {
                                                        Tick->Settings(), *CorrectionHost);
   Reference = std::make_unique<O2ReferenceModel>(format);
   Learning = std::make_unique<LogLearningControls>(*LiveLog, *MainTableModel, *Reference, format);
+  KeySelectionState = std::make_unique<KeySelection>();
+  Reset = std::make_unique<ConverterReset>(*SerialLink, *Transfer, *MainTableModel, Messages);
+  KeyWindowOfForm = std::make_unique<FormKeyWindow>(*this);
+  KeyTable = std::make_unique<KeyCommands>(KeyModels{*MainTableModel, *Correction, *Reference, *Learning,
+                                                     *LiveLog, *Transfer, *Reset, *KeySelectionState},
+                                           *KeyWindowOfForm);
+  KeyFilter = std::make_unique<KeyDispatcher>(*this, *KeyTable, *Modifiers);
   DashboardTimer = new QTimer(this);
   DashboardTimer->setInterval(100);
   connect(DashboardTimer, &QTimer::timeout, this, [this] { LiveLog->TimerTick(); });
@@ -243,6 +258,10 @@ void TForm1::ActionStartExecute() {
 
 void TForm1::ActionStopExecute() {
   Session->Stop(SelectedPort());
+}
+
+void TForm1::ShowPageByKey(int page) {
+  Pages->setCurrentIndex(page);
 }
 
 void TForm1::FillPortList() {

@@ -27,6 +27,8 @@ class LiveCorrectionHost;
 class CorrectionWindowModel;
 class O2ReferenceModel;
 class LogLearningControls;
+class ConverterReset;
+class KeySelection;
 struct XrpmTable;
 namespace sim {
 class SimulatorHost;
@@ -48,6 +50,9 @@ class FirmwarePage;
 class TextRegistry;
 class LatchRegistry;
 class FileDialogs;
+class FormKeyWindow;
+class KeyCommands;
+class KeyDispatcher;
 
 // What the main window needs from the system besides the user: the serial
 // ports present and a way to start the built-in converter simulator. Tests
@@ -103,6 +108,9 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   [[nodiscard]] TextRegistry& Texts() { return *TextsOfWindow; }
   [[nodiscard]] LatchRegistry& Latches() { return *LatchesOfWindow; }
   [[nodiscard]] FileDialogs& Dialogs() { return *Services.Dialogs; }
+  [[nodiscard]] KeyboardModifiers& ModifierKeys() { return *Modifiers; }
+  [[nodiscard]] KeySelection& Selection() { return *KeySelectionState; }
+  [[nodiscard]] KeyCommands& Keys() { return *KeyTable; }
   [[nodiscard]] Log& LogModel() { return *LiveLog; }
   [[nodiscard]] TForm2& ProgressWindow() { return *Progress; }
   [[nodiscard]] const DeviceIdentification& Identification() const { return *Identifier; }
@@ -113,6 +121,9 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   void ActionWriteConverterExecute();
   void ActionStartExecute();
   void ActionStopExecute();
+  // A page change by the keyboard (keys 1…5 and S): unlike a change by the
+  // mouse it leaves the modifier latches as they are.
+  void ShowPageByKey(int page);
   [[nodiscard]] ConnectionPageWidget& ConnectionPage() { return *Connection; }
   [[nodiscard]] TableGraphPage& TableGraph() { return *TableGraphView; }
   [[nodiscard]] ComparePage& Comparison() { return *CompareView; }
@@ -188,6 +199,13 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   std::unique_ptr<CorrectionWindowModel> Correction;
   std::unique_ptr<O2ReferenceModel> Reference;
   std::unique_ptr<LogLearningControls> Learning;
+  std::unique_ptr<KeySelection> KeySelectionState;
+  std::unique_ptr<ConverterReset> Reset;
+  std::unique_ptr<FormKeyWindow> KeyWindowOfForm;
+  std::unique_ptr<KeyCommands> KeyTable;
+  // The application-wide key filter.
+  std::unique_ptr<KeyDispatcher> KeyFilter;
+
   QTimer* DashboardTimer = nullptr;  // the log's 100 ms tick while live data runs
   std::unique_ptr<sim::SimulatorHost> Simulator;
   std::unique_ptr<ConnectionPageBinding> ConnectionBinding;
