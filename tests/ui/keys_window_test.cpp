@@ -33,6 +33,8 @@ class KeysWindowTest : public ::testing::Test {
     Window.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&Window));
     Window.activateWindow();
+    // A first start in an empty folder says it found no state file.
+    Messages.Texts.clear();
   }
 
   static MainWindowServices Services(const orvel::test::TempDir& folder) {
@@ -107,7 +109,7 @@ TEST_F(KeysWindowTest, STwiceStartsAndStopsLiveDataAndShowsTheDashboardThenTheLo
   EXPECT_EQ(Page(), TForm1::kLogPage);
   EXPECT_TRUE(Window.ActionStart->isEnabled());
   EXPECT_FALSE(Window.ActionStop->isEnabled());
-  EXPECT_TRUE(Messages.Texts.empty());
+  EXPECT_TRUE(Messages.Texts.empty()) << Messages.Texts.front();
 }
 
 TEST_F(KeysWindowTest, RWhileStoppedResetsTheConverterAndReadsItsTable) {
@@ -121,7 +123,7 @@ TEST_F(KeysWindowTest, RWhileStoppedResetsTheConverterAndReadsItsTable) {
   const std::string commands(received.begin() + static_cast<std::ptrdiff_t>(before), received.end());
   EXPECT_EQ(commands.rfind("ksr", 0), 0U) << commands;
   EXPECT_EQ(Window.MainTable().Trained()[100], 0);
-  EXPECT_TRUE(Messages.Texts.empty());
+  EXPECT_TRUE(Messages.Texts.empty()) << Messages.Texts.front();
 }
 
 TEST_F(KeysWindowTest, RWhileRecordingStopsLiveDataFirst) {
