@@ -13,10 +13,8 @@
 #include "autotune/correction_window.h"
 #include "autotune/o2_reference.h"
 #include "autotune/xrpm_table.h"
-#include "core/key_selection.h"
 #include "core/ui_texts.h"
 #include "link/contactless_sensor.h"
-#include "link/converter_reset.h"
 #include "link/converter_steps.h"
 #include "link/device_info.h"
 #include "link/firmware_update.h"
@@ -35,9 +33,7 @@
 #include "ui/connection_page.h"
 #include "ui/connection_page_binding.h"
 #include "ui/keyboard_modifiers.h"
-#include "ui/keys/form_key_window.h"
-#include "ui/keys/key_dispatcher.h"
-#include "ui/keys/key_table.h"
+#include "ui/keys/window_keyboard.h"
 #include "ui/pages/compare_page.h"
 #include "ui/pages/dashboard_page.h"
 #include "ui/pages/firmware_page.h"
@@ -88,8 +84,7 @@ TForm1::~TForm1() {
   // live-data session and the log (which joins its reader) before the link
   // they use, and the link before the simulator behind it. No key reaches
   // the commands once their models start to go.
-  KeyFilter.reset();
-  KeyTable.reset();
+  Keyboard.reset();
   ConnectionBinding.reset();
   FirmwareRun.reset();
   FirmwareBinding.reset();
@@ -238,13 +233,9 @@ void TForm1::RunCreationSequence() {
   Learning->O2FromDashChanged();
   Correction->SetAvgB(Correction->AvgB());
   Correction->SetAvgT(Correction->AvgT());
-  KeySelectionState = std::make_unique<KeySelection>();
-  Reset = std::make_unique<ConverterReset>(*SerialLink, *Transfer, *MainTableModel, Messages);
-  KeyWindowOfForm = std::make_unique<FormKeyWindow>(*this);
-  KeyTable = std::make_unique<KeyCommands>(KeyModels{*MainTableModel, *Correction, *Reference, *Learning,
-                                                     *LiveLog, *Transfer, *Reset, *KeySelectionState},
-                                           *KeyWindowOfForm);
-  KeyFilter = std::make_unique<KeyDispatcher>(*this, *KeyTable, *Modifiers);
+  Keyboard = std::make_unique<WindowKeyboard>(
+      *this, WindowKeyboardModels{*SerialLink, *Transfer, *MainTableModel, *Correction, *Reference, *Learning,
+                                  *LiveLog, *Modifiers, Messages});
 
   ConnectionBinding = std::make_unique<ConnectionPageBinding>(
       *this, Messages,
@@ -371,6 +362,14 @@ void TForm1::ActionStopExecute() {
     return;
   }
   Session->Stop(SelectedPort());
+}
+
+KeySelection& TForm1::Selection() {
+  return Keyboard->Selection();
+}
+
+KeyCommands& TForm1::Keys() {
+  return Keyboard->Commands();
 }
 
 void TForm1::ShowPageByKey(int page) {

@@ -28,7 +28,6 @@ class LiveCorrectionHost;
 class CorrectionWindowModel;
 class O2ReferenceModel;
 class LogLearningControls;
-class ConverterReset;
 class KeySelection;
 class FirmwareUpdate;
 struct LiveSettings;
@@ -53,9 +52,8 @@ class FirmwarePage;
 class TextRegistry;
 class LatchRegistry;
 class FileDialogs;
-class FormKeyWindow;
 class KeyCommands;
-class KeyDispatcher;
+class WindowKeyboard;
 class FirmwarePageBinding;
 
 // What the main window needs from the system besides the user: the serial
@@ -124,8 +122,8 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   [[nodiscard]] LatchRegistry& Latches() { return *LatchesOfWindow; }
   [[nodiscard]] FileDialogs& Dialogs() { return *Services.Dialogs; }
   [[nodiscard]] KeyboardModifiers& ModifierKeys() { return *Modifiers; }
-  [[nodiscard]] KeySelection& Selection() { return *KeySelectionState; }
-  [[nodiscard]] KeyCommands& Keys() { return *KeyTable; }
+  [[nodiscard]] KeySelection& Selection();
+  [[nodiscard]] KeyCommands& Keys();
   [[nodiscard]] Log& LogModel() { return *LiveLog; }
   [[nodiscard]] TForm2& ProgressWindow() { return *Progress; }
   [[nodiscard]] const DeviceIdentification& Identification() const { return *Identifier; }
@@ -231,12 +229,8 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   std::unique_ptr<CorrectionWindowModel> Correction;
   std::unique_ptr<O2ReferenceModel> Reference;
   std::unique_ptr<LogLearningControls> Learning;
-  std::unique_ptr<KeySelection> KeySelectionState;
-  std::unique_ptr<ConverterReset> Reset;
-  std::unique_ptr<FormKeyWindow> KeyWindowOfForm;
-  std::unique_ptr<KeyCommands> KeyTable;
-  // The application-wide key filter.
-  std::unique_ptr<KeyDispatcher> KeyFilter;
+  // The keyboard commands and their selection state, after the models.
+  std::unique_ptr<WindowKeyboard> Keyboard;
 
   QTimer* DashboardTimer = nullptr;  // the log's 100 ms tick while live data runs
   std::unique_ptr<sim::SimulatorHost> Simulator;
