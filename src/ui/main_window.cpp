@@ -33,6 +33,7 @@
 #include "ui/connection_page.h"
 #include "ui/connection_page_binding.h"
 #include "ui/keyboard_modifiers.h"
+#include "ui/keys/window_keyboard.h"
 #include "ui/pages/compare_page.h"
 #include "ui/pages/dashboard_page.h"
 #include "ui/pages/firmware_page.h"
@@ -81,7 +82,9 @@ TForm1::TForm1(UserMessages& messages, MainWindowServices services, QWidget* par
 TForm1::~TForm1() {
   // The objects go in the reverse order of their creation: the binding, the
   // live-data session and the log (which joins its reader) before the link
-  // they use, and the link before the simulator behind it.
+  // they use, and the link before the simulator behind it. No key reaches
+  // the commands once their models start to go.
+  Keyboard.reset();
   ConnectionBinding.reset();
   FirmwareRun.reset();
   FirmwareBinding.reset();
@@ -230,6 +233,9 @@ void TForm1::RunCreationSequence() {
   Learning->O2FromDashChanged();
   Correction->SetAvgB(Correction->AvgB());
   Correction->SetAvgT(Correction->AvgT());
+  Keyboard = std::make_unique<WindowKeyboard>(
+      *this, WindowKeyboardModels{*SerialLink, *Transfer, *MainTableModel, *Correction, *Reference, *Learning,
+                                  *LiveLog, *Modifiers, Messages});
 
   ConnectionBinding = std::make_unique<ConnectionPageBinding>(
       *this, Messages,
@@ -356,6 +362,18 @@ void TForm1::ActionStopExecute() {
     return;
   }
   Session->Stop(SelectedPort());
+}
+
+KeySelection& TForm1::Selection() {
+  return Keyboard->Selection();
+}
+
+KeyCommands& TForm1::Keys() {
+  return Keyboard->Commands();
+}
+
+void TForm1::ShowPageByKey(int page) {
+  Pages->setCurrentIndex(page);
 }
 
 void TForm1::ActionSaveALLExecute() {

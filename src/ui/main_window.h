@@ -28,6 +28,7 @@ class LiveCorrectionHost;
 class CorrectionWindowModel;
 class O2ReferenceModel;
 class LogLearningControls;
+class KeySelection;
 class FirmwareUpdate;
 struct LiveSettings;
 struct XrpmTable;
@@ -51,6 +52,8 @@ class FirmwarePage;
 class TextRegistry;
 class LatchRegistry;
 class FileDialogs;
+class KeyCommands;
+class WindowKeyboard;
 class FirmwarePageBinding;
 
 // What the main window needs from the system besides the user: the serial
@@ -118,6 +121,9 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   [[nodiscard]] TextRegistry& Texts() { return *TextsOfWindow; }
   [[nodiscard]] LatchRegistry& Latches() { return *LatchesOfWindow; }
   [[nodiscard]] FileDialogs& Dialogs() { return *Services.Dialogs; }
+  [[nodiscard]] KeyboardModifiers& ModifierKeys() { return *Modifiers; }
+  [[nodiscard]] KeySelection& Selection();
+  [[nodiscard]] KeyCommands& Keys();
   [[nodiscard]] Log& LogModel() { return *LiveLog; }
   [[nodiscard]] TForm2& ProgressWindow() { return *Progress; }
   [[nodiscard]] const DeviceIdentification& Identification() const { return *Identifier; }
@@ -128,6 +134,9 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   void ActionWriteConverterExecute();
   void ActionStartExecute();
   void ActionStopExecute();
+  // A page change by the keyboard (keys 1…5 and S): unlike a change by the
+  // mouse it leaves the modifier latches as they are.
+  void ShowPageByKey(int page);
   // Proposes one "D…_T…" name in the table save dialog, then in the log save
   // dialog; each dialog saves or is cancelled on its own.
   void ActionSaveALLExecute();
@@ -220,6 +229,9 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   std::unique_ptr<CorrectionWindowModel> Correction;
   std::unique_ptr<O2ReferenceModel> Reference;
   std::unique_ptr<LogLearningControls> Learning;
+  // The keyboard commands and their selection state, after the models.
+  std::unique_ptr<WindowKeyboard> Keyboard;
+
   QTimer* DashboardTimer = nullptr;  // the log's 100 ms tick while live data runs
   std::unique_ptr<sim::SimulatorHost> Simulator;
   std::unique_ptr<ConnectionPageBinding> ConnectionBinding;
