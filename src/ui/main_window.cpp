@@ -165,6 +165,7 @@ void TForm1::RunCreationSequence() {
   Modifiers = std::make_unique<KeyboardModifiers>();
   Scale = std::make_unique<XrpmTable>();
   MainTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
+  TableGraphView->Bind(*MainTableModel, *Modifiers, *Services.Dialogs);
   CorrectionLink = std::make_unique<ConverterCorrectionLink>(*SerialLink, Messages);
   MainTableModel->SetLink(CorrectionLink.get());
   const NumberFormat format{QLocale().decimalPoint().at(0).toLatin1()};
@@ -177,6 +178,7 @@ void TForm1::RunCreationSequence() {
   LiveLog = std::make_unique<Log>(Messages,
                                   LiveLinks{*SerialLink, Broadcaster, *MainTableModel, *Dispatcher, format});
   CompareTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
+  CompareView->Bind(*CompareTableModel, *Services.Dialogs);
   Tick = std::make_unique<CorrectionTick>(*MainTableModel, *Scale, Broadcaster);
   Session =
       std::make_unique<LiveSession>(Broadcaster, *LiveLog, *MainTableModel, *Transfer, Messages, nullptr);
@@ -211,6 +213,13 @@ void TForm1::RunCreationSequence() {
     connect(write, &QAction::triggered, this, [this] { ActionWriteConverterExecute(); });
   }
   connect(ActionStart, &QAction::triggered, this, [this] { ActionStartExecute(); });
+  connect(ActionTableOneToOne, &QAction::triggered, this, [this] {
+    // The window's copy of the learned beginning and the MAF window's
+    // beginning go back to 0; the table's own LearnedBegin stays.
+    MainTableModel->MakeOneToOne();
+    Correction->SetLearnedBegin(0);
+    Correction->SetMafBeg(0);
+  });
   connect(ActionStop, &QAction::triggered, this, [this] { ActionStopExecute(); });
 }
 
