@@ -23,6 +23,8 @@ class FourSubTicks final : public QCPAxisTicker {
   int getSubTickCount(double /*tickStep*/) override { return 4; }
 };
 
+}  // namespace
+
 // A tall strip with the vertical gradient white – middle – white; the chart
 // scales it to its size once per resize, so a replot only copies it.
 QPixmap GradientStrip(const QColor& middle) {
@@ -36,7 +38,8 @@ QPixmap GradientStrip(const QColor& middle) {
   return strip;
 }
 
-void StyleAxis(QCPAxis* axis, int tickInside, int subTickOutside) {
+// Fixed range, black axis, 12-point title, dotted grid, four minor ticks.
+static void StyleTableAxis(QCPAxis* axis, int tickInside, int subTickOutside) {
   axis->setRange(axis->orientation() == Qt::Horizontal ? QCPRange(kChartXMin, kChartXMax)
                                                        : QCPRange(kChartYMin, kChartYMax));
   axis->setTicker(QSharedPointer<QCPAxisTicker>(new FourSubTicks));
@@ -54,7 +57,15 @@ void StyleAxis(QCPAxis* axis, int tickInside, int subTickOutside) {
   axis->grid()->setSubGridVisible(false);
 }
 
-}  // namespace
+void ApplyTableChartLook(QCustomPlot& chart, const QColor& middle) {
+  chart.setInteractions(QCP::Interactions());
+  chart.setNotAntialiasedElements(QCP::aeAll);
+  StyleTableAxis(chart.xAxis, 0, 3);
+  StyleTableAxis(chart.yAxis, 10, 5);
+  chart.xAxis->setLabel(QStringLiteral("MAF,IAT,ECT"));
+  chart.axisRect()->setBackground(Qt::NoBrush);
+  chart.setBackground(GradientStrip(middle), true, Qt::IgnoreAspectRatio);
+}
 
 TableChart::TableChart(bool secondTable, QWidget* parent)
     : QCustomPlot(parent),
@@ -63,16 +74,9 @@ TableChart::TableChart(bool secondTable, QWidget* parent)
       LegendGroup(new QButtonGroup(this)),
       HintLabel(new QLabel(this)),
       ZoomBand(new QRubberBand(QRubberBand::Rectangle, this)) {
-  setInteractions(QCP::Interactions());
-  setNotAntialiasedElements(QCP::aeAll);
   setMinimumSize(400, 250);
-  StyleAxis(xAxis, 0, 3);
-  StyleAxis(yAxis, 10, 5);
-  xAxis->setLabel(QStringLiteral("MAF,IAT,ECT"));
+  ApplyTableChartLook(*this, secondTable ? kCompareMiddleColor : kTableMiddleColor);
   yAxis->setLabel(QStringLiteral("Выход конв.,коррекции"));
-  axisRect()->setBackground(Qt::NoBrush);
-  setBackground(GradientStrip(secondTable ? QColor(0xED, 0xF0, 0x6C) : QColor(0x66, 0x9D, 0xB5)), true,
-                Qt::IgnoreAspectRatio);
 
   AddSeries(QStringLiteral("Tab1"), QColor(0xFF, 0x00, 0x00), true, 1);
   AddSeries(QStringLiteral("IATCorr"), QColor(0x00, 0x00, 0xFF), true, 1);
@@ -119,7 +123,15 @@ QCPGraph* TableChart::AddSeries(const QString& title, const QColor& color, bool 
   graph->setAntialiased(false);
   graph->setAntialiasedScatters(false);
   if (points) {
-    graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, color, kScatterSize));
+    // The circle drawn once into a pixmap: copying it is much cheaper than
+    // drawing hundreds of ellipses on every replot.
+    QPixmap circle(kScatterSize + 2, kScatterSize + 2);
+    circle.fill(Qt::transparent);
+    QPainter painter(&circle);
+    painter.setPen(QPen(color, 1));
+    painter.drawEllipse(QRectF(0.5, 0.5, kScatterSize, kScatterSize));
+    painter.end();
+    graph->setScatterStyle(QCPScatterStyle(circle));
   }
   SeriesList.push_back(graph);
   return graph;

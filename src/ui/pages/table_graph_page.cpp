@@ -1,7 +1,9 @@
 #include "ui/pages/table_graph_page.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QLocale>
+#include <algorithm>
 
 #include "core/ui_texts.h"
 #include "table/parameter_slider_text.h"
@@ -185,6 +187,7 @@ void TableGraphPage::BuildSliders(TextRegistry& texts, QWidget* panel) {
     value->setAlignment(Qt::AlignHCenter);
     grid->addWidget(value, 3, static_cast<int>(i));
 
+    slider->installEventFilter(this);
     Sliders[i] = slider;
     ValueLabels[i] = value;
     SelectionLabels[i] = fkey;
@@ -217,6 +220,18 @@ void TableGraphPage::ShowSliderValue(int slider) {
   const auto& row = kSliderRows[static_cast<std::size_t>(slider)];
   ValueLabels[static_cast<std::size_t>(slider)]->setText(QString::fromStdString(
       SliderValueText(row.Field, Sliders[static_cast<std::size_t>(slider)]->value(), Format)));
+}
+
+bool TableGraphPage::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn) {
+    const auto found = std::find(Sliders.begin(), Sliders.end(), watched);
+    if (found != Sliders.end()) {
+      const int parameter = static_cast<int>(found - Sliders.begin()) + 1;
+      ShowSelectedParameter(parameter);
+      emit ParameterSelected(parameter);
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void TableGraphPage::ShowSelectedParameter(int parameter) {

@@ -76,6 +76,11 @@ class TableGraphPage final : public QWidget {
  signals:
   // Undo or redo moved the main table's history (the log chart redraws).
   void HistoryMoved();
+  // A slider took the focus: its parameter 1…7 is now the selected one.
+  void ParameterSelected(int parameter);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildSliders(TextRegistry& texts, QWidget* panel);
