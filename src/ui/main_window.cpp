@@ -188,10 +188,9 @@ void TForm1::RunCreationSequence() {
   Modifiers = std::make_unique<KeyboardModifiers>();
   Scale = std::make_unique<XrpmTable>();
   MainTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
-  // The table page shows the main table; binding resets its parameters and
-  // takes the history's first snapshot. The chart and its fields are handed
-  // over here by the table page once it has them.
-  MainTableModel->BindGraph(nullptr, true, nullptr);
+  // Binding the table page resets the table's parameters and takes the
+  // history's first snapshot.
+  TableGraphView->Bind(*MainTableModel, *Modifiers, *Services.Dialogs);
   MainTableModel->BindDashboard(nullptr);
   CorrectionLink = std::make_unique<ConverterCorrectionLink>(*SerialLink, Messages);
   MainTableModel->SetLink(CorrectionLink.get());
@@ -208,8 +207,7 @@ void TForm1::RunCreationSequence() {
   DashboardTimer->setInterval(100);
   connect(DashboardTimer, &QTimer::timeout, this, [this] { LiveLog->TimerTick(); });
   CompareTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
-  CompareTableModel->BindGraph(nullptr, false, nullptr);
-  CompareTableModel->BindSecondTable(nullptr);
+  CompareView->Bind(*CompareTableModel, *Services.Dialogs);
   Tick = std::make_unique<CorrectionTick>(*MainTableModel, *Scale, Broadcaster);
   Session =
       std::make_unique<LiveSession>(Broadcaster, *LiveLog, *MainTableModel, *Transfer, Messages, nullptr);
@@ -391,8 +389,10 @@ void TForm1::ActionSaveALLExecute() {
 
 void TForm1::ActionTableOneToOneExecute() {
   MainTableModel->MakeOneToOne();
-  // The window's copy of the learned beginning starts again from 0.
+  // The window's copy of the learned beginning and the MAF window's beginning
+  // go back to 0; the table's own LearnedBegin stays.
   Correction->SetLearnedBegin(0);
+  Correction->SetMafBeg(0);
 }
 
 void TForm1::FileOpenFirmwareExecute() {
