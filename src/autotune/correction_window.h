@@ -16,6 +16,7 @@
 #include "autotune/correction_decision.h"
 #include "autotune/dashboard_extremes.h"
 #include "core/messages.h"
+#include "core/number_format.h"
 #include "table/table.h"
 
 namespace orvel {
@@ -70,8 +71,9 @@ class CorrectionWindowModel {
   // `decisionSettings` (the decision's, as the log's tick runs it) are
   // written at the start of live data and whenever one of their controls
   // changes.
+  // `format` gives the B and T time labels the user's decimal separator.
   CorrectionWindowModel(Table& mainTable, Table* compareTable, DecisionSettings& decisionSettings,
-                        CorrectionWindowHost& host);
+                        CorrectionWindowHost& host, NumberFormat format = {});
 
   void BindView(CorrectionWindowView* view);
 
@@ -102,7 +104,7 @@ class CorrectionWindowModel {
 
   // --- Label texts. ---
   [[nodiscard]] std::string WidthText() const { return std::to_string(Width()); }
-  [[nodiscard]] std::string BTimeText() const;  // "0.01s"
+  [[nodiscard]] std::string BTimeText() const;  // "0.01s", the user's decimal separator
   [[nodiscard]] std::string TTimeText() const;  // "0.10s"
   [[nodiscard]] std::string MaxMafText() const { return Extremes.MaxMafText(); }
   [[nodiscard]] std::string OutputExtremeText() const;  // "MaxOut=…", "MinOut=…" with F9
@@ -189,6 +191,7 @@ class CorrectionWindowModel {
   DecisionSettings& Settings;
   CorrectionWindowHost& Host;
   CorrectionWindowView* View = nullptr;
+  NumberFormat Format;
 
   std::int32_t Beginning = 0;
   std::int32_t End = 255;
