@@ -6,6 +6,7 @@
 #include <QStyleFactory>
 #include <clocale>
 #include <exception>
+#include <string_view>
 
 #include "ui/main_window.h"
 #include "ui/message_box_messages.h"
@@ -30,6 +31,20 @@ class GuardedApplication final : public QApplication {
   }
 };
 
+// "--sim-time-scale X": the built-in simulator runs X times faster than real
+// time, so a long drive can be tried in minutes. 1 when absent or not a
+// positive number.
+double SimulatorTimeScale(int argc, char** argv) {
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::string_view(argv[i]) == "--sim-time-scale") {
+      bool ok = false;
+      const double scale = QString::fromLocal8Bit(argv[i + 1]).toDouble(&ok);
+      return ok && scale > 0 ? scale : 1.0;
+    }
+  }
+  return 1.0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -43,7 +58,7 @@ int main(int argc, char** argv) {
   }
 
   orvel::ui::MessageBoxMessages messages;
-  orvel::ui::TForm1 window(messages, orvel::ui::DefaultMainWindowServices());
+  orvel::ui::TForm1 window(messages, orvel::ui::DefaultMainWindowServices(SimulatorTimeScale(argc, argv)));
   messages.SetParent(&window);
   window.show();
   return QApplication::exec();

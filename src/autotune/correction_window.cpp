@@ -358,6 +358,12 @@ void CorrectionWindowModel::StartLiveData() {
   Changed();
 }
 
+void CorrectionWindowModel::BeginRun() {
+  Extremes.Reset(ToyotaOn);
+  CorrectionValue = 0;
+  Changed();
+}
+
 void CorrectionWindowModel::LiveDataStopped() {
   ShowColor(kIdleColor, false);
 }

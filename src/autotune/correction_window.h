@@ -163,6 +163,10 @@ class CorrectionWindowModel {
   // beginning, clears the correction, sends the table and hands the decision
   // its settings.
   void StartLiveData();
+  // The Start action is about to send the table, the correction 0 and the
+  // settings itself (LiveSession): the run's extremes start over and the
+  // correction shows 0.
+  void BeginRun();
   // After TMsgLogStop: the background returns to the idle colour.
   void LiveDataStopped();
   // A dashboard sample (TMsgDashData's Maf and Conv). True when the log

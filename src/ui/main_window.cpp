@@ -9,6 +9,7 @@
 #include "autotune/converter_correction_link.h"
 #include "autotune/correction_window.h"
 #include "autotune/o2_reference.h"
+#include "autotune/state_cues.h"
 #include "autotune/xrpm_table.h"
 #include "core/ui_texts.h"
 #include "link/contactless_sensor.h"
@@ -19,6 +20,7 @@
 #include "link/table_transfer.h"
 #include "live/correction_tick.h"
 #include "live/live_correction_host.h"
+#include "live/live_run.h"
 #include "live/live_session.h"
 #include "live/log.h"
 #include "live/log_learning_controls.h"
@@ -35,6 +37,7 @@
 #include "ui/progress_window.h"
 #include "ui/qt_dispatcher.h"
 #include "ui/qt_text.h"
+#include "ui/sound/qt_cue_player.h"
 #include "ui/window/file_dialogs.h"
 #include "ui/window/modifier_latches.h"
 #include "ui/window/text_registry.h"
@@ -47,11 +50,16 @@ constexpr int kKmaAngles[] = {45, 60, 80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90
 
 }  // namespace
 
-MainWindowServices DefaultMainWindowServices() {
+MainWindowServices DefaultMainWindowServices(double simulatorTimeScale) {
   MainWindowServices services;
   services.ListPorts = [] { return ListSerialPorts(); };
-  services.StartSimulator = [] { return std::make_unique<sim::SimulatorHost>(sim::SimulatorOptions{}); };
+  services.StartSimulator = [simulatorTimeScale] {
+    sim::SimulatorOptions options;
+    options.TimeScale = simulatorTimeScale;
+    return std::make_unique<sim::SimulatorHost>(options);
+  };
   services.Dialogs = std::make_shared<QtFileDialogs>();
+  services.Cues = [] { return std::make_unique<QtCuePlayer>(); };
   return services;
 }
 
@@ -73,6 +81,7 @@ TForm1::~TForm1() {
   ConnectionBinding.reset();
   Learning.reset();
   Correction.reset();
+  Cues.reset();
   CorrectionHost.reset();
   Session.reset();
   LiveLog.reset();
@@ -178,13 +187,18 @@ void TForm1::RunCreationSequence() {
                                   LiveLinks{*SerialLink, Broadcaster, *MainTableModel, *Dispatcher, format});
   CompareTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
   Tick = std::make_unique<CorrectionTick>(*MainTableModel, *Scale, Broadcaster);
+  // The log's tick runs the correction decision after every dashboard message.
+  LiveLog->SetDashboardHook(Tick.get());
   Session =
-      std::make_unique<LiveSession>(Broadcaster, *LiveLog, *MainTableModel, *Transfer, Messages, nullptr);
+      std::make_unique<LiveSession>(Broadcaster, *LiveLog, *MainTableModel, *Transfer, Messages, Tick.get());
   CorrectionHost = std::make_unique<LiveCorrectionHost>(*LiveLog, *Transfer);
   Correction = std::make_unique<CorrectionWindowModel>(*MainTableModel, CompareTableModel.get(),
-                                                       Tick->Settings(), *CorrectionHost);
+                                                       Tick->Settings(), *CorrectionHost, format);
   Reference = std::make_unique<O2ReferenceModel>(format);
   Learning = std::make_unique<LogLearningControls>(*LiveLog, *MainTableModel, *Reference, format);
+  Cues = Services.Cues ? Services.Cues() : std::make_unique<QtCuePlayer>();
+  DashboardView->Bind(DashboardModels{*MainTableModel, *Scale, *Correction, *Reference, *Learning,
+                                      Broadcaster, *CorrectionHost, *Cues});
   DashboardTimer = new QTimer(this);
   DashboardTimer->setInterval(100);
   connect(DashboardTimer, &QTimer::timeout, this, [this] { LiveLog->TimerTick(); });
@@ -238,11 +252,15 @@ void TForm1::ActionWriteConverterExecute() {
 }
 
 void TForm1::ActionStartExecute() {
-  Session->Start(SelectedPort(), LiveSettings{});
+  StartLiveRun(*Session, *Correction, SelectedPort());
 }
 
 void TForm1::ActionStopExecute() {
-  Session->Stop(SelectedPort());
+  const bool autocorrection = Correction->Autocorrection();
+  if (StopLiveRun(*Session, *Correction, SelectedPort()) && autocorrection) {
+    // The run's MAF limit stays where autocorrection left it.
+    Learning->SetMafLimitLocked(true);
+  }
 }
 
 void TForm1::FillPortList() {
@@ -288,7 +306,15 @@ void TForm1::SpeedButtonReconnectClick() {
 }
 
 void TForm1::Dispatch(const TMessage& message) {
+  if (const auto* dash = MessageAs<TMsgDashData>(message)) {
+    DashboardView->ShowDashData(*dash);
+    return;
+  }
+  if (Correction && Correction->Dispatch(message)) {  // TMsgCorrAdvice, TMsgWindowPoint
+    return;
+  }
   if (MessageAs<TMsgLogStart>(message) != nullptr) {
+    DashboardView->SetRecording(true);
     DashboardTimer->start();
     for (QAction* action : ConverterActions()) {
       action->setEnabled(false);
@@ -297,6 +323,8 @@ void TForm1::Dispatch(const TMessage& message) {
     ActionStop->setEnabled(true);
   } else if (MessageAs<TMsgLogStop>(message) != nullptr) {
     DashboardTimer->stop();
+    DashboardView->SetRecording(false);
+    Correction->LiveDataStopped();
     ActionStop->setEnabled(false);
     for (QAction* action : ConverterActions()) {
       action->setEnabled(true);
@@ -311,6 +339,7 @@ void TForm1::ApplyLanguage(int languagePosition) {
   if (auto folder = SoundFolderFor(languagePosition)) {
     CurrentSoundFolder = *folder;
   }
+  DashboardView->SetSoundFolder(CurrentSoundFolder);
 }
 
 void TForm1::RunCloseSequence() {

@@ -27,6 +27,7 @@ class LiveCorrectionHost;
 class CorrectionWindowModel;
 class O2ReferenceModel;
 class LogLearningControls;
+class CuePlayer;
 struct XrpmTable;
 namespace sim {
 class SimulatorHost;
@@ -61,9 +62,13 @@ struct MainWindowServices {
   std::filesystem::path WorkingFolder;
   // The open and save dialogs of the window's file actions.
   std::shared_ptr<FileDialogs> Dialogs;
+  // The player of the autocorrection's sound cues.
+  std::function<std::unique_ptr<CuePlayer>()> Cues;
 };
 
-MainWindowServices DefaultMainWindowServices();
+// `simulatorTimeScale`: the built-in simulator's engine and stream run this
+// many times faster than real time.
+MainWindowServices DefaultMainWindowServices(double simulatorTimeScale = 1.0);
 
 // The main window and the application core: it builds the long-lived objects
 // in their fixed order, owns them, lays out the pages and wires the controls
@@ -188,6 +193,7 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   std::unique_ptr<CorrectionWindowModel> Correction;
   std::unique_ptr<O2ReferenceModel> Reference;
   std::unique_ptr<LogLearningControls> Learning;
+  std::unique_ptr<CuePlayer> Cues;
   QTimer* DashboardTimer = nullptr;  // the log's 100 ms tick while live data runs
   std::unique_ptr<sim::SimulatorHost> Simulator;
   std::unique_ptr<ConnectionPageBinding> ConnectionBinding;
