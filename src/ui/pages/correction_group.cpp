@@ -190,9 +190,9 @@ CorrectionGroup::CorrectionGroup(TextRegistry& texts, QWidget* parent)
   texts.Add(SpeedButtonExtrapolate, texts::SpeedButtonExtrapolate);
   texts.Add(SpeedButtonSetBeginOfTableAsLearned, texts::SpeedButtonSetBeginOfTableAsLearned);
   texts.Add(SpeedButtonManualBorders, texts::SpeedButtonManualBorders);
-  for (QObject* fixed :
-       std::initializer_list<QObject*>{LabelDelta, LabelDeltaMax, SpeedButtonIat, SpeedButtonEct,
-                                       RadioButtonOn, RadioButtonOff, SpeedButtonToyota}) {
+  for (QObject* fixed : std::initializer_list<QObject*>{
+           LabelDelta, LabelDeltaMax, SpeedButtonIat, SpeedButtonEct, RadioButtonOn, RadioButtonOff,
+           SpeedButtonToyota, LabelMafNachValue, LabelMafKonValue, LabelWidth, PanelCorr->Caption}) {
     texts.AddFixed(fixed);
   }
 }
