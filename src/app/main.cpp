@@ -36,9 +36,16 @@ class GuardedApplication final : public QApplication {
   }
 };
 
+struct CommandLine {
+  QString ExtraPort;
+  // Above 0: the built-in simulator runs this many times faster than real
+  // time, so a long drive can be tried in minutes.
+  double SimulatorTimeScale = 0;
+};
+
 // The command line, read before any window exists so --help, --version and
-// a wrong option work without a display. Returns the extra port, if any.
-QString ReadCommandLine(int& argc, char** argv) {
+// a wrong option work without a display.
+CommandLine ReadCommandLine(int& argc, char** argv) {
   const QCoreApplication reader(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("OrvelConfigurator"));
   QCoreApplication::setApplicationVersion(QStringLiteral("3.88"));
@@ -56,6 +63,11 @@ QString ReadCommandLine(int& argc, char** argv) {
                      "choose it at start."),
       QStringLiteral("PATH"));
   parser.addOption(port);
+  const QCommandLineOption timeScale(
+      QStringLiteral("sim-time-scale"),
+      QStringLiteral("Run the built-in simulator X times faster than real time (0.1 to 1000)."),
+      QStringLiteral("X"));
+  parser.addOption(timeScale);
   // The toolkit's own options reach the application object below.
   for (const char* toolkitOption : {"platform", "style", "display", "geometry", "stylesheet"}) {
     QCommandLineOption option(QString::fromLatin1(toolkitOption), QString(), QStringLiteral("value"));
@@ -64,13 +76,18 @@ QString ReadCommandLine(int& argc, char** argv) {
   }
   // Exits after --help, --version or a wrong option.
   parser.process(reader);
-  return parser.value(port);
+  CommandLine line;
+  line.ExtraPort = parser.value(port);
+  bool ok = false;
+  const double scale = parser.value(timeScale).toDouble(&ok);
+  line.SimulatorTimeScale = ok && scale > 0 ? scale : 0;
+  return line;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const QString extraPort = ReadCommandLine(argc, argv);
+  const CommandLine commandLine = ReadCommandLine(argc, argv);
   GuardedApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("OrvelConfigurator"));
   QApplication::setApplicationVersion(QStringLiteral("3.88"));
@@ -91,10 +108,10 @@ int main(int argc, char** argv) {
                        [] { orvel::ui::DismissModalWindow(); });
 
   orvel::ui::MessageBoxMessages messages;
-  orvel::ui::MainWindowServices services = orvel::ui::DefaultMainWindowServices();
+  orvel::ui::MainWindowServices services = orvel::ui::DefaultMainWindowServices(commandLine.SimulatorTimeScale);
   auto dialogs = std::make_shared<orvel::ui::QtFileDialogs>();
   services.Dialogs = dialogs;
-  services.ExtraPort = extraPort.toStdString();
+  services.ExtraPort = commandLine.ExtraPort.toStdString();
   orvel::ui::TForm1 window(messages, services);
   messages.SetParent(&window);
   dialogs->SetParent(&window);

@@ -48,6 +48,8 @@ class LogLearningControls {
   [[nodiscard]] const std::string& O2TargetMixtureText() const { return TargetMixtureText; }
 
   // --- The dashboard's O2 reference, shown on the log page. ---
+  // The reference slider's change handling: the log takes the reference, and
+  // the O2 target is held on the rich side of it.
   void O2FromDashChanged();
   [[nodiscard]] const std::string& O2FromDashText() const { return FromDashText; }
   [[nodiscard]] const std::string& O2FromDashMixtureText() const { return FromDashMixtureText; }
@@ -57,6 +59,9 @@ class LogLearningControls {
 
   // The labels of the target and of the reference.
   void UpdateTexts();
+  // Moves the O2 target slider onto the reference slider when it stands on
+  // the lean side of it.
+  void HoldTargetOnRichSide();
 
   Log& LogModel;
   Table& MainTable;

@@ -12,6 +12,7 @@
 #include "autotune/converter_correction_link.h"
 #include "autotune/correction_window.h"
 #include "autotune/o2_reference.h"
+#include "autotune/state_cues.h"
 #include "autotune/xrpm_table.h"
 #include "core/ui_texts.h"
 #include "link/contactless_sensor.h"
@@ -24,6 +25,7 @@
 #include "link/table_transfer.h"
 #include "live/correction_tick.h"
 #include "live/live_correction_host.h"
+#include "live/live_run.h"
 #include "live/live_session.h"
 #include "live/live_settings.h"
 #include "live/log.h"
@@ -44,6 +46,7 @@
 #include "ui/qt_dispatcher.h"
 #include "ui/qt_text.h"
 #include "ui/widgets/calibration_overlay.h"
+#include "ui/sound/qt_cue_player.h"
 #include "ui/window/file_dialogs.h"
 #include "ui/window/modifier_latches.h"
 #include "ui/window/text_registry.h"
@@ -57,14 +60,20 @@ constexpr int kWidebandVoltageSensor = 2;
 
 }  // namespace
 
-MainWindowServices DefaultMainWindowServices() {
+MainWindowServices DefaultMainWindowServices(double simulatorTimeScale) {
   MainWindowServices services;
   services.ListPorts = [] { return ListSerialPorts(); };
-  // ORVEL_SIM_REALISM and ORVEL_SIM_TIME_SCALE set up the built-in simulator.
-  services.StartSimulator = [] {
-    return std::make_unique<sim::SimulatorHost>(sim::SimulatorOptionsFromEnvironment());
+  // ORVEL_SIM_REALISM and ORVEL_SIM_TIME_SCALE set up the built-in simulator;
+  // a time scale from the command line (above 0) overrides the latter.
+  services.StartSimulator = [simulatorTimeScale] {
+    sim::SimulatorOptions options = sim::SimulatorOptionsFromEnvironment();
+    if (simulatorTimeScale > 0) {
+      options.TimeScale = simulatorTimeScale;
+    }
+    return std::make_unique<sim::SimulatorHost>(options);
   };
   services.Dialogs = std::make_shared<QtFileDialogs>();
+  services.Cues = [] { return std::make_unique<QtCuePlayer>(); };
   return services;
 }
 
@@ -91,6 +100,7 @@ TForm1::~TForm1() {
   State.reset();
   Learning.reset();
   Correction.reset();
+  Cues.reset();
   CorrectionHost.reset();
   Session.reset();
   LiveLog.reset();
@@ -209,12 +219,14 @@ void TForm1::RunCreationSequence() {
   CompareTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
   CompareView->Bind(*CompareTableModel, *Services.Dialogs);
   Tick = std::make_unique<CorrectionTick>(*MainTableModel, *Scale, Broadcaster);
+  // The log's tick runs the correction decision after every dashboard message.
+  LiveLog->SetDashboardHook(Tick.get());
   Session =
-      std::make_unique<LiveSession>(Broadcaster, *LiveLog, *MainTableModel, *Transfer, Messages, nullptr);
+      std::make_unique<LiveSession>(Broadcaster, *LiveLog, *MainTableModel, *Transfer, Messages, Tick.get());
   CorrectionHost = std::make_unique<LiveCorrectionHost>(*LiveLog, *Transfer);
   // The correction window starts armed, with LearnedBegin 0.
   Correction = std::make_unique<CorrectionWindowModel>(*MainTableModel, CompareTableModel.get(),
-                                                       Tick->Settings(), *CorrectionHost);
+                                                       Tick->Settings(), *CorrectionHost, format);
   Correction->SetLearnedBegin(0);
   // The oxygen sensor list starts at its first model.
   Reference = std::make_unique<O2ReferenceModel>(format);
@@ -234,6 +246,9 @@ void TForm1::RunCreationSequence() {
   Keyboard = std::make_unique<WindowKeyboard>(
       *this, WindowKeyboardModels{*SerialLink, *Transfer, *MainTableModel, *Correction, *Reference, *Learning,
                                   *LiveLog, *Modifiers, Messages});
+  Cues = Services.Cues ? Services.Cues() : std::make_unique<QtCuePlayer>();
+  DashboardView->Bind(DashboardModels{*MainTableModel, *Scale, *Correction, *Reference, *Learning,
+                                      Broadcaster, *CorrectionHost, *Cues});
 
   ConnectionBinding = std::make_unique<ConnectionPageBinding>(
       *this, Messages,
@@ -334,32 +349,22 @@ void TForm1::ActionWriteConverterExecute() {
   Transfer->WriteToConverter();
 }
 
-LiveSettings TForm1::CurrentLiveSettings() const {
-  LiveSettings settings;
-  settings.PulsLimit = Correction->PulsLimit();
-  settings.ToyotaMode = Correction->Toyota();
-  settings.Autocorrection = Correction->Autocorrection();
-  settings.ForcedIdleRpm = Correction->ForcedIdleRpm();
-  settings.ForcedIdleTps = Correction->ForcedIdleTps();
-  settings.AvgB = Correction->AvgB();
-  settings.AvgT = Correction->AvgT();
-  settings.O2Ref = Correction->O2Ref();
-  settings.O2SensorType = Reference->SensorType();
-  return settings;
-}
-
 void TForm1::ActionStartExecute() {
   if (Closed) {
     return;
   }
-  Session->Start(SelectedPort(), CurrentLiveSettings());
+  StartLiveRun(*Session, *Correction, SelectedPort());
 }
 
 void TForm1::ActionStopExecute() {
   if (Closed) {
     return;
   }
-  Session->Stop(SelectedPort());
+  const bool autocorrection = Correction->Autocorrection();
+  if (StopLiveRun(*Session, *Correction, SelectedPort()) && autocorrection) {
+    // The run's MAF limit stays where autocorrection left it.
+    Learning->SetMafLimitLocked(true);
+  }
 }
 
 KeySelection& TForm1::Selection() {
@@ -507,7 +512,14 @@ void TForm1::SpeedButtonReconnectClick() {
 void TForm1::Dispatch(const TMessage& message) {
   if (const auto* dash = MessageAs<TMsgDashData>(message)) {
     FirmwareView->ShowSample(dash->Maf, dash->Tps, dash->Conv, dash->O2);
-  } else if (MessageAs<TMsgLogStart>(message) != nullptr) {
+    DashboardView->ShowDashData(*dash);
+    return;
+  }
+  if (Correction && Correction->Dispatch(message)) {  // TMsgCorrAdvice, TMsgWindowPoint
+    return;
+  }
+  if (MessageAs<TMsgLogStart>(message) != nullptr) {
+    DashboardView->SetRecording(true);
     DashboardTimer->start();
     for (QAction* action : ConverterActions()) {
       action->setEnabled(false);
@@ -516,6 +528,8 @@ void TForm1::Dispatch(const TMessage& message) {
     ActionStop->setEnabled(true);
   } else if (MessageAs<TMsgLogStop>(message) != nullptr) {
     DashboardTimer->stop();
+    DashboardView->SetRecording(false);
+    Correction->LiveDataStopped();
     ActionStop->setEnabled(false);
     for (QAction* action : ConverterActions()) {
       action->setEnabled(true);
@@ -529,6 +543,7 @@ void TForm1::ApplyLanguage(int languagePosition) {
   if (auto folder = SoundFolderFor(languagePosition)) {
     CurrentSoundFolder = *folder;
   }
+  DashboardView->SetSoundFolder(CurrentSoundFolder);
 }
 
 void TForm1::RunCloseSequence() {

@@ -31,6 +31,7 @@ class LogLearningControls;
 class KeySelection;
 class FirmwareUpdate;
 struct LiveSettings;
+class CuePlayer;
 struct XrpmTable;
 namespace sim {
 class SimulatorHost;
@@ -74,9 +75,13 @@ struct MainWindowServices {
   std::string ExtraPort;
   // The calibration count-down's step; tests shorten it.
   std::chrono::milliseconds CalibrationTick{1000};
+  // The player of the autocorrection's sound cues.
+  std::function<std::unique_ptr<CuePlayer>()> Cues;
 };
 
-MainWindowServices DefaultMainWindowServices();
+// `simulatorTimeScale` (when above 0): the built-in simulator's engine and
+// stream run this many times faster than real time.
+MainWindowServices DefaultMainWindowServices(double simulatorTimeScale = 0);
 
 // The main window and the application core: it builds the long-lived objects
 // in their fixed order, owns them, lays out the pages and wires the controls
@@ -182,7 +187,6 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   void BuildPages();
   void RunCreationSequence();
   void ConnectControls();
-  [[nodiscard]] LiveSettings CurrentLiveSettings() const;
   void LanguageChanged(int languagePosition);
   void FillPortList();
   void ComComboBox1Change();
@@ -232,6 +236,7 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   // The keyboard commands and their selection state, after the models.
   std::unique_ptr<WindowKeyboard> Keyboard;
 
+  std::unique_ptr<CuePlayer> Cues;
   QTimer* DashboardTimer = nullptr;  // the log's 100 ms tick while live data runs
   std::unique_ptr<sim::SimulatorHost> Simulator;
   std::unique_ptr<ConnectionPageBinding> ConnectionBinding;
