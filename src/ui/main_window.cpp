@@ -20,6 +20,7 @@
 #include "live/correction_tick.h"
 #include "live/live_correction_host.h"
 #include "live/live_session.h"
+#include "live/log_autosave.h"
 #include "live/log.h"
 #include "live/log_learning_controls.h"
 #include "sim/simulator_host.h"
@@ -71,6 +72,7 @@ TForm1::~TForm1() {
   // live-data session and the log (which joins its reader) before the link
   // they use, and the link before the simulator behind it.
   ConnectionBinding.reset();
+  Autosave.reset();
   Learning.reset();
   Correction.reset();
   CorrectionHost.reset();
@@ -185,9 +187,16 @@ void TForm1::RunCreationSequence() {
                                                        Tick->Settings(), *CorrectionHost);
   Reference = std::make_unique<O2ReferenceModel>(format);
   Learning = std::make_unique<LogLearningControls>(*LiveLog, *MainTableModel, *Reference, format);
+  // Every recording is also written to a file as it grows; subscribed after
+  // the log, so a new file starts after the log has been cleared.
+  Autosave = std::make_unique<LogAutosave>(*LiveLog, Messages, Services.WorkingFolder / kAutosaveFolderName);
+  Broadcaster.Subscribe(*Autosave);
+  LogPageView->Bind({*LiveLog, *MainTableModel, *Learning, *Reference, *Services.Dialogs, *Modifiers,
+                     [this] { Transfer->SendToConverterRam(); }});
   DashboardTimer = new QTimer(this);
   DashboardTimer->setInterval(100);
   connect(DashboardTimer, &QTimer::timeout, this, [this] { LiveLog->TimerTick(); });
+  connect(DashboardTimer, &QTimer::timeout, this, [this] { Autosave->Flush(); });
 
   ConnectionBinding = std::make_unique<ConnectionPageBinding>(
       *this, Messages,

@@ -27,6 +27,7 @@ class LiveCorrectionHost;
 class CorrectionWindowModel;
 class O2ReferenceModel;
 class LogLearningControls;
+class LogAutosave;
 struct XrpmTable;
 namespace sim {
 class SimulatorHost;
@@ -188,6 +189,7 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   std::unique_ptr<CorrectionWindowModel> Correction;
   std::unique_ptr<O2ReferenceModel> Reference;
   std::unique_ptr<LogLearningControls> Learning;
+  std::unique_ptr<LogAutosave> Autosave;
   QTimer* DashboardTimer = nullptr;  // the log's 100 ms tick while live data runs
   std::unique_ptr<sim::SimulatorHost> Simulator;
   std::unique_ptr<ConnectionPageBinding> ConnectionBinding;
