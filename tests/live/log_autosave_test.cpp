@@ -71,7 +71,8 @@ TEST(LogAutosave, TheFileGrowsWithEveryFlushAndStopWritesTheFinishedLog) {
   Log finished(messages);
   ASSERT_TRUE(finished.LoadFromFile(autosave.File()));
   EXPECT_EQ(finished.SampleCount(), 301U);
-  finished.ReadChannels([](const LogChannels& channels) { EXPECT_EQ(channels.Of(Channel::O2Smooth)[100], 100); });
+  finished.ReadChannels(
+      [](const LogChannels& channels) { EXPECT_EQ(channels.Of(Channel::O2Smooth)[100], 100); });
   EXPECT_TRUE(messages.Texts.empty());
 
   // A recording that never received a sample leaves no file; one started in
@@ -94,7 +95,8 @@ TEST(LogAutosave, KeepsTheNewestAndLeavesOtherFilesAlone) {
   }
   RecordedMessages messages;
   Log log(messages);
-  LogAutosave autosave(log, messages, folder, [] { return StartAt(4); }, 3);
+  LogAutosave autosave(
+      log, messages, folder, [] { return StartAt(4); }, 3);
   autosave.Begin();
   EXPECT_EQ(FilesIn(folder), (std::vector<std::filesystem::path>{
                                  folder / "2026-12-09_13-09-00.txt", folder / "2026-12-09_13-09-02.log",
@@ -104,7 +106,7 @@ TEST(LogAutosave, KeepsTheNewestAndLeavesOtherFilesAlone) {
   const struct {
     const char* Name;
     bool Autosave;
-  } names[] = {{"2026-12-09_13-09-52.log", true},  {"2026-12-09_13-09-52_12.log", true},
+  } names[] = {{"2026-12-09_13-09-52.log", true},   {"2026-12-09_13-09-52_12.log", true},
                {"2026-12-09_13-09-52_.log", false}, {"2026-12-09 13-09-52.log", false},
                {"2026-12-09_13-09-52.LOG", false},  {"D09_12_2026_T13_09_52.log", false}};
   for (const auto& c : names) {

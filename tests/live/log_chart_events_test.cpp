@@ -16,6 +16,7 @@ using test::Record;
 // pixel), so a value v lies at y = 330 - v.
 struct EventsRig {
   EventsRig() : MainTable(Bus, Messages, Keys), Events(TheLog, MainTable) {
+    TheLog.BindChart(Chart, MainTable);
     Record(TheLog, 1000, [](std::int64_t i) {
       SampleValues sample = Filled(0);
       At(sample, Channel::Maf) = static_cast<std::int32_t>(i % 200);
@@ -33,10 +34,17 @@ struct EventsRig {
 
   static constexpr ChartAxes kAxes{{0, 10, 0, 1000}, {0, 330, 330, 0}};
 
+  // The chart's widget is not needed: the events read what the log drew.
+  struct NoChart final : LogChartView {
+    void ShowLog(const LogChartData&) override {}
+    void ShowAxes(const LogAxisRanges&) override {}
+  };
+
   RecordedMessages Messages;
   TOrvelBroadcaster Bus;
   LatchedModifiers Keys;
   Table MainTable;
+  NoChart Chart;
   Log TheLog{Messages};
   LogChartEvents Events;
 };
@@ -118,7 +126,8 @@ TEST(LogChartEvents, DoubleClickSetsAPointOnlyWithinTheDrawnLogAndAboveTheLimit)
   EXPECT_EQ(rig.MainTable.GetOut(100), 200);
   EXPECT_FALSE(rig.Events.DoubleClick(500, -20, EventsRig::kAxes));  // above the plot
   rig.TheLog.SetMafLimit(150);
-  EXPECT_FALSE(rig.Events.DoubleClick(600, 30, EventsRig::kAxes));  // sample 600: MAF 0, at or below the limit
+  EXPECT_FALSE(
+      rig.Events.DoubleClick(600, 30, EventsRig::kAxes));  // sample 600: MAF 0, at or below the limit
   EXPECT_EQ(rig.MainTable.GetOut(0), 100);
 
   // Without data every event but mouse up is ignored.
@@ -136,8 +145,8 @@ TEST(LogChartEvents, ToggleButtonsAppearNearTheTopRightCorner) {
     double X, Y;
     bool Held;
     std::optional<bool> Shown;
-  } cases[] = {{1030, 20, false, true},        {1030, 33, false, true},   {1030, 200, false, std::nullopt},
-               {1021, 20, false, false},       {500, 300, false, false},  {1030, 20, true, std::nullopt}};
+  } cases[] = {{1030, 20, false, true},  {1030, 33, false, true},  {1030, 200, false, std::nullopt},
+               {1021, 20, false, false}, {500, 300, false, false}, {1030, 20, true, std::nullopt}};
   for (const auto& c : cases) {
     EXPECT_EQ(ToggleButtonsShown(area, c.X, c.Y, c.Held), c.Shown) << c.X << "," << c.Y;
   }

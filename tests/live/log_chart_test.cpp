@@ -138,7 +138,8 @@ TEST(LogChart, TimesOfTheAxisGiveSampleIndices) {
   const struct {
     double Seconds;
     std::int64_t Index;
-  } cases[] = {{0, 0}, {-3, 0}, {10.0, 1000}, {99.98, 9998}, {19.9999999, 2000}, {0.0149, 1}, {3675.12, 367512}};
+  } cases[] = {{0, 0},      {-3, 0},          {10.0, 1000}, {99.98, 9998}, {19.9999999, 2000},
+               {0.0149, 1}, {3675.12, 367512}};
   for (const auto& c : cases) {
     EXPECT_EQ(IndexOfChartTime(c.Seconds), c.Index) << c.Seconds;
   }
