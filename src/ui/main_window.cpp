@@ -28,6 +28,7 @@
 #include "live/live_run.h"
 #include "live/live_session.h"
 #include "live/live_settings.h"
+#include "live/log_autosave.h"
 #include "live/log.h"
 #include "live/log_learning_controls.h"
 #include "sim/simulator_host.h"
@@ -98,6 +99,7 @@ TForm1::~TForm1() {
   FirmwareRun.reset();
   FirmwareBinding.reset();
   State.reset();
+  Autosave.reset();
   Learning.reset();
   Correction.reset();
   Cues.reset();
@@ -233,10 +235,8 @@ void TForm1::RunCreationSequence() {
   Learning = std::make_unique<LogLearningControls>(*LiveLog, *MainTableModel, *Reference, format);
   // The log-limit lock is pressed at start, so its slider starts disabled.
   Learning->SetMafLimitLocked(true);
-  Reference->SetRefO2ChangeHandler([this] {
-    Correction->SetO2Ref(Reference->O2Ref());
-    Learning->O2FromDashChanged();
-  });
+  // The log page's controls follow the reference themselves.
+  Reference->SetRefO2ChangeHandler([this] { Correction->SetO2Ref(Reference->O2Ref()); });
   // The reference's and the averaging sliders' change handling, so their
   // values reach the decision before anything is loaded.
   Correction->SetO2Ref(Reference->O2Ref());
@@ -249,6 +249,13 @@ void TForm1::RunCreationSequence() {
   Cues = Services.Cues ? Services.Cues() : std::make_unique<QtCuePlayer>();
   DashboardView->Bind(DashboardModels{*MainTableModel, *Scale, *Correction, *Reference, *Learning,
                                       Broadcaster, *CorrectionHost, *Cues});
+  // Every recording is also written to a file as it grows; subscribed after
+  // the log, so a new file starts after the log has been cleared.
+  Autosave = std::make_unique<LogAutosave>(*LiveLog, Messages, Services.WorkingFolder / kAutosaveFolderName);
+  Broadcaster.Subscribe(*Autosave);
+  LogPageView->Bind({*LiveLog, *MainTableModel, *Learning, *Reference, *Services.Dialogs, *Modifiers,
+                     [this] { Transfer->SendToConverterRam(); }});
+  connect(DashboardTimer, &QTimer::timeout, this, [this] { Autosave->Flush(); });
 
   ConnectionBinding = std::make_unique<ConnectionPageBinding>(
       *this, Messages,

@@ -32,6 +32,7 @@ class KeySelection;
 class FirmwareUpdate;
 struct LiveSettings;
 class CuePlayer;
+class LogAutosave;
 struct XrpmTable;
 namespace sim {
 class SimulatorHost;
@@ -237,6 +238,7 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   std::unique_ptr<WindowKeyboard> Keyboard;
 
   std::unique_ptr<CuePlayer> Cues;
+  std::unique_ptr<LogAutosave> Autosave;
   QTimer* DashboardTimer = nullptr;  // the log's 100 ms tick while live data runs
   std::unique_ptr<sim::SimulatorHost> Simulator;
   std::unique_ptr<ConnectionPageBinding> ConnectionBinding;
