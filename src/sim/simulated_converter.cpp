@@ -24,8 +24,8 @@ SimulatedConverter::SimulatedConverter(const SimulatorOptions& options)
       Faults(options.Faults),
       RealPacing(options.RealPacing),
       TimeScale(options.TimeScale > 0 ? options.TimeScale : 1.0),
-      Model(options.Seed),
-      O2(options.Sensor, options.Seed + 1),
+      Model(options.Seed, options.Realism),
+      O2(options.Sensor, options.Realism, options.Seed + 1),
       Working(options.InitialTable),
       Permanent(options.InitialTable),
       State(options.StartInLoader ? Expect::Loader : Expect::Command) {}
@@ -282,7 +282,7 @@ void SimulatedConverter::EmitFrame(SimTime now) {
   const auto engineTime = std::chrono::duration_cast<SimTime>(now * TimeScale);
   const EngineState state = Model.StateAt(engineTime);
   const ConverterOutputs outputs = ComputeOutputs(Working, Live, state);
-  const std::uint8_t o2 = O2.Count(outputs.Conv, Model.IdealOutput(state.Maf));
+  const std::uint8_t o2 = O2.Count(engineTime, state, outputs.Conv, Model.IdealOutput(state.Maf));
   LiveFrame frame = BuildFrame(state, outputs, o2, AuxSlot);
   AuxSlot = static_cast<std::uint8_t>((AuxSlot + 1U) & 3U);
   if (Fault(FaultMode::BadCheckBytes)) {

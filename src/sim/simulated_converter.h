@@ -9,6 +9,7 @@
 
 #include "sim/converter_signal.h"
 #include "sim/engine_model.h"
+#include "sim/exhaust_oxygen.h"
 #include "sim/simulator_options.h"
 
 namespace orvel::sim {
@@ -122,7 +123,7 @@ class SimulatedConverter {
   bool RealPacing;
   double TimeScale;
   EngineModel Model;
-  OxygenSensor O2;
+  ExhaustOxygenSensor O2;
 
   ConverterTable Working;
   ConverterTable Permanent;

@@ -12,6 +12,7 @@
 
 #include "core/orvel_broadcaster.h"
 #include "core/user_messages.h"
+#include "live/program_state.h"
 
 namespace orvel {
 class TRXTX;
@@ -27,6 +28,8 @@ class LiveCorrectionHost;
 class CorrectionWindowModel;
 class O2ReferenceModel;
 class LogLearningControls;
+class FirmwareUpdate;
+struct LiveSettings;
 struct XrpmTable;
 namespace sim {
 class SimulatorHost;
@@ -48,6 +51,7 @@ class FirmwarePage;
 class TextRegistry;
 class LatchRegistry;
 class FileDialogs;
+class FirmwarePageBinding;
 
 // What the main window needs from the system besides the user: the serial
 // ports present and a way to start the built-in converter simulator. Tests
@@ -61,6 +65,12 @@ struct MainWindowServices {
   std::filesystem::path WorkingFolder;
   // The open and save dialogs of the window's file actions.
   std::shared_ptr<FileDialogs> Dialogs;
+  // A port outside the system's list (a pseudo-terminal, /dev/rfcomm0) from
+  // the command line: listed before "Simulator" and chosen at start through
+  // the ordinary port selection (SelectStartPort).
+  std::string ExtraPort;
+  // The calibration count-down's step; tests shorten it.
+  std::chrono::milliseconds CalibrationTick{1000};
 };
 
 MainWindowServices DefaultMainWindowServices();
@@ -86,9 +96,14 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
 
   void Dispatch(const TMessage& message) override;
 
-  // Runs the close sequence once: stops what runs, destroys the serial link,
-  // saves the program's state. Called by the close event; safe to call again.
+  // Runs the close sequence once: releases the modifier latches, stops live
+  // data, turns manual borders off, destroys the serial link, then saves
+  // "config.cfg" and the undo history. Called by the close event; safe to
+  // call again.
   void RunCloseSequence();
+
+  // Chooses the command line's extra port, if any, as the user would.
+  void SelectStartPort();
 
   void ApplyLanguage(int languagePosition);
 
@@ -113,6 +128,22 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   void ActionWriteConverterExecute();
   void ActionStartExecute();
   void ActionStopExecute();
+  // Proposes one "D…_T…" name in the table save dialog, then in the log save
+  // dialog; each dialog saves or is cancelled on its own.
+  void ActionSaveALLExecute();
+  void ActionTableOneToOneExecute();
+  // The firmware update from the chosen file; a cancelled dialog starts nothing.
+  void FileOpenFirmwareExecute();
+  // The update, then (after a successful update) the 1:1 table written to
+  // the converter, the "0-5V Signal" sensor selected and live data started.
+  void ActionUpgradeFirmwareOneToOneExecute();
+  // The oxygen sensor list's change handling on the models.
+  void ComboBoxO2Change(int sensorType);
+  void ComboBoxKmaSensorTypeChange();
+  void ButtonCalibrateKMAClick();
+  [[nodiscard]] WindowSettings& Settings() { return Frame; }
+  // The read and write actions of both bars that wait for an identified converter.
+  [[nodiscard]] std::vector<QAction*> ConverterActions() const;
   [[nodiscard]] ConnectionPageWidget& ConnectionPage() { return *Connection; }
   [[nodiscard]] TableGraphPage& TableGraph() { return *TableGraphView; }
   [[nodiscard]] ComparePage& Comparison() { return *CompareView; }
@@ -140,9 +171,10 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
 
  private:
   void BuildPages();
-  // The read and write actions of both bars that wait for an identified converter.
-  [[nodiscard]] std::vector<QAction*> ConverterActions() const;
   void RunCreationSequence();
+  void ConnectControls();
+  [[nodiscard]] LiveSettings CurrentLiveSettings() const;
+  void LanguageChanged(int languagePosition);
   void FillPortList();
   void ComComboBox1Change();
   void SpeedButtonReconnectClick();
@@ -191,9 +223,14 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   QTimer* DashboardTimer = nullptr;  // the log's 100 ms tick while live data runs
   std::unique_ptr<sim::SimulatorHost> Simulator;
   std::unique_ptr<ConnectionPageBinding> ConnectionBinding;
+  std::unique_ptr<FirmwarePageBinding> FirmwareBinding;
+  std::unique_ptr<FirmwareUpdate> FirmwareRun;
+  WindowSettings Frame;
+  std::unique_ptr<ProgramState> State;
 
   std::string CurrentSoundFolder = "Sound/En/";
-  bool Closed = false;
+  bool Closing = false;  // the close sequence has begun
+  bool Closed = false;   // the link is gone: no action may run any more
 };
 
 }  // namespace orvel::ui
