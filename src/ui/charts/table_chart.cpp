@@ -59,9 +59,7 @@ static void StyleTableAxis(QCPAxis* axis, int tickInside, int subTickOutside) {
 
 void ApplyTableChartLook(QCustomPlot& chart, const QColor& middle) {
   chart.setInteractions(QCP::Interactions());
-  // Data series choose their own antialiasing (off, except the thick MAF lines).
-  chart.setNotAntialiasedElements(QCP::AntialiasedElements(QCP::aeAll) &
-                                  ~QCP::AntialiasedElements(QCP::aePlottables));
+  chart.setNotAntialiasedElements(QCP::aeAll);
   StyleTableAxis(chart.xAxis, 0, 3);
   StyleTableAxis(chart.yAxis, 10, 5);
   chart.xAxis->setLabel(QStringLiteral("MAF,IAT,ECT"));
@@ -122,8 +120,7 @@ QCPGraph* TableChart::AddSeries(const QString& title, const QColor& color, bool 
   QCPGraph* graph = addGraph();
   graph->setName(title);
   graph->setPen(QPen(color, width));
-  // Thick lines are drawn smoothly: without it a 2-pixel vertical line shows a step.
-  graph->setAntialiased(width > 1);
+  graph->setAntialiased(false);
   graph->setAntialiasedScatters(false);
   if (points) {
     // The circle drawn once into a pixmap: copying it is much cheaper than
