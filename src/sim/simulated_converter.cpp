@@ -266,15 +266,18 @@ void SimulatedConverter::Advance(SimTime now) {
   if (State == Expect::Loader && LoaderAcceptedAny && now >= LastLoaderByte + kLoaderExitSilence) {
     State = Expect::Command;
   }
-  if (IsStreaming && now >= NextFrame) {
-    if (Pending.size() < kMaxBacklog && !Fault(FaultMode::NoAnswer)) {
-      EmitFrame(now);
+  // Every frame due by now is made at its own time, so a late wake-up of the
+  // host does not thin out the stream or shift the engine's time. Only a
+  // reader that does not keep up (output piling up) loses frames: then the
+  // schedule starts afresh instead of catching up in a burst.
+  const auto interval = std::max(std::chrono::duration_cast<SimTime>(kFrameInterval / TimeScale), SimTime{1});
+  while (IsStreaming && now >= NextFrame) {
+    if (Pending.size() >= kMaxBacklog || Fault(FaultMode::NoAnswer)) {
+      NextFrame = now + interval;
+      break;
     }
-    const auto interval = std::chrono::duration_cast<SimTime>(kFrameInterval / TimeScale);
-    NextFrame += std::max(interval, SimTime{1});
-    if (NextFrame <= now) {
-      NextFrame = now + interval;  // fell behind: do not catch up in a burst
-    }
+    EmitFrame(NextFrame);
+    NextFrame += interval;
   }
 }
 

@@ -12,6 +12,7 @@
 #include "autotune/converter_correction_link.h"
 #include "autotune/correction_window.h"
 #include "autotune/o2_reference.h"
+#include "autotune/state_cues.h"
 #include "autotune/xrpm_table.h"
 #include "core/ui_texts.h"
 #include "link/contactless_sensor.h"
@@ -24,8 +25,10 @@
 #include "link/table_transfer.h"
 #include "live/correction_tick.h"
 #include "live/live_correction_host.h"
+#include "live/live_run.h"
 #include "live/live_session.h"
 #include "live/live_settings.h"
+#include "live/log_autosave.h"
 #include "live/log.h"
 #include "live/log_learning_controls.h"
 #include "sim/simulator_host.h"
@@ -33,6 +36,7 @@
 #include "ui/connection_page.h"
 #include "ui/connection_page_binding.h"
 #include "ui/keyboard_modifiers.h"
+#include "ui/keys/window_keyboard.h"
 #include "ui/pages/compare_page.h"
 #include "ui/pages/dashboard_page.h"
 #include "ui/pages/firmware_page.h"
@@ -43,6 +47,7 @@
 #include "ui/qt_dispatcher.h"
 #include "ui/qt_text.h"
 #include "ui/widgets/calibration_overlay.h"
+#include "ui/sound/qt_cue_player.h"
 #include "ui/window/file_dialogs.h"
 #include "ui/window/modifier_latches.h"
 #include "ui/window/text_registry.h"
@@ -56,14 +61,20 @@ constexpr int kWidebandVoltageSensor = 2;
 
 }  // namespace
 
-MainWindowServices DefaultMainWindowServices() {
+MainWindowServices DefaultMainWindowServices(double simulatorTimeScale) {
   MainWindowServices services;
   services.ListPorts = [] { return ListSerialPorts(); };
-  // ORVEL_SIM_REALISM and ORVEL_SIM_TIME_SCALE set up the built-in simulator.
-  services.StartSimulator = [] {
-    return std::make_unique<sim::SimulatorHost>(sim::SimulatorOptionsFromEnvironment());
+  // ORVEL_SIM_REALISM and ORVEL_SIM_TIME_SCALE set up the built-in simulator;
+  // a time scale from the command line (above 0) overrides the latter.
+  services.StartSimulator = [simulatorTimeScale] {
+    sim::SimulatorOptions options = sim::SimulatorOptionsFromEnvironment();
+    if (simulatorTimeScale > 0) {
+      options.TimeScale = simulatorTimeScale;
+    }
+    return std::make_unique<sim::SimulatorHost>(options);
   };
   services.Dialogs = std::make_shared<QtFileDialogs>();
+  services.Cues = [] { return std::make_unique<QtCuePlayer>(); };
   return services;
 }
 
@@ -81,13 +92,17 @@ TForm1::TForm1(UserMessages& messages, MainWindowServices services, QWidget* par
 TForm1::~TForm1() {
   // The objects go in the reverse order of their creation: the binding, the
   // live-data session and the log (which joins its reader) before the link
-  // they use, and the link before the simulator behind it.
+  // they use, and the link before the simulator behind it. No key reaches
+  // the commands once their models start to go.
+  Keyboard.reset();
   ConnectionBinding.reset();
   FirmwareRun.reset();
   FirmwareBinding.reset();
   State.reset();
+  Autosave.reset();
   Learning.reset();
   Correction.reset();
+  Cues.reset();
   CorrectionHost.reset();
   Session.reset();
   LiveLog.reset();
@@ -185,8 +200,8 @@ void TForm1::RunCreationSequence() {
   Modifiers = std::make_unique<KeyboardModifiers>();
   Scale = std::make_unique<XrpmTable>();
   MainTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
-  // The table page shows the main table; binding resets its parameters and
-  // takes the history's first snapshot.
+  // Binding the table page resets the table's parameters and takes the
+  // history's first snapshot.
   TableGraphView->Bind(*MainTableModel, *Modifiers, *Services.Dialogs);
   MainTableModel->BindDashboard(nullptr);
   CorrectionLink = std::make_unique<ConverterCorrectionLink>(*SerialLink, Messages);
@@ -206,28 +221,41 @@ void TForm1::RunCreationSequence() {
   CompareTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
   CompareView->Bind(*CompareTableModel, *Services.Dialogs);
   Tick = std::make_unique<CorrectionTick>(*MainTableModel, *Scale, Broadcaster);
+  // The log's tick runs the correction decision after every dashboard message.
+  LiveLog->SetDashboardHook(Tick.get());
   Session =
-      std::make_unique<LiveSession>(Broadcaster, *LiveLog, *MainTableModel, *Transfer, Messages, nullptr);
+      std::make_unique<LiveSession>(Broadcaster, *LiveLog, *MainTableModel, *Transfer, Messages, Tick.get());
   CorrectionHost = std::make_unique<LiveCorrectionHost>(*LiveLog, *Transfer);
   // The correction window starts armed, with LearnedBegin 0.
   Correction = std::make_unique<CorrectionWindowModel>(*MainTableModel, CompareTableModel.get(),
-                                                       Tick->Settings(), *CorrectionHost);
+                                                       Tick->Settings(), *CorrectionHost, format);
   Correction->SetLearnedBegin(0);
   // The oxygen sensor list starts at its first model.
   Reference = std::make_unique<O2ReferenceModel>(format);
   Learning = std::make_unique<LogLearningControls>(*LiveLog, *MainTableModel, *Reference, format);
   // The log-limit lock is pressed at start, so its slider starts disabled.
   Learning->SetMafLimitLocked(true);
-  Reference->SetRefO2ChangeHandler([this] {
-    Correction->SetO2Ref(Reference->O2Ref());
-    Learning->O2FromDashChanged();
-  });
+  // The log page's controls follow the reference themselves.
+  Reference->SetRefO2ChangeHandler([this] { Correction->SetO2Ref(Reference->O2Ref()); });
   // The reference's and the averaging sliders' change handling, so their
   // values reach the decision before anything is loaded.
   Correction->SetO2Ref(Reference->O2Ref());
   Learning->O2FromDashChanged();
   Correction->SetAvgB(Correction->AvgB());
   Correction->SetAvgT(Correction->AvgT());
+  Keyboard = std::make_unique<WindowKeyboard>(
+      *this, WindowKeyboardModels{*SerialLink, *Transfer, *MainTableModel, *Correction, *Reference, *Learning,
+                                  *LiveLog, *Modifiers, Messages});
+  Cues = Services.Cues ? Services.Cues() : std::make_unique<QtCuePlayer>();
+  DashboardView->Bind(DashboardModels{*MainTableModel, *Scale, *Correction, *Reference, *Learning,
+                                      Broadcaster, *CorrectionHost, *Cues});
+  // Every recording is also written to a file as it grows; subscribed after
+  // the log, so a new file starts after the log has been cleared.
+  Autosave = std::make_unique<LogAutosave>(*LiveLog, Messages, Services.WorkingFolder / kAutosaveFolderName);
+  Broadcaster.Subscribe(*Autosave);
+  LogPageView->Bind({*LiveLog, *MainTableModel, *Learning, *Reference, *Services.Dialogs, *Modifiers,
+                     [this] { Transfer->SendToConverterRam(); }});
+  connect(DashboardTimer, &QTimer::timeout, this, [this] { Autosave->Flush(); });
 
   ConnectionBinding = std::make_unique<ConnectionPageBinding>(
       *this, Messages,
@@ -328,32 +356,34 @@ void TForm1::ActionWriteConverterExecute() {
   Transfer->WriteToConverter();
 }
 
-LiveSettings TForm1::CurrentLiveSettings() const {
-  LiveSettings settings;
-  settings.PulsLimit = Correction->PulsLimit();
-  settings.ToyotaMode = Correction->Toyota();
-  settings.Autocorrection = Correction->Autocorrection();
-  settings.ForcedIdleRpm = Correction->ForcedIdleRpm();
-  settings.ForcedIdleTps = Correction->ForcedIdleTps();
-  settings.AvgB = Correction->AvgB();
-  settings.AvgT = Correction->AvgT();
-  settings.O2Ref = Correction->O2Ref();
-  settings.O2SensorType = Reference->SensorType();
-  return settings;
-}
-
 void TForm1::ActionStartExecute() {
   if (Closed) {
     return;
   }
-  Session->Start(SelectedPort(), CurrentLiveSettings());
+  StartLiveRun(*Session, *Correction, SelectedPort());
 }
 
 void TForm1::ActionStopExecute() {
   if (Closed) {
     return;
   }
-  Session->Stop(SelectedPort());
+  const bool autocorrection = Correction->Autocorrection();
+  if (StopLiveRun(*Session, *Correction, SelectedPort()) && autocorrection) {
+    // The run's MAF limit stays where autocorrection left it.
+    Learning->SetMafLimitLocked(true);
+  }
+}
+
+KeySelection& TForm1::Selection() {
+  return Keyboard->Selection();
+}
+
+KeyCommands& TForm1::Keys() {
+  return Keyboard->Commands();
+}
+
+void TForm1::ShowPageByKey(int page) {
+  Pages->setCurrentIndex(page);
 }
 
 void TForm1::ActionSaveALLExecute() {
@@ -371,8 +401,8 @@ void TForm1::ActionSaveALLExecute() {
 
 void TForm1::ActionTableOneToOneExecute() {
   MainTableModel->MakeOneToOne();
-  // The window's copy of the learned beginning starts again from 0, and so
-  // does the MAF window's beginning bar.
+  // The window's copy of the learned beginning and the MAF window's beginning
+  // go back to 0; the table's own LearnedBegin stays.
   Correction->SetLearnedBegin(0);
   Correction->SetMafBeg(0);
 }
@@ -489,7 +519,14 @@ void TForm1::SpeedButtonReconnectClick() {
 void TForm1::Dispatch(const TMessage& message) {
   if (const auto* dash = MessageAs<TMsgDashData>(message)) {
     FirmwareView->ShowSample(dash->Maf, dash->Tps, dash->Conv, dash->O2);
-  } else if (MessageAs<TMsgLogStart>(message) != nullptr) {
+    DashboardView->ShowDashData(*dash);
+    return;
+  }
+  if (Correction && Correction->Dispatch(message)) {  // TMsgCorrAdvice, TMsgWindowPoint
+    return;
+  }
+  if (MessageAs<TMsgLogStart>(message) != nullptr) {
+    DashboardView->SetRecording(true);
     DashboardTimer->start();
     for (QAction* action : ConverterActions()) {
       action->setEnabled(false);
@@ -498,6 +535,8 @@ void TForm1::Dispatch(const TMessage& message) {
     ActionStop->setEnabled(true);
   } else if (MessageAs<TMsgLogStop>(message) != nullptr) {
     DashboardTimer->stop();
+    DashboardView->SetRecording(false);
+    Correction->LiveDataStopped();
     ActionStop->setEnabled(false);
     for (QAction* action : ConverterActions()) {
       action->setEnabled(true);
@@ -511,6 +550,7 @@ void TForm1::ApplyLanguage(int languagePosition) {
   if (auto folder = SoundFolderFor(languagePosition)) {
     CurrentSoundFolder = *folder;
   }
+  DashboardView->SetSoundFolder(CurrentSoundFolder);
 }
 
 void TForm1::RunCloseSequence() {

@@ -28,8 +28,11 @@ class LiveCorrectionHost;
 class CorrectionWindowModel;
 class O2ReferenceModel;
 class LogLearningControls;
+class KeySelection;
 class FirmwareUpdate;
 struct LiveSettings;
+class CuePlayer;
+class LogAutosave;
 struct XrpmTable;
 namespace sim {
 class SimulatorHost;
@@ -51,6 +54,8 @@ class FirmwarePage;
 class TextRegistry;
 class LatchRegistry;
 class FileDialogs;
+class KeyCommands;
+class WindowKeyboard;
 class FirmwarePageBinding;
 
 // What the main window needs from the system besides the user: the serial
@@ -71,9 +76,13 @@ struct MainWindowServices {
   std::string ExtraPort;
   // The calibration count-down's step; tests shorten it.
   std::chrono::milliseconds CalibrationTick{1000};
+  // The player of the autocorrection's sound cues.
+  std::function<std::unique_ptr<CuePlayer>()> Cues;
 };
 
-MainWindowServices DefaultMainWindowServices();
+// `simulatorTimeScale` (when above 0): the built-in simulator's engine and
+// stream run this many times faster than real time.
+MainWindowServices DefaultMainWindowServices(double simulatorTimeScale = 0);
 
 // The main window and the application core: it builds the long-lived objects
 // in their fixed order, owns them, lays out the pages and wires the controls
@@ -118,6 +127,9 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   [[nodiscard]] TextRegistry& Texts() { return *TextsOfWindow; }
   [[nodiscard]] LatchRegistry& Latches() { return *LatchesOfWindow; }
   [[nodiscard]] FileDialogs& Dialogs() { return *Services.Dialogs; }
+  [[nodiscard]] KeyboardModifiers& ModifierKeys() { return *Modifiers; }
+  [[nodiscard]] KeySelection& Selection();
+  [[nodiscard]] KeyCommands& Keys();
   [[nodiscard]] Log& LogModel() { return *LiveLog; }
   [[nodiscard]] TForm2& ProgressWindow() { return *Progress; }
   [[nodiscard]] const DeviceIdentification& Identification() const { return *Identifier; }
@@ -128,6 +140,9 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   void ActionWriteConverterExecute();
   void ActionStartExecute();
   void ActionStopExecute();
+  // A page change by the keyboard (keys 1…5 and S): unlike a change by the
+  // mouse it leaves the modifier latches as they are.
+  void ShowPageByKey(int page);
   // Proposes one "D…_T…" name in the table save dialog, then in the log save
   // dialog; each dialog saves or is cancelled on its own.
   void ActionSaveALLExecute();
@@ -173,7 +188,6 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   void BuildPages();
   void RunCreationSequence();
   void ConnectControls();
-  [[nodiscard]] LiveSettings CurrentLiveSettings() const;
   void LanguageChanged(int languagePosition);
   void FillPortList();
   void ComComboBox1Change();
@@ -220,6 +234,11 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   std::unique_ptr<CorrectionWindowModel> Correction;
   std::unique_ptr<O2ReferenceModel> Reference;
   std::unique_ptr<LogLearningControls> Learning;
+  // The keyboard commands and their selection state, after the models.
+  std::unique_ptr<WindowKeyboard> Keyboard;
+
+  std::unique_ptr<CuePlayer> Cues;
+  std::unique_ptr<LogAutosave> Autosave;
   QTimer* DashboardTimer = nullptr;  // the log's 100 ms tick while live data runs
   std::unique_ptr<sim::SimulatorHost> Simulator;
   std::unique_ptr<ConnectionPageBinding> ConnectionBinding;

@@ -51,6 +51,14 @@ void TCalibrationOverlayForm::Tick() {
   update();
 }
 
+void TCalibrationOverlayForm::hideEvent(QHideEvent* event) {
+  Timer.stop();
+  if (Waiting != nullptr) {
+    Waiting->quit();
+  }
+  QWidget::hideEvent(event);
+}
+
 void TCalibrationOverlayForm::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);

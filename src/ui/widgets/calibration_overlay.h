@@ -34,6 +34,8 @@ class TCalibrationOverlayForm final : public QWidget, public CalibrationCountdow
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // Closed before its time (the program is asked to quit): the wait ends.
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void Tick();
