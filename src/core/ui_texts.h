@@ -86,11 +86,27 @@ inline constexpr BilingualText LabelThresholdCompare{"Threshold", "Порог"};
 // Log chart axes.
 inline constexpr BilingualText LogValueAxis{"Signal Level", "Уровень Сигнала"};
 inline constexpr BilingualText LogTimeAxis{"Time", "Время"};
+// Log page buttons.
+inline constexpr BilingualText SpeedButtonLogMagicLearn{"Learn", "Обучить"};
+inline constexpr BilingualText SpeedButtonLogTakeOutput{"Take output", "Взять выход"};
+inline constexpr BilingualText LockLogLimitSpeedButton{"Lock", "Фикс."};
+inline constexpr BilingualText LabelLogO2Target{"O2 target", "Цель O2"};
+inline constexpr BilingualText LabelLogO2FromDash{"O2 ref.", "O2 реф."};
+inline constexpr BilingualText LabelLogMafLimit{"MAF limit", "Порог MAF"};
 
 // Correction group of the dashboard.
 inline constexpr BilingualText GroupBoxCorr{"Correction", "Коррекция"};
 inline constexpr BilingualText LabelMafBeg{"MAF beg.", "MAF нач."};
 inline constexpr BilingualText LabelMafEnd{"MAF end", "MAF кон."};
+// Buttons of the correction group and the dashboard chart, named after their keys.
+inline constexpr BilingualText SpeedButtonAplToTable{"Table", "Таблица"};
+inline constexpr BilingualText SpeedButtonAutocorr{"A  Autocorrection", "A  Автокоррекция"};
+inline constexpr BilingualText SpeedButtonExtrapolate{"F6 Extrapolate", "F6 Экстраполяция"};
+inline constexpr BilingualText SpeedButtonSetBeginOfTableAsLearned{"F7 Begin learned", "F7 Начало обучено"};
+inline constexpr BilingualText SpeedButtonManualBorders{"F8 Manual borders", "F8 Ручные границы"};
+inline constexpr BilingualText LabelWidthCaption{"Width", "Ширина"};
+inline constexpr BilingualText LabelSensorO2{"O2 sensor", "Датчик O2"};
+inline constexpr BilingualText DashboardUndoZoom{"Full view", "Весь график"};
 
 // Firmware update page.
 inline constexpr BilingualText LabelAttention{"Attention!!!", "Внимание!!!"};

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "autotune/o2_sensor.h"
+#include "live/log_learning.h"
 
 namespace orvel {
 
@@ -23,7 +24,19 @@ LogLearningControls::LogLearningControls(Log& log, Table& mainTable, O2Reference
                                          NumberFormat format)
     : LogModel(log), MainTable(mainTable), Reference(reference), Format(format) {
   Reference.SetLogO2TargetChangeHandler([this] { LogO2TargetChanged(); });
+  Reference.AddRefO2Listener([this] { O2FromDashChanged(); });
   UpdateTexts();
+}
+
+void LogLearningControls::NotifyChanged() const {
+  if (Changed) {
+    Changed();
+  }
+}
+
+void LogLearningControls::SetMafLimitLocked(bool locked) {
+  Locked = locked;
+  NotifyChanged();
 }
 
 void LogLearningControls::UpdateTexts() {
@@ -51,25 +64,53 @@ void LogLearningControls::SetMafLimitPosition(std::int32_t position, bool dashbo
     MainTable.SetMaxMaf(MafLimitValue());
     LimitText = std::to_string(MafLimitValue());
   }
+  NotifyChanged();
 }
 
-void LogLearningControls::LogO2TargetChanged() {
-  // Hold the target on the rich side of the reference: a larger value is
-  // richer on sensor 0 only, and the sliders' positions run the other way.
+void LogLearningControls::HoldTargetOnRichSide() {
+  // A larger value is richer on sensor 0 only, and the sliders' positions
+  // run the other way.
   const std::int32_t sensorType = Reference.SensorType();
   const std::int32_t reference = Reference.RefO2().Position;
   const std::int32_t target = Reference.LogO2Target().Position;
   const bool lean = sensorType == kRicherWhenHigherSensor ? reference < target : target < reference;
   if (lean) {
-    Reference.SetLogO2TargetPosition(reference);  // may run this handling again
+    Reference.SetLogO2TargetPosition(reference);  // runs LogO2TargetChanged
   }
+}
+
+void LogLearningControls::LogO2TargetChanged() {
+  HoldTargetOnRichSide();
   UpdateTexts();
   LogModel.SetO2Target(Reference.LogO2Target().Value());
+  NotifyChanged();
+}
+
+int LogLearningControls::LearnFromLogPass(const std::function<void()>& sendToConverterRam) {
+  const int changed = LearnFromLog(LogModel, MainTable, Reference.SensorType(), MainTable.ToyotaMode());
+  LogModel.Redraw(LogModel.Window().Step);
+  if (sendToConverterRam) {
+    sendToConverterRam();
+  }
+  return changed;
+}
+
+int LogLearningControls::TakeConverterOutput(const std::function<void()>& sendToConverterRam) {
+  const int changed = LearnSelected(LogModel, MainTable);
+  LogModel.Redraw(LogModel.Window().Step);
+  if (sendToConverterRam) {
+    sendToConverterRam();
+  }
+  return changed;
 }
 
 void LogLearningControls::O2FromDashChanged() {
   LogModel.SetO2FromDash(Reference.O2Ref());
+  // A reference moved past the target would let the two thresholds cross, and
+  // learning would give a rich sample a lean step: the target moves with it.
+  HoldTargetOnRichSide();
   UpdateTexts();
+  NotifyChanged();
 }
 
 }  // namespace orvel
