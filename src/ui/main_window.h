@@ -71,6 +71,10 @@ struct MainWindowServices {
   std::string ExtraPort;
   // The calibration count-down's step; tests shorten it.
   std::chrono::milliseconds CalibrationTick{1000};
+  // The undo history (up to 32000 snapshots, a 133 MB file) is loaded right
+  // after the window's first paint instead of before it, so the window shows
+  // at once. Until then closing leaves the history file as it is.
+  bool LoadHistoryAfterFirstPaint = false;
 };
 
 MainWindowServices DefaultMainWindowServices();
@@ -103,7 +107,9 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   void RunCloseSequence();
 
   // Chooses the command line's extra port, if any, as the user would.
+  // Runs by itself once the window has first painted (after the history).
   void SelectStartPort();
+  [[nodiscard]] bool HistoryLoaded() const { return !HistoryPending; }
 
   void ApplyLanguage(int languagePosition);
 
@@ -168,6 +174,7 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   void BuildPages();
@@ -175,6 +182,7 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   void ConnectControls();
   [[nodiscard]] LiveSettings CurrentLiveSettings() const;
   void LanguageChanged(int languagePosition);
+  void SetO2ListEnabled(bool enabled);
   void FillPortList();
   void ComComboBox1Change();
   void SpeedButtonReconnectClick();
@@ -229,6 +237,12 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   std::unique_ptr<ProgramState> State;
 
   std::string CurrentSoundFolder = "Sound/En/";
+  // The last steps of the start: the history (when deferred), then the
+  // command line's port.
+  void CompleteStart();
+
+  bool HistoryPending = false;  // the history is still to be loaded
+  bool StartCompleted = false;
   bool Closing = false;  // the close sequence has begun
   bool Closed = false;   // the link is gone: no action may run any more
 };
