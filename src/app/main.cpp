@@ -14,6 +14,7 @@
 #include "ui/widgets/calibration_overlay.h"
 #include "ui/window/file_dialogs.h"
 #include "ui/window/first_paint_probe.h"
+#include "ui/window/screenshot_tour.h"
 #include "ui/window/termination_signals.h"
 
 namespace {
@@ -112,6 +113,7 @@ int main(int argc, char** argv) {
   auto dialogs = std::make_shared<orvel::ui::QtFileDialogs>();
   services.Dialogs = dialogs;
   services.ExtraPort = commandLine.ExtraPort.toStdString();
+  services.LoadHistoryAfterFirstPaint = true;
   orvel::ui::TForm1 window(messages, services);
   messages.SetParent(&window);
   dialogs->SetParent(&window);
@@ -126,7 +128,8 @@ int main(int argc, char** argv) {
   }
 
   orvel::ui::FirstPaintProbe::WatchIfRequested(window);
+  orvel::ui::RunScreenshotTourIfRequested(window);
+  // Once shown, the window loads the history and chooses the extra port.
   window.show();
-  QTimer::singleShot(0, &window, [&window] { window.SelectStartPort(); });
   return QApplication::exec();
 }

@@ -278,7 +278,12 @@ void TForm1::RunCreationSequence() {
   State->LoadState(StateFile(kStateFileName));
   // The Toyota button's click handling, so the tables follow its restored state.
   Correction->SetToyota(Correction->Toyota());
-  MainTableModel->LoadHistory(StateFile(kHistoryFileName));
+  // The history comes last, now or right after the first paint.
+  HistoryPending = true;
+  if (!Services.LoadHistoryAfterFirstPaint) {
+    MainTableModel->LoadHistory(StateFile(kHistoryFileName));
+    HistoryPending = false;
+  }
 
   ConnectControls();
 }
@@ -458,6 +463,26 @@ void TForm1::ButtonCalibrateKMAClick() {
   }
 }
 
+bool TForm1::event(QEvent* event) {
+  if (event->type() == QEvent::Paint && !StartCompleted) {
+    StartCompleted = true;
+    QMetaObject::invokeMethod(
+        this, [this] { CompleteStart(); }, Qt::QueuedConnection);
+  }
+  return QMainWindow::event(event);
+}
+
+void TForm1::CompleteStart() {
+  if (Closing || Closed) {
+    return;
+  }
+  if (HistoryPending) {
+    MainTableModel->LoadHistory(StateFile(kHistoryFileName));
+    HistoryPending = false;
+  }
+  SelectStartPort();
+}
+
 void TForm1::SelectStartPort() {
   if (Services.ExtraPort.empty()) {
     return;
@@ -533,15 +558,25 @@ void TForm1::Dispatch(const TMessage& message) {
     }
     ActionStart->setEnabled(false);
     ActionStop->setEnabled(true);
+    SetO2ListEnabled(false);
   } else if (MessageAs<TMsgLogStop>(message) != nullptr) {
     DashboardTimer->stop();
     DashboardView->SetRecording(false);
+    SetO2ListEnabled(true);
     Correction->LiveDataStopped();
     ActionStop->setEnabled(false);
     for (QAction* action : ConverterActions()) {
       action->setEnabled(true);
     }
     ActionStart->setEnabled(true);
+  }
+}
+
+void TForm1::SetO2ListEnabled(bool enabled) {
+  // The oxygen sensor list lives on the dashboard page; the sensor of a
+  // recording may not change while it runs.
+  if (auto* list = findChild<QWidget*>(QStringLiteral("ComboBoxO2"))) {
+    list->setEnabled(enabled);
   }
 }
 
@@ -585,7 +620,10 @@ void TForm1::RunCloseSequence() {
   }
   Simulator.reset();
   State->SaveState(StateFile(kStateFileName));
-  MainTableModel->SaveHistory(StateFile(kHistoryFileName));
+  // A history not loaded yet stays in its file as it is.
+  if (!HistoryPending) {
+    MainTableModel->SaveHistory(StateFile(kHistoryFileName));
+  }
 }
 
 std::filesystem::path TForm1::StateFile(const char* name) const {

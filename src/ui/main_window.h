@@ -78,6 +78,10 @@ struct MainWindowServices {
   std::chrono::milliseconds CalibrationTick{1000};
   // The player of the autocorrection's sound cues.
   std::function<std::unique_ptr<CuePlayer>()> Cues;
+  // The undo history (up to 32000 snapshots, a 133 MB file) is loaded right
+  // after the window's first paint instead of before it, so the window shows
+  // at once. Until then closing leaves the history file as it is.
+  bool LoadHistoryAfterFirstPaint = false;
 };
 
 // `simulatorTimeScale` (when above 0): the built-in simulator's engine and
@@ -112,7 +116,9 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   void RunCloseSequence();
 
   // Chooses the command line's extra port, if any, as the user would.
+  // Runs by itself once the window has first painted (after the history).
   void SelectStartPort();
+  [[nodiscard]] bool HistoryLoaded() const { return !HistoryPending; }
 
   void ApplyLanguage(int languagePosition);
 
@@ -183,12 +189,14 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   void BuildPages();
   void RunCreationSequence();
   void ConnectControls();
   void LanguageChanged(int languagePosition);
+  void SetO2ListEnabled(bool enabled);
   void FillPortList();
   void ComComboBox1Change();
   void SpeedButtonReconnectClick();
@@ -248,6 +256,12 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   std::unique_ptr<ProgramState> State;
 
   std::string CurrentSoundFolder = "Sound/En/";
+  // The last steps of the start: the history (when deferred), then the
+  // command line's port.
+  void CompleteStart();
+
+  bool HistoryPending = false;  // the history is still to be loaded
+  bool StartCompleted = false;
   bool Closing = false;  // the close sequence has begun
   bool Closed = false;   // the link is gone: no action may run any more
 };

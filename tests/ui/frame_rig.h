@@ -35,6 +35,7 @@ class FrameRig {
     services.Dialogs = Dialogs;
     services.CalibrationTick = std::chrono::milliseconds{5};
     services.ExtraPort = ExtraPort;
+    services.LoadHistoryAfterFirstPaint = DeferHistory;
     services.StartSimulator = [simulator] { return std::make_unique<sim::SimulatorHost>(simulator); };
     Window = std::make_unique<TForm1>(Messages, std::move(services));
     StartMessages = Messages.Texts;
@@ -86,6 +87,7 @@ class FrameRig {
   orvel::test::TempDir Folder;
   std::shared_ptr<ScriptedFileDialogs> Dialogs = std::make_shared<ScriptedFileDialogs>();
   std::string ExtraPort;
+  bool DeferHistory = false;
   RecordedMessages Messages;
   std::vector<std::string> StartMessages;
   std::unique_ptr<TForm1> Window;

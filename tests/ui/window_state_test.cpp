@@ -122,5 +122,44 @@ TEST(WindowStateTest, SigtermDuringLiveDataClosesTheWindowAndSavesEverything) {
   EXPECT_TRUE(std::filesystem::exists(rig.File(kHistoryFileName)));
 }
 
+TEST(WindowStateTest, ADeferredHistoryLoadsAfterTheFirstPaintAndIsNeverOverwrittenBeforeIt) {
+  // A history of a few snapshots from an earlier run.
+  Bytes history;
+  std::uint32_t snapshots = 0;
+  {
+    test::FrameRig earlier;
+    earlier.Start();
+    for (int i = 0; i < 4; ++i) {
+      earlier.Window->MainTable().SetOutPoint(i, 100 + i);
+      earlier.Window->MainTable().PushHistory();
+    }
+    snapshots = earlier.Window->MainTable().History().HistoryCount();
+    earlier.Window->close();
+    history = earlier.ReadFile(kHistoryFileName);
+  }
+  ASSERT_GT(snapshots, 1U);
+
+  for (const bool shown : {false, true}) {
+    SCOPED_TRACE(shown);
+    test::FrameRig rig;
+    rig.WriteFile("config.cfg", kDefaults);
+    rig.WriteFile(kHistoryFileName, history);
+    rig.DeferHistory = true;
+    rig.Start();
+    TForm1& window = *rig.Window;
+    EXPECT_FALSE(window.HistoryLoaded());
+    if (shown) {
+      window.show();
+      ASSERT_TRUE(test::FrameRig::ProcessEventsUntil([&] { return window.HistoryLoaded(); },
+                                                     std::chrono::seconds(5)));
+      EXPECT_EQ(window.MainTable().History().HistoryCount(), snapshots);
+    }
+    window.close();
+    // Closed before the load, the file keeps the earlier run's history; after
+    // it, the same history is written back.
+    EXPECT_EQ(rig.ReadFile(kHistoryFileName), history);
+  }
+}
+
 }  // namespace
 }  // namespace orvel::ui

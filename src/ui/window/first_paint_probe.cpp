@@ -1,5 +1,6 @@
 #include "ui/window/first_paint_probe.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
 #include <QTimer>
@@ -19,12 +20,15 @@ void FirstPaintProbe::WatchIfRequested(QWidget& window) {
 
 FirstPaintProbe::FirstPaintProbe(QWidget& window, QString file, bool quit)
     : QObject(&window), Window(window), File(std::move(file)), Quit(quit) {
-  window.installEventFilter(this);
+  // The first widget of the window to paint counts, whichever it is.
+  QCoreApplication::instance()->installEventFilter(this);
 }
 
 bool FirstPaintProbe::eventFilter(QObject* watched, QEvent* event) {
-  if (!Seen && watched == &Window && event->type() == QEvent::Paint) {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!Seen && event->type() == QEvent::Paint && widget != nullptr && widget->window() == &Window) {
     Seen = true;
+    QCoreApplication::instance()->removeEventFilter(this);
     const auto now = std::chrono::duration_cast<std::chrono::microseconds>(
                          std::chrono::system_clock::now().time_since_epoch())
                          .count();
