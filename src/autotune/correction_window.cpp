@@ -24,15 +24,20 @@ std::int32_t HeldPoint(std::int32_t value) {
 }
 
 // An averaging time in tenths of a second as the label shows it: "0.10s".
-std::string TimeText(std::int32_t value) {
-  return FormatFixed(value / 100.0, 2) + "s";
+std::string TimeText(std::int32_t value, NumberFormat format) {
+  return FormatFixed(value / 100.0, 2, format) + "s";
 }
 
 }  // namespace
 
 CorrectionWindowModel::CorrectionWindowModel(Table& mainTable, Table* compareTable,
-                                             DecisionSettings& decisionSettings, CorrectionWindowHost& host)
-    : MainTable(mainTable), CompareTable(compareTable), Settings(decisionSettings), Host(host) {}
+                                             DecisionSettings& decisionSettings, CorrectionWindowHost& host,
+                                             NumberFormat format)
+    : MainTable(mainTable),
+      CompareTable(compareTable),
+      Settings(decisionSettings),
+      Host(host),
+      Format(format) {}
 
 void CorrectionWindowModel::BindView(CorrectionWindowView* view) {
   View = view;
@@ -40,11 +45,11 @@ void CorrectionWindowModel::BindView(CorrectionWindowView* view) {
 }
 
 std::string CorrectionWindowModel::BTimeText() const {
-  return TimeText(AvgBValue);
+  return TimeText(AvgBValue, Format);
 }
 
 std::string CorrectionWindowModel::TTimeText() const {
-  return TimeText(AvgTValue);
+  return TimeText(AvgTValue, Format);
 }
 
 std::string CorrectionWindowModel::OutputExtremeText() const {
@@ -106,6 +111,9 @@ void CorrectionWindowModel::SetCorrection(std::int32_t value) {
   Host.SetLogCorrValue(CorrectionValue);
   MainTable.SetCorrectionWindow(CorrectionValue, Beginning, End, kCorrectionReason);
   Changed();
+  if (CorrectionChangedHandler) {
+    CorrectionChangedHandler();
+  }
 }
 
 // The correction back to 0, and the log told so even when it already was.
@@ -115,9 +123,13 @@ void CorrectionWindowModel::ResetCorrection() {
 }
 
 void CorrectionWindowModel::SetPulsLimit(std::int32_t value) {
+  const std::int32_t before = Delta;
   Delta = HeldPoint(value);
   Settings.PulsLimit = Delta;
   Changed();
+  if (Delta != before && PulsLimitChangedHandler) {
+    PulsLimitChangedHandler();
+  }
 }
 
 void CorrectionWindowModel::SetAvgB(std::int32_t value) {
@@ -350,6 +362,12 @@ void CorrectionWindowModel::StartLiveData() {
   ResetCorrection();
   Host.SendToConverterRam();
   CopySettings();
+  Changed();
+}
+
+void CorrectionWindowModel::BeginRun() {
+  Extremes.Reset(ToyotaOn);
+  CorrectionValue = 0;
   Changed();
 }
 

@@ -11,11 +11,14 @@
 // Threads: main thread only.
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "autotune/correction_decision.h"
 #include "autotune/dashboard_extremes.h"
 #include "core/messages.h"
+#include "core/number_format.h"
 #include "table/table.h"
 
 namespace orvel {
@@ -70,10 +73,19 @@ class CorrectionWindowModel {
   // `decisionSettings` (the decision's, as the log's tick runs it) are
   // written at the start of live data and whenever one of their controls
   // changes.
+  // `format` gives the B and T time labels the user's decimal separator.
   CorrectionWindowModel(Table& mainTable, Table* compareTable, DecisionSettings& decisionSettings,
-                        CorrectionWindowHost& host);
+                        CorrectionWindowHost& host, NumberFormat format = {});
 
   void BindView(CorrectionWindowView* view);
+  // Run after the correction, or "Delta", took a new value, whatever moved
+  // it; the keyboard's parameter selection follows both.
+  void SetCorrectionChangedHandler(std::function<void()> handler) {
+    CorrectionChangedHandler = std::move(handler);
+  }
+  void SetPulsLimitChangedHandler(std::function<void()> handler) {
+    PulsLimitChangedHandler = std::move(handler);
+  }
 
   // --- State. ---
   [[nodiscard]] std::int32_t MafBeg() const { return Beginning; }
@@ -102,7 +114,7 @@ class CorrectionWindowModel {
 
   // --- Label texts. ---
   [[nodiscard]] std::string WidthText() const { return std::to_string(Width()); }
-  [[nodiscard]] std::string BTimeText() const;  // "0.01s"
+  [[nodiscard]] std::string BTimeText() const;  // "0.01s", the user's decimal separator
   [[nodiscard]] std::string TTimeText() const;  // "0.10s"
   [[nodiscard]] std::string MaxMafText() const { return Extremes.MaxMafText(); }
   [[nodiscard]] std::string OutputExtremeText() const;  // "MaxOut=…", "MinOut=…" with F9
@@ -161,6 +173,10 @@ class CorrectionWindowModel {
   // beginning, clears the correction, sends the table and hands the decision
   // its settings.
   void StartLiveData();
+  // The Start action is about to send the table, the correction 0 and the
+  // settings itself (LiveSession): the run's extremes start over and the
+  // correction shows 0.
+  void BeginRun();
   // After TMsgLogStop: the background returns to the idle colour.
   void LiveDataStopped();
   // A dashboard sample (TMsgDashData's Maf and Conv). True when the log
@@ -189,6 +205,9 @@ class CorrectionWindowModel {
   DecisionSettings& Settings;
   CorrectionWindowHost& Host;
   CorrectionWindowView* View = nullptr;
+  std::function<void()> CorrectionChangedHandler;
+  std::function<void()> PulsLimitChangedHandler;
+  NumberFormat Format;
 
   std::int32_t Beginning = 0;
   std::int32_t End = 255;

@@ -128,9 +128,9 @@ void DisplayO2(std::int32_t value, std::int32_t sensorType, NumberFormat format,
       break;
   }
   display.Text = O2ValueText(value, sensorType, format);
-  if (auto percent = O2PercentText(value, sensorType)) {
-    display.PercentText = std::move(*percent);
-  }
+  // An air-fuel ratio of 0 has no mixture: the text is emptied rather than
+  // left showing the previous sample's percentage.
+  display.PercentText = O2PercentText(value, sensorType).value_or(std::string());
 }
 
 void FillO2SensorList(O2SensorListView& list) {

@@ -60,7 +60,7 @@ struct TO2Display {
 
 // Updates `display` for the stored value `value`. For an unknown model index
 // the gauge and colour keep what the caller put there; when O2PercentText
-// gives nothing, PercentText keeps its text.
+// gives nothing (an air-fuel ratio of 0), PercentText is empty.
 void DisplayO2(std::int32_t value, std::int32_t sensorType, NumberFormat format, TO2Display& display);
 
 // The sensor list of the window: the binding shows whatever it is given.

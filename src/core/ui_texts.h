@@ -98,6 +98,15 @@ inline constexpr BilingualText LabelLogMafLimit{"MAF limit", "Порог MAF"};
 inline constexpr BilingualText GroupBoxCorr{"Correction", "Коррекция"};
 inline constexpr BilingualText LabelMafBeg{"MAF beg.", "MAF нач."};
 inline constexpr BilingualText LabelMafEnd{"MAF end", "MAF кон."};
+// Buttons of the correction group and the dashboard chart, named after their keys.
+inline constexpr BilingualText SpeedButtonAplToTable{"Table", "Таблица"};
+inline constexpr BilingualText SpeedButtonAutocorr{"A  Autocorrection", "A  Автокоррекция"};
+inline constexpr BilingualText SpeedButtonExtrapolate{"F6 Extrapolate", "F6 Экстраполяция"};
+inline constexpr BilingualText SpeedButtonSetBeginOfTableAsLearned{"F7 Begin learned", "F7 Начало обучено"};
+inline constexpr BilingualText SpeedButtonManualBorders{"F8 Manual borders", "F8 Ручные границы"};
+inline constexpr BilingualText LabelWidthCaption{"Width", "Ширина"};
+inline constexpr BilingualText LabelSensorO2{"O2 sensor", "Датчик O2"};
+inline constexpr BilingualText DashboardUndoZoom{"Full view", "Весь график"};
 
 // Firmware update page.
 inline constexpr BilingualText LabelAttention{"Attention!!!", "Внимание!!!"};

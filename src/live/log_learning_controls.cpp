@@ -67,16 +67,20 @@ void LogLearningControls::SetMafLimitPosition(std::int32_t position, bool dashbo
   NotifyChanged();
 }
 
-void LogLearningControls::LogO2TargetChanged() {
-  // Hold the target on the rich side of the reference: a larger value is
-  // richer on sensor 0 only, and the sliders' positions run the other way.
+void LogLearningControls::HoldTargetOnRichSide() {
+  // A larger value is richer on sensor 0 only, and the sliders' positions
+  // run the other way.
   const std::int32_t sensorType = Reference.SensorType();
   const std::int32_t reference = Reference.RefO2().Position;
   const std::int32_t target = Reference.LogO2Target().Position;
   const bool lean = sensorType == kRicherWhenHigherSensor ? reference < target : target < reference;
   if (lean) {
-    Reference.SetLogO2TargetPosition(reference);  // may run this handling again
+    Reference.SetLogO2TargetPosition(reference);  // runs LogO2TargetChanged
   }
+}
+
+void LogLearningControls::LogO2TargetChanged() {
+  HoldTargetOnRichSide();
   UpdateTexts();
   LogModel.SetO2Target(Reference.LogO2Target().Value());
   NotifyChanged();
@@ -102,6 +106,9 @@ int LogLearningControls::TakeConverterOutput(const std::function<void()>& sendTo
 
 void LogLearningControls::O2FromDashChanged() {
   LogModel.SetO2FromDash(Reference.O2Ref());
+  // A reference moved past the target would let the two thresholds cross, and
+  // learning would give a rich sample a lean step: the target moves with it.
+  HoldTargetOnRichSide();
   UpdateTexts();
   NotifyChanged();
 }

@@ -61,6 +61,8 @@ class LogLearningControls {
   int TakeConverterOutput(const std::function<void()>& sendToConverterRam);
 
   // --- The dashboard's O2 reference, shown on the log page. ---
+  // The reference slider's change handling: the log takes the reference, and
+  // the O2 target is held on the rich side of it.
   void O2FromDashChanged();
   [[nodiscard]] const std::string& O2FromDashText() const { return FromDashText; }
   [[nodiscard]] const std::string& O2FromDashMixtureText() const { return FromDashMixtureText; }
@@ -70,6 +72,9 @@ class LogLearningControls {
 
   // The labels of the target and of the reference.
   void UpdateTexts();
+  // Moves the O2 target slider onto the reference slider when it stands on
+  // the lean side of it.
+  void HoldTargetOnRichSide();
   void NotifyChanged() const;
 
   Log& LogModel;

@@ -27,22 +27,7 @@ void TuningSession::WindowDispatch(const TMessage& message) {
   }
 }
 
-LiveSettings TuningSession::RunSettings() const {
-  LiveSettings settings;
-  settings.PulsLimit = Correction.PulsLimit();
-  settings.ToyotaMode = Correction.Toyota();
-  settings.Autocorrection = Correction.Autocorrection();
-  settings.ForcedIdleRpm = Correction.ForcedIdleRpm();
-  settings.ForcedIdleTps = Correction.ForcedIdleTps();
-  settings.AvgB = Correction.AvgB();
-  settings.AvgT = Correction.AvgT();
-  settings.O2Ref = Correction.O2Ref();
-  settings.O2SensorType = Correction.SensorType();
-  return settings;
-}
-
-TuningSummary TuningSession::Run(const TuningSettings& settings, const std::function<bool()>& stopRequested,
-                                 const std::function<void()>& afterTick) {
+void TuningSession::Begin(const TuningSettings& settings) {
   Scale.TpsMin = settings.TpsMin;
   Scale.TpsMax = settings.TpsMax;
   Correction.SetSensorType(settings.SensorType);
@@ -54,18 +39,25 @@ TuningSummary TuningSession::Run(const TuningSettings& settings, const std::func
   AppliedCount = 0;
   // The Start action: the table to the converter, the correction to 0, the
   // decision's settings (the same the window model holds), then live data.
-  Actions.Start(Link.PortName(), RunSettings());
-  const PointValues trainedAtStart = Main.Trained();
+  StartLiveRun(Actions, Correction, Link.PortName());
+}
 
-  const HeadlessLoopResult loop =
-      RunHeadlessLoop(LiveLog, Dispatcher, settings.Loop, stopRequested, afterTick);
+void TuningSession::Finish() {
   if (LiveLog.IsRunning()) {
     // The Stop action: autocorrection off (its button's handler returns the
     // correction to 0 in the converter), then live data stops.
-    Correction.SetAutocorrection(false);
-    Actions.Stop(Link.PortName());
+    StopLiveRun(Actions, Correction, Link.PortName());
   }
   FinishHeadlessRun(LiveLog, Dispatcher);
+}
+
+TuningSummary TuningSession::Run(const TuningSettings& settings, const std::function<bool()>& stopRequested,
+                                 const std::function<void()>& afterTick) {
+  Begin(settings);
+  const PointValues trainedAtStart = Main.Trained();
+  const HeadlessLoopResult loop =
+      RunHeadlessLoop(LiveLog, Dispatcher, settings.Loop, stopRequested, afterTick);
+  Finish();
   return Summarise(loop, trainedAtStart);
 }
 

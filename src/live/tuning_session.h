@@ -30,6 +30,7 @@
 #include "live/correction_tick.h"
 #include "live/headless_loop.h"
 #include "live/live_correction_host.h"
+#include "live/live_run.h"
 #include "live/live_session.h"
 #include "live/log.h"
 #include "live/main_thread_dispatcher.h"
@@ -78,6 +79,12 @@ class TuningSession {
   TuningSummary Run(const TuningSettings& settings, const std::function<bool()>& stopRequested,
                     const std::function<void()>& afterTick);
 
+  // Run in two steps around a loop of the caller's: Begin applies the
+  // settings and starts live data with autocorrection on; Finish stops it
+  // (autocorrection off, the correction back to 0) and waits for the reader.
+  void Begin(const TuningSettings& settings);
+  void Finish();
+
   Table& MainTable() { return Main; }
   Log& TheLog() { return LiveLog; }
   [[nodiscard]] const CorrectionWindowModel& Window() const { return Correction; }
@@ -96,7 +103,6 @@ class TuningSession {
   };
 
   void WindowDispatch(const TMessage& message);
-  [[nodiscard]] LiveSettings RunSettings() const;
   TuningSummary Summarise(const HeadlessLoopResult& loop, const PointValues& trainedAtStart) const;
 
   UserMessages& Messages;

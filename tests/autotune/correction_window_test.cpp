@@ -285,6 +285,15 @@ TEST(CorrectionWindow, StartingLiveDataHandsTheDecisionItsSettings) {
   EXPECT_EQ(rig.Window.LastMaf(), 110);
 }
 
+TEST(CorrectionWindow, TimeLabelsUseTheUsersDecimalSeparator) {
+  WindowRig rig;
+  CorrectionWindowModel window{rig.MainTable, nullptr, rig.Decision.Settings(), rig.Program,
+                               NumberFormat{','}};
+  window.SetAvgB(25);
+  EXPECT_EQ(window.BTimeText(), "0,25s");
+  EXPECT_EQ(window.TTimeText(), "0,10s");
+}
+
 TEST(CorrectionWindow, CorrPanelAndBorderSliderGestures) {
   WindowRig rig;
   rig.Window.PressCorrPanel(200);

@@ -105,15 +105,17 @@ TEST(DisplayO2, TextsRoundTiesToEvenAndUseTheSeparator) {
   }
 }
 
-TEST(DisplayO2, ZeroAirFuelRatioKeepsThePercentText) {
+TEST(DisplayO2, ZeroAirFuelRatioEmptiesThePercentText) {
   TO2Display display;
   DisplayO2(0, 1, {}, display);
   EXPECT_EQ(display.Text, "0");
   EXPECT_EQ(display.PercentText, "");
 
-  display.PercentText = "5%";
+  // The previous sample's mixture is not repeated for a ratio of 0.
+  DisplayO2(126, 4, {}, display);
+  EXPECT_EQ(display.PercentText, "17%");
   DisplayO2(0, 4, {}, display);
-  EXPECT_EQ(display.PercentText, "5%");
+  EXPECT_EQ(display.PercentText, "");
 }
 
 TEST(DisplayO2, UnknownModelKeepsGaugeAndColourButShowsAirFuelTexts) {

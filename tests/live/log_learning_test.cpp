@@ -247,6 +247,33 @@ TEST(LogLearningControls, O2TargetStaysOnTheRichSideWithItsTexts) {
   EXPECT_EQ(controls.O2FromDashText(), "0.51");
 }
 
+TEST(LogLearningControls, MovingTheReferencePastTheTargetTakesTheTargetAlong) {
+  LearningRig rig;
+  O2ReferenceModel reference;
+  LogLearningControls controls(rig.TheLog, rig.MainTable, reference);
+  reference.SetRefO2ChangeHandler([&controls] { controls.O2FromDashChanged(); });
+  struct Case {
+    std::int32_t SensorType;
+    std::int32_t TargetPosition;  // on the rich side of the default reference
+    std::int32_t RefPosition;     // moved past it
+  };
+  // Sensor 0: richer is higher (a smaller position); the others the reverse.
+  for (const Case c : {Case{0, 10, 5}, Case{1, 125, 130}, Case{2, 140, 150}}) {
+    reference.ComboBoxO2Change(c.SensorType);
+    reference.SetLogO2TargetPosition(c.TargetPosition);
+    ASSERT_EQ(reference.LogO2Target().Position, c.TargetPosition) << c.SensorType;
+    reference.SetRefO2Position(c.RefPosition);
+    EXPECT_EQ(reference.LogO2Target().Position, c.RefPosition) << c.SensorType;
+    EXPECT_EQ(rig.TheLog.Levels().O2Target, reference.O2Ref()) << c.SensorType;
+    EXPECT_EQ(rig.TheLog.Levels().O2FromDash, reference.O2Ref()) << c.SensorType;
+  }
+  // A reference moved away to the lean side leaves the target where it is.
+  reference.ComboBoxO2Change(1);
+  reference.SetLogO2TargetPosition(120);
+  reference.SetRefO2Position(100);
+  EXPECT_EQ(reference.LogO2Target().Position, 120);
+}
+
 TEST(LogLearningControls, PassesRedrawAndSendAndTheReferenceReachesTheLogPage) {
   LearningRig rig;
   O2ReferenceModel reference;

@@ -1,21 +1,69 @@
 #pragma once
 
 #include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
 #include <QToolBar>
 #include <QWidget>
+#include <memory>
+
+#include "autotune/correction_window.h"
+#include "autotune/dashboard_chart_gestures.h"
+#include "autotune/state_cues.h"
+#include "core/messages.h"
+
+namespace orvel {
+class Table;
+class O2ReferenceModel;
+class LogLearningControls;
+class TOrvelBroadcaster;
+struct XrpmTable;
+}  // namespace orvel
 
 namespace orvel::ui {
 
 class TextRegistry;
 class LatchRegistry;
+class BarGauge;
+class CorrectionGroup;
+class DashboardChart;
+
+// The models the dashboard shows and writes to.
+struct DashboardModels {
+  Table& MainTable;
+  XrpmTable& Scale;
+  CorrectionWindowModel& Correction;
+  O2ReferenceModel& Reference;
+  LogLearningControls& Learning;
+  TOrvelBroadcaster& Bus;
+  CorrectionWindowHost& Host;
+  CuePlayer& Cues;
+};
 
 // The dashboard: live gauges, the oxygen sensor and its reference, the correction group, the dashboard chart
 // and the bar of the live-data actions.
-class DashboardPage final : public QWidget {
+class DashboardPage final : public QWidget, public CorrectionWindowView {
   Q_OBJECT
 
  public:
   DashboardPage(TextRegistry& texts, LatchRegistry& latches, QWidget* parent = nullptr);
+  ~DashboardPage() override;
+
+  // Binds the controls to the models once they exist.
+  void Bind(const DashboardModels& models);
+
+  // TMsgDashData: gauges, labels, extremes, the log-limit follow.
+  void ShowDashData(const TMsgDashData& data);
+  // Live data started or stopped: the sensor list is locked while recording.
+  void SetRecording(bool recording);
+  // The folder of the language's sound cues.
+  void SetSoundFolder(const std::string& folder);
+  [[nodiscard]] const StateCues* Cues() const { return StateCuePlayer.get(); }
+
+  void ShowCorrectionWindow(const CorrectionWindowModel& model) override;
+  void ShowStateColor(TColorRgb color, bool playCue) override;
 
   QAction* ActionSaveALL;
   QAction* ActionWriteConverter;
@@ -23,6 +71,55 @@ class DashboardPage final : public QWidget {
   QAction* ActionStart;
   QAction* ActionStop;
   QToolBar* Bar;
+
+  BarGauge* GaugeRpm;
+  QLabel* LabelRpmDash;
+  BarGauge* GaugeTps;
+  QLabel* LabelTpsDash;
+  QLabel* LabelMarker;
+  BarGauge* GaugeMarker;
+  QLabel* LabelO2;
+  BarGauge* GaugeO2;
+  QLabel* LabelO2Val;
+  QLabel* LabelDashO2Percent;
+  QLabel* LabelSensorO2;
+  QComboBox* ComboBoxO2;
+  QLabel* LabelO2Ref;
+  QSlider* TrackBarRefO2;
+  QLabel* LabelRefO2;
+  QLabel* LabelRefO2Percent;
+  QLabel* LabelB;
+  QSlider* TrackBarB;
+  QLabel* LabelBTime;
+  QLabel* LabelT;
+  QSlider* TrackBarT;
+  QLabel* LabelTTime;
+  QLabel* LabelF2;
+  QLabel* LabelF4;
+  QLabel* LabelF5;
+  DashboardChart* Chart;
+  QPushButton* SpeedButtonClrCorrWindow;  // "O"
+  QPushButton* ButtonClrAllLearned;       // "P"
+  QPushButton* ButtonUndo;
+  QPushButton* ButtonRedo;
+  QPushButton* ButtonUndoZoom;
+  QLabel* LabelMaxMaf;
+  QLabel* LabelMaxOut;
+  CorrectionGroup* GroupBoxCorr;
+
+ private:
+  QWidget* BuildLiveColumn(TextRegistry& texts);
+  QWidget* BuildChartColumn(TextRegistry& texts);
+  void ShowReference();
+
+  Table* MainTable = nullptr;
+  XrpmTable* Scale = nullptr;
+  CorrectionWindowModel* Correction = nullptr;
+  O2ReferenceModel* Reference = nullptr;
+  LogLearningControls* Learning = nullptr;
+  std::unique_ptr<DashboardChartGestures> Gestures;
+  std::unique_ptr<StateCues> StateCuePlayer;
+  std::string SoundFolder = "Sound/En/";
 };
 
 }  // namespace orvel::ui

@@ -1,0 +1,260 @@
+#include "ui/pages/correction_group.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "core/ui_texts.h"
+#include "ui/qt_text.h"
+#include "ui/window/text_registry.h"
+
+namespace orvel::ui {
+
+namespace {
+
+constexpr int kLastPoint = 255;
+
+QPushButton* ToggleButton(const QString& caption, QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
+  button->setCheckable(true);
+  return button;
+}
+
+QLabel* ValueLabel(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setMinimumWidth(28);
+  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  return label;
+}
+
+}  // namespace
+
+CorrPanel::CorrPanel(QWidget* parent) : QFrame(parent), Caption(new QLabel(QStringLiteral("0"), this)) {
+  auto* layout = new QVBoxLayout(this);
+  Caption->setAlignment(Qt::AlignCenter);
+  Caption->setAttribute(Qt::WA_TransparentForMouseEvents);
+  QFont big = Caption->font();
+  big.setPointSize(big.pointSize() + 6);
+  big.setBold(true);
+  Caption->setFont(big);
+  layout->addWidget(Caption);
+  setFrameShape(QFrame::Panel);
+  setFrameShadow(QFrame::Raised);
+  setMinimumSize(70, 48);
+  setCursor(Qt::SizeVerCursor);
+}
+
+void CorrPanel::mousePressEvent(QMouseEvent* event) {
+  if (Model != nullptr && event->button() == Qt::LeftButton) {
+    Model->PressCorrPanel(event->position().toPoint().y());
+  }
+}
+
+void CorrPanel::mouseMoveEvent(QMouseEvent* event) {
+  if (Model != nullptr && (event->buttons() & Qt::LeftButton) != 0) {
+    Model->DragCorrPanel(event->position().toPoint().y(), rect().contains(event->position().toPoint()));
+  }
+}
+
+void CorrPanel::mouseReleaseEvent(QMouseEvent* event) {
+  if (Model != nullptr && event->button() == Qt::LeftButton) {
+    Model->ReleaseCorrPanel(rect().contains(event->position().toPoint()));
+  }
+}
+
+BorderSlider::BorderSlider(QWidget* parent) : QFrame(parent) {
+  setFrameShape(QFrame::StyledPanel);
+  setMinimumHeight(22);
+  setCursor(Qt::SizeHorCursor);
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* mark = new QLabel(QStringLiteral("|"), this);
+  mark->setAlignment(Qt::AlignCenter);
+  mark->setAttribute(Qt::WA_TransparentForMouseEvents);
+  layout->addWidget(mark);
+}
+
+void BorderSlider::mousePressEvent(QMouseEvent* event) {
+  if (Model != nullptr) {
+    const int x = event->position().toPoint().x();
+    Model->PressBorderSlider(x, x > width() / 2);
+  }
+}
+
+void BorderSlider::mouseMoveEvent(QMouseEvent* event) {
+  if (Model != nullptr && (event->buttons() & Qt::LeftButton) != 0) {
+    Model->DragBorderSlider(event->position().toPoint().x());
+  }
+}
+
+void BorderSlider::mouseDoubleClickEvent(QMouseEvent* /*event*/) {
+  if (Model != nullptr) {
+    Model->DoubleClickBorderSlider();
+  }
+}
+
+CorrectionGroup::CorrectionGroup(TextRegistry& texts, QWidget* parent)
+    : QGroupBox(QStringLiteral("Коррекция"), parent),
+      LabelMafBeg(new QLabel(QStringLiteral("MAF нач."), this)),
+      TrackBarMafNach(new QSlider(Qt::Horizontal, this)),
+      LabelMafNachValue(ValueLabel(QStringLiteral("0"), this)),
+      LabelMafEnd(new QLabel(QStringLiteral("MAF кон."), this)),
+      TrackBarMafKon(new QSlider(Qt::Horizontal, this)),
+      LabelMafKonValue(ValueLabel(QStringLiteral("255"), this)),
+      LabelWidthCaption(new QLabel(QStringLiteral("Ширина"), this)),
+      LabelWidth(ValueLabel(QStringLiteral("255"), this)),
+      TrackBar1(new BorderSlider(this)),
+      LabelDelta(new QLabel(QStringLiteral("Delta"), this)),
+      UpDown1(new QSpinBox(this)),
+      LabelDeltaMax(new QLabel(QStringLiteral("max."), this)),
+      UpDownCorrection(new QSpinBox(this)),
+      PanelCorr(new CorrPanel(this)),
+      SpeedButtonAplToTable(ToggleButton(QStringLiteral("Таблица"), this)),
+      SpeedButtonIat(ToggleButton(QStringLiteral("IAT"), this)),
+      SpeedButtonEct(ToggleButton(QStringLiteral(" ECT"), this)),
+      SpeedButtonAutocorr(ToggleButton(QStringLiteral("A  Автокоррекция"), this)),
+      SpeedButtonExtrapolate(ToggleButton(QStringLiteral("F6 Экстраполяция"), this)),
+      RadioButtonOn(new QRadioButton(QStringLiteral("On/ВКЛ."), this)),
+      RadioButtonOff(new QRadioButton(QStringLiteral("Off/Выкл."), this)),
+      SpeedButtonSetBeginOfTableAsLearned(new QPushButton(QStringLiteral("F7 Начало обучено"), this)),
+      SpeedButtonManualBorders(ToggleButton(QStringLiteral("F8 Ручные границы"), this)),
+      SpeedButtonToyota(ToggleButton(QStringLiteral("F9 Toyota"), this)),
+      MaskEditForcedIdleRpm(new QLineEdit(QStringLiteral("1200"), this)),
+      MaskEditForcedIdleTps(new QLineEdit(QStringLiteral("2"), this)) {
+  setObjectName(QStringLiteral("GroupBoxCorr"));
+  for (QSlider* bar : {TrackBarMafNach, TrackBarMafKon}) {
+    bar->setRange(0, kLastPoint);
+  }
+  TrackBarMafKon->setValue(kLastPoint);
+  UpDown1->setRange(0, kLastPoint);
+  UpDown1->setValue(10);
+  UpDownCorrection->setRange(-kCorrectionLimit, kCorrectionLimit);
+  // Read-only field: only the arrows (and the keys) change it.
+  UpDownCorrection->findChild<QLineEdit*>()->setReadOnly(true);
+  RadioButtonOff->setChecked(true);
+  PanelCorr->setObjectName(QStringLiteral("PanelCorr"));
+  MaskEditForcedIdleRpm->hide();
+  MaskEditForcedIdleTps->hide();
+
+  auto* targets = new QButtonGroup(this);
+  targets->setExclusive(true);
+  for (QPushButton* target : {SpeedButtonAplToTable, SpeedButtonIat, SpeedButtonEct}) {
+    targets->addButton(target);
+  }
+  SpeedButtonAplToTable->setChecked(true);
+
+  auto* grid = new QGridLayout(this);
+  grid->setContentsMargins(6, 6, 6, 6);
+  grid->setVerticalSpacing(4);
+  int row = 0;
+  grid->addWidget(LabelMafBeg, row, 0);
+  grid->addWidget(TrackBarMafNach, row, 1, 1, 2);
+  grid->addWidget(LabelMafNachValue, row++, 3);
+  grid->addWidget(LabelMafEnd, row, 0);
+  grid->addWidget(TrackBarMafKon, row, 1, 1, 2);
+  grid->addWidget(LabelMafKonValue, row++, 3);
+  grid->addWidget(LabelWidthCaption, row, 0);
+  grid->addWidget(TrackBar1, row, 1, 1, 2);
+  grid->addWidget(LabelWidth, row++, 3);
+  grid->addWidget(LabelDelta, row, 0);
+  grid->addWidget(UpDown1, row, 1);
+  grid->addWidget(LabelDeltaMax, row++, 2);
+  grid->addWidget(UpDownCorrection, row, 0, 1, 2);
+  grid->addWidget(PanelCorr, row++, 2, 2, 2);
+  auto* targetRow = new QHBoxLayout;
+  targetRow->setSpacing(2);
+  for (QPushButton* target : {SpeedButtonAplToTable, SpeedButtonIat, SpeedButtonEct}) {
+    targetRow->addWidget(target);
+  }
+  grid->addLayout(targetRow, row++, 0, 1, 2);
+  grid->addWidget(SpeedButtonAutocorr, row++, 0, 1, 4);
+  grid->addWidget(SpeedButtonExtrapolate, row, 0, 1, 2);
+  auto* radios = new QHBoxLayout;
+  radios->addWidget(RadioButtonOn);
+  radios->addWidget(RadioButtonOff);
+  grid->addLayout(radios, row++, 2, 1, 2);
+  grid->addWidget(SpeedButtonSetBeginOfTableAsLearned, row++, 0, 1, 4);
+  grid->addWidget(SpeedButtonManualBorders, row++, 0, 1, 4);
+  grid->addWidget(SpeedButtonToyota, row++, 0, 1, 4);
+  grid->setRowStretch(row, 1);
+
+  texts.Add(this, texts::GroupBoxCorr);
+  texts.Add(LabelMafBeg, texts::LabelMafBeg);
+  texts.Add(LabelMafEnd, texts::LabelMafEnd);
+  texts.Add(LabelWidthCaption, texts::LabelWidthCaption);
+  texts.Add(SpeedButtonAplToTable, texts::SpeedButtonAplToTable);
+  texts.Add(SpeedButtonAutocorr, texts::SpeedButtonAutocorr);
+  texts.Add(SpeedButtonExtrapolate, texts::SpeedButtonExtrapolate);
+  texts.Add(SpeedButtonSetBeginOfTableAsLearned, texts::SpeedButtonSetBeginOfTableAsLearned);
+  texts.Add(SpeedButtonManualBorders, texts::SpeedButtonManualBorders);
+  for (QObject* fixed : std::initializer_list<QObject*>{
+           LabelDelta, LabelDeltaMax, SpeedButtonIat, SpeedButtonEct, RadioButtonOn, RadioButtonOff,
+           SpeedButtonToyota, LabelMafNachValue, LabelMafKonValue, LabelWidth, PanelCorr->Caption}) {
+    texts.AddFixed(fixed);
+  }
+}
+
+void CorrectionGroup::Bind(CorrectionWindowModel& model) {
+  Model = &model;
+  PanelCorr->Bind(model);
+  TrackBar1->Bind(model);
+  connect(TrackBarMafNach, &QSlider::valueChanged, this, [this](int value) { Model->SetMafBeg(value); });
+  connect(TrackBarMafKon, &QSlider::valueChanged, this, [this](int value) { Model->SetMafEnd(value); });
+  connect(UpDown1, &QSpinBox::valueChanged, this, [this](int value) { Model->SetPulsLimit(value); });
+  connect(UpDownCorrection, &QSpinBox::valueChanged, this,
+          [this](int value) { Model->SetCorrection(value); });
+  connect(SpeedButtonAplToTable, &QPushButton::clicked, this,
+          [this] { Model->SelectTarget(CorrectionTarget::Table); });
+  connect(SpeedButtonIat, &QPushButton::clicked, this,
+          [this] { Model->SelectTarget(CorrectionTarget::Iat); });
+  connect(SpeedButtonEct, &QPushButton::clicked, this,
+          [this] { Model->SelectTarget(CorrectionTarget::Ect); });
+  connect(SpeedButtonAutocorr, &QPushButton::clicked, this,
+          [this](bool on) { Model->SetAutocorrection(on); });
+  connect(SpeedButtonExtrapolate, &QPushButton::clicked, this,
+          [this](bool on) { Model->SetExtrapolate(on); });
+  connect(RadioButtonOn, &QRadioButton::clicked, this, [this] { Model->SetExtrapolate(true); });
+  connect(RadioButtonOff, &QRadioButton::clicked, this, [this] { Model->SetExtrapolate(false); });
+  connect(SpeedButtonSetBeginOfTableAsLearned, &QPushButton::clicked, this,
+          [this] { Model->SetBeginOfTableAsLearned(); });
+  connect(SpeedButtonManualBorders, &QPushButton::clicked, this,
+          [this](bool on) { Model->SetManualBorders(on); });
+  connect(SpeedButtonToyota, &QPushButton::clicked, this, [this](bool on) { Model->SetToyota(on); });
+  const auto forcedIdle = [this] {
+    Model->SetForcedIdle(MaskEditForcedIdleRpm->text().trimmed().toInt(),
+                         MaskEditForcedIdleTps->text().trimmed().toInt());
+  };
+  connect(MaskEditForcedIdleRpm, &QLineEdit::editingFinished, this, forcedIdle);
+  connect(MaskEditForcedIdleTps, &QLineEdit::editingFinished, this, forcedIdle);
+}
+
+void CorrectionGroup::Show(const CorrectionWindowModel& model) {
+  const QSignalBlocker blockBeg(TrackBarMafNach);
+  const QSignalBlocker blockEnd(TrackBarMafKon);
+  const QSignalBlocker blockDelta(UpDown1);
+  const QSignalBlocker blockCorrection(UpDownCorrection);
+  TrackBarMafNach->setValue(model.MafBeg());
+  TrackBarMafKon->setValue(model.MafEnd());
+  LabelMafNachValue->setText(QString::number(model.MafBeg()));
+  LabelMafKonValue->setText(QString::number(model.MafEnd()));
+  LabelWidth->setText(ToQString(model.WidthText()));
+  UpDown1->setValue(model.PulsLimit());
+  UpDownCorrection->setValue(model.Correction());
+  PanelCorr->Caption->setText(QString::number(model.Correction()));
+  SpeedButtonAplToTable->setChecked(model.Target() == CorrectionTarget::Table);
+  SpeedButtonIat->setChecked(model.Target() == CorrectionTarget::Iat);
+  SpeedButtonEct->setChecked(model.Target() == CorrectionTarget::Ect);
+  SpeedButtonAutocorr->setChecked(model.Autocorrection());
+  SpeedButtonAutocorr->setEnabled(model.AutocorrectionEnabled());
+  SpeedButtonExtrapolate->setChecked(model.Extrapolate());
+  (model.Extrapolate() ? RadioButtonOn : RadioButtonOff)->setChecked(true);
+  SpeedButtonManualBorders->setChecked(model.ManualBorders());
+  SpeedButtonToyota->setChecked(model.Toyota());
+  MaskEditForcedIdleRpm->setText(QString::number(model.ForcedIdleRpm()));
+  MaskEditForcedIdleTps->setText(QString::number(model.ForcedIdleTps()));
+}
+
+}  // namespace orvel::ui

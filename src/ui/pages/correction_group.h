@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+
+#include "autotune/correction_window.h"
+
+namespace orvel::ui {
+
+class TextRegistry;
+
+// The "Corr" panel: shows the correction; dragging on it with the left button
+// changes the correction (10 pixels a unit), releasing applies it.
+class CorrPanel final : public QFrame {
+ public:
+  explicit CorrPanel(QWidget* parent = nullptr);
+  void Bind(CorrectionWindowModel& model) { Model = &model; }
+
+  QLabel* Caption;  // the correction
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  CorrectionWindowModel* Model = nullptr;
+};
+
+// The border slider "|": dragging moves both window borders together (5
+// pixels a point); a double click jumps to the next trained point on the
+// side of the press.
+class BorderSlider final : public QFrame {
+ public:
+  explicit BorderSlider(QWidget* parent = nullptr);
+  void Bind(CorrectionWindowModel& model) { Model = &model; }
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  CorrectionWindowModel* Model = nullptr;
+};
+
+// The correction group "Коррекция": the window's borders, Delta, the
+// correction, the target buttons, the autocorrection and the F6..F9 buttons.
+// Every control writes to the correction window model and shows its state.
+class CorrectionGroup final : public QGroupBox {
+  Q_OBJECT
+
+ public:
+  CorrectionGroup(TextRegistry& texts, QWidget* parent = nullptr);
+
+  void Bind(CorrectionWindowModel& model);
+  // Shows the model's state; signals stay quiet while the widgets follow.
+  void Show(const CorrectionWindowModel& model);
+
+  QLabel* LabelMafBeg;
+  QSlider* TrackBarMafNach;
+  QLabel* LabelMafNachValue;
+  QLabel* LabelMafEnd;
+  QSlider* TrackBarMafKon;
+  QLabel* LabelMafKonValue;
+  QLabel* LabelWidthCaption;
+  QLabel* LabelWidth;
+  BorderSlider* TrackBar1;
+  QLabel* LabelDelta;
+  QSpinBox* UpDown1;
+  QLabel* LabelDeltaMax;
+  QSpinBox* UpDownCorrection;
+  CorrPanel* PanelCorr;
+  QPushButton* SpeedButtonAplToTable;
+  QPushButton* SpeedButtonIat;
+  QPushButton* SpeedButtonEct;
+  QPushButton* SpeedButtonAutocorr;
+  QPushButton* SpeedButtonExtrapolate;
+  QRadioButton* RadioButtonOn;
+  QRadioButton* RadioButtonOff;
+  QPushButton* SpeedButtonSetBeginOfTableAsLearned;
+  QPushButton* SpeedButtonManualBorders;
+  QPushButton* SpeedButtonToyota;
+  QLineEdit* MaskEditForcedIdleRpm;
+  QLineEdit* MaskEditForcedIdleTps;
+
+ private:
+  CorrectionWindowModel* Model = nullptr;
+};
+
+}  // namespace orvel::ui

@@ -1,0 +1,157 @@
+// The dashboard's sound cues and live display, driven through the window's
+// bus: the cue of a state colour from the language's folder, a cue dropped
+// while one still sounds, silence with manual borders; the gauges and labels
+// of a dashboard message.
+
+#include <gtest/gtest.h>
+
+#include "autotune/correction_decision.h"
+#include "autotune/correction_window.h"
+#include "core/orvel_broadcaster.h"
+#include "dashboard_rig.h"
+#include "live/log_learning_controls.h"
+#include "ui/charts/dashboard_chart.h"
+#include "ui/pages/correction_group.h"
+#include "ui/pages/dashboard_page.h"
+#include "ui/widgets/bar_gauge.h"
+
+namespace orvel::ui::test {
+namespace {
+
+TMsgCorrAdvice Advice(TColorRgb color) {
+  TMsgCorrAdvice advice;
+  advice.MafBeg = 60;
+  advice.MafEnd = 64;
+  advice.StateColor = color;
+  return advice;
+}
+
+class DashboardCuesTest : public ::testing::Test {
+ protected:
+  DashboardCuesTest() : Window(Messages, DashboardServices(Folder, Cues)) {}
+
+  void Language(int position) {
+    QComboBox* language = Window.ConnectionPage().ComboBoxLanguage;
+    language->setCurrentIndex(position);
+    emit language->activated(position);
+  }
+
+  orvel::test::TempDir Folder;
+  CueRecord Cues;
+  RecordedMessages Messages;
+  TForm1 Window;
+};
+
+TEST_F(DashboardCuesTest, EachStateColourPlaysItsFileFromTheLanguagesFolder) {
+  struct Case {
+    TColorRgb Color;
+    const char* File;  // nullptr: no sound
+  };
+  const Case cases[] = {
+      {kPulsationsColor, "puls.wav"}, {kCorrectingColor, "corr.wav"},       {kTrainingColor, "training.wav"},
+      {kReadyColor, "ready.wav"},     {kForcedIdleColor, "forcedidle.wav"}, {kIdleColor, nullptr},
+      {Rgb(1, 2, 3), nullptr}};
+  for (const Case& c : cases) {
+    Cues.Played.clear();
+    Window.Bus().Broadcast(Advice(c.Color));
+    if (c.File == nullptr) {
+      EXPECT_TRUE(Cues.Played.empty()) << std::hex << c.Color;
+    } else {
+      ASSERT_EQ(Cues.Played.size(), 1U) << c.File;
+      EXPECT_EQ(Cues.Played[0], std::string("Sound/En/") + c.File);
+    }
+    EXPECT_EQ(Window.Dashboard().Chart->StateColor().rgb() & 0xFFFFFFU, c.Color) << "the background follows";
+  }
+  // The advice moved the window.
+  EXPECT_EQ(Window.CorrectionWindow().MafBeg(), 60);
+  EXPECT_EQ(Window.CorrectionWindow().MafEnd(), 64);
+
+  Language(0);
+  Cues.Played.clear();
+  Window.Bus().Broadcast(Advice(kCorrectingColor));
+  ASSERT_EQ(Cues.Played.size(), 1U);
+  EXPECT_EQ(Cues.Played[0], "Sound/Ru/corr.wav");
+}
+
+TEST_F(DashboardCuesTest, ACueWhileOneSoundsIsDroppedAndManualBordersAreSilent) {
+  Window.Bus().Broadcast(Advice(kCorrectingColor));
+  Cues.Sounding = true;
+  Window.Bus().Broadcast(Advice(kTrainingColor));
+  EXPECT_EQ(Cues.Played, std::vector<std::string>{"Sound/En/corr.wav"});
+  EXPECT_EQ(Window.Dashboard().Chart->StateColor(), QColor(0x00, 0xFF, 0x00)) << "the colour still changes";
+
+  Cues.Sounding = false;
+  Window.Dashboard().GroupBoxCorr->SpeedButtonManualBorders->click();
+  ASSERT_TRUE(Window.CorrectionWindow().ManualBorders());
+  for (const TColorRgb color : {kPulsationsColor, kReadyColor, kForcedIdleColor}) {
+    Window.Bus().Broadcast(Advice(color));
+  }
+  EXPECT_EQ(Cues.Played.size(), 1U);
+}
+
+TEST_F(DashboardCuesTest, ADashboardMessageFillsTheGaugesAndLabels) {
+  Window.ThrottleScale().TpsMin = 30;
+  Window.ThrottleScale().TpsMax = 230;
+  DashboardPage& page = Window.Dashboard();
+  page.GroupBoxCorr->SpeedButtonToyota->click();
+  Window.CorrectionWindow().StartLiveData();
+  TMsgDashData data;
+  data.Conv = 90;
+  data.Maf = 120;
+  data.Tps = 130;
+  data.TpsText = "130N2.55V";
+  data.Rpm = 3000;
+  data.Marker = 128;
+  data.O2Gauge = 129;
+  data.O2Color = Rgb(0x00, 0xDD, 0x00);
+  data.O2Text = "14.7";
+  data.O2PercentText = "0%";
+  Window.Bus().Broadcast(data);
+  EXPECT_EQ(page.GaugeRpm->Value(), 3000);
+  EXPECT_EQ(page.LabelRpmDash->text(), QStringLiteral("3000"));
+  EXPECT_EQ(page.GaugeTps->Value(), 50);
+  EXPECT_EQ(page.LabelTpsDash->text(), QStringLiteral("130N2.55V"));
+  EXPECT_EQ(page.GaugeMarker->Value(), 128);
+  EXPECT_EQ(page.GaugeO2->Value(), 129);
+  EXPECT_EQ(page.GaugeO2->ForeColor(), QColor(0x00, 0xDD, 0x00));
+  EXPECT_EQ(page.LabelO2Val->text(), QStringLiteral("14.7"));
+  EXPECT_EQ(page.LabelDashO2Percent->text(), QStringLiteral("0%"));
+  EXPECT_EQ(page.LabelMaxMaf->text(), QStringLiteral("MaxMaf=120"));
+  EXPECT_EQ(page.LabelMaxOut->text(), QStringLiteral("MinOut=90"));
+  EXPECT_EQ(Window.MainTable().MaxMafAnyway(), 120);
+  // The log-limit lock is down after start, autocorrection off: the log's
+  // MAF limit slider stays.
+  EXPECT_EQ(Window.LogLearning().MafLimitPosition(), 255);
+  Window.LogLearning().SetMafLimitLocked(false);
+  Window.Bus().Broadcast(data);
+  EXPECT_EQ(Window.LogLearning().MafLimitPosition(), 255 - 120);
+}
+
+TEST_F(DashboardCuesTest, TheSensorListAndReferenceSliderFollowTheSensorType) {
+  DashboardPage& page = Window.Dashboard();
+  ASSERT_EQ(page.ComboBoxO2->count(), 5);
+  EXPECT_EQ(page.ComboBoxO2->itemText(1), QStringLiteral("Innovate MTX-L"));
+  struct Case {
+    int Type;
+    int Max;
+    int Value;
+    const char* Text;
+    const char* Percent;
+  };
+  for (const Case c :
+       {Case{0, 51, 26, "0.51V", " "}, Case{1, 255, 147, "14.7", "0%"}, Case{2, 255, 128, "2.5V", " "}}) {
+    emit page.ComboBoxO2->activated(c.Type);
+    EXPECT_EQ(page.TrackBarRefO2->maximum(), c.Max) << c.Type;
+    EXPECT_EQ(page.TrackBarRefO2->value(), c.Value) << c.Type;
+    EXPECT_EQ(Window.CorrectionWindow().O2Ref(), c.Value) << c.Type;
+    EXPECT_EQ(page.LabelRefO2->text(), QString::fromUtf8(c.Text)) << c.Type;
+    EXPECT_EQ(page.LabelRefO2Percent->text(), QString::fromUtf8(c.Percent)) << c.Type;
+  }
+  // Moving the slider up raises the reference.
+  page.TrackBarRefO2->setValue(140);
+  EXPECT_EQ(Window.CorrectionWindow().O2Ref(), 140);
+  EXPECT_EQ(Window.O2Reference().RefO2().Position, 255 - 140);
+}
+
+}  // namespace
+}  // namespace orvel::ui::test
