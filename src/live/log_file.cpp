@@ -255,6 +255,7 @@ bool Log::LoadFromFile(const std::filesystem::path& path) {
     std::swap(Channels, contents->Channels);
   }
   FileTpsValues = contents->FileTps;
+  contents.reset();  // the previous log's channels
   ComputeBounds();
   SetStep(samples - 1);
   Redraw(View.Step);

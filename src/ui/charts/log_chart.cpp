@@ -13,7 +13,9 @@ namespace {
 const QColor kSilver(0xC0, 0xC0, 0xC0);
 const QColor kAxisGrey(0x80, 0x80, 0x80);
 constexpr int kTitleSize = 12;
-constexpr int kSeriesPenWidth = 2;
+// The series are drawn 1 px wide without antialiasing: 2 px pens made a
+// whole-hour redraw several times slower than the chart may take.
+constexpr int kSeriesPenWidth = 1;
 constexpr double kZoomMinimumPixels = 3;
 constexpr double kPointMarkSize = 4;
 const QString kPointMarksCaption = QStringLiteral("*****");
@@ -43,7 +45,7 @@ QPen SeriesPen(const LogSeriesLook& look) {
       break;
     case LogLineStyle::DashedGap5:
       // In pen widths: 6-pixel dashes with 5-pixel gaps.
-      pen.setDashPattern({3, 2.5});
+      pen.setDashPattern({6.0 / kSeriesPenWidth, 5.0 / kSeriesPenWidth});
       break;
   }
   return pen;
@@ -94,6 +96,10 @@ LogChart::~LogChart() {
 void LogChart::SetUpAxes() {
   auto ticker = QSharedPointer<QCPAxisTickerTime>::create();
   ticker->setTimeFormat(QStringLiteral("%h:%m:%s:%z"));
+  for (const auto unit : {QCPAxisTickerTime::tuHours, QCPAxisTickerTime::tuMinutes,
+                          QCPAxisTickerTime::tuSeconds, QCPAxisTickerTime::tuMilliseconds}) {
+    ticker->setFieldWidth(unit, 1);  // "0:15:0:0", unpadded as the clock format h:m:s:z
+  }
   xAxis->setTicker(ticker);
   xAxis->setRange(0, 1);
   xAxis->setTickLengthIn(10);
