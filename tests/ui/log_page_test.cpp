@@ -54,6 +54,7 @@ std::vector<char> FileBytes(const std::filesystem::path& path) {
 class LogPageTest : public ::testing::Test {
  protected:
   LogPageTest() : Dialogs(std::make_shared<test::ScriptedFileDialogs>()), Window(Messages, Services()) {
+    Messages.Texts.clear();  // a first start finds no state file
     Window.MainPageControl().setCurrentIndex(TForm1::kLogPage);
     Window.show();
     QApplication::processEvents();

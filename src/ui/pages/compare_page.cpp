@@ -76,6 +76,10 @@ ComparePage::ComparePage(TextRegistry& texts, LatchRegistry& /*latches*/, QWidge
   ChartCompare->setObjectName(QStringLiteral("ChartCompare"));
   texts.AddAxisTitle(ChartCompare->yAxis, texts::TableGraphLeftAxis);
   texts.AddFixed(ChartCompare->ButtonZoomMove);
+  // The legend buttons carry the series' names in either language.
+  for (QToolButton* button : ChartCompare->LegendButtons()) {
+    texts.AddFixed(button);
+  }
 
   QVBoxLayout* layout = LayOutPageWithBar(this, Bar);
   layout->addWidget(ChartCompare, 1);

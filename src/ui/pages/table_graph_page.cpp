@@ -97,6 +97,10 @@ TableGraphPage::TableGraphPage(TextRegistry& texts, LatchRegistry& latches, QWid
     texts.AddFixed(button);
   }
   texts.AddFixed(ChartTableGraph->ButtonZoomMove);
+  // The legend buttons carry the series' names in either language.
+  for (QToolButton* button : ChartTableGraph->LegendButtons()) {
+    texts.AddFixed(button);
+  }
   SpeedButtonAlt->hide();
   connect(SpeedButtonAlt, &QToolButton::toggled, this,
           [this](bool down) { ChartTableGraph->AltLatched = down; });
