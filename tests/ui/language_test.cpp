@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <qcustomplot.h>
 #include <QAbstractButton>
 #include <QAction>
 #include <QGroupBox>
@@ -37,6 +38,9 @@ QString ShownText(QObject* owner) {
   }
   if (auto* action = qobject_cast<QAction*>(owner)) {
     return action->text();
+  }
+  if (auto* axis = qobject_cast<QCPAxis*>(owner)) {
+    return axis->label();
   }
   auto* widget = qobject_cast<QWidget*>(owner);
   if (widget == nullptr) {

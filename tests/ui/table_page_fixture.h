@@ -24,6 +24,8 @@ namespace orvel::ui::test {
 class TablePageTest : public ::testing::Test {
  protected:
   TablePageTest() : Dialogs(std::make_shared<ScriptedFileDialogs>()), Window(Messages, Services()) {
+    // A fresh working folder has no "config.cfg": its message at start is not what these tests look at.
+    Messages.Texts.clear();
     Window.MainPageControl().setCurrentIndex(TForm1::kTablePage);
     Window.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&Window));

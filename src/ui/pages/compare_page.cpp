@@ -74,10 +74,7 @@ ComparePage::ComparePage(TextRegistry& texts, LatchRegistry& /*latches*/, QWidge
   }
 
   ChartCompare->setObjectName(QStringLiteral("ChartCompare"));
-  texts.Add(ChartCompare, texts::TableGraphLeftAxis, [chart = ChartCompare](const QString& text) {
-    chart->yAxis->setLabel(text);
-    chart->replot(QCustomPlot::rpQueuedReplot);
-  });
+  texts.AddAxisTitle(ChartCompare->yAxis, texts::TableGraphLeftAxis);
   texts.AddFixed(ChartCompare->ButtonZoomMove);
 
   QVBoxLayout* layout = LayOutPageWithBar(this, Bar);

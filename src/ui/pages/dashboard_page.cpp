@@ -179,10 +179,7 @@ QWidget* DashboardPage::BuildLiveColumn(TextRegistry& texts) {
 QWidget* DashboardPage::BuildChartColumn(TextRegistry& texts) {
   auto* column = new QWidget(this);
   Chart = new DashboardChart(column);
-  texts.Add(Chart, texts::TableGraphLeftAxis, [this](const QString& text) {
-    Chart->yAxis->setLabel(text);
-    Chart->replot(QCustomPlot::rpQueuedReplot);
-  });
+  texts.AddAxisTitle(Chart->yAxis, texts::TableGraphLeftAxis);
   SpeedButtonClrCorrWindow = new QPushButton(QStringLiteral("O"), column);
   ButtonClrAllLearned = new QPushButton(QStringLiteral("P"), column);
   ButtonUndo = new QPushButton(QStringLiteral("↶"), column);

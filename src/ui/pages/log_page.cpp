@@ -147,14 +147,8 @@ QWidget* LogPage::BuildControls() {
 void LogPage::Bind(const LogPageModels& models) {
   BoundModels = std::make_unique<LogPageModels>(models);
   Chart = new LogChart(models.LogModel, models.MainTable, this);
-  Texts.Add(Chart, texts::LogValueAxis, [chart = Chart](const QString& title) {
-    chart->yAxis->setLabel(title);
-    chart->replot(QCustomPlot::rpQueuedReplot);
-  });
-  Texts.Add(Chart, texts::LogTimeAxis, [chart = Chart](const QString& title) {
-    chart->xAxis->setLabel(title);
-    chart->replot(QCustomPlot::rpQueuedReplot);
-  });
+  Texts.AddAxisTitle(Chart->yAxis, texts::LogValueAxis);
+  Texts.AddAxisTitle(Chart->xAxis, texts::LogTimeAxis);
 
   auto* chartButtons = new QHBoxLayout;
   chartButtons->setSpacing(2);

@@ -90,10 +90,7 @@ TableGraphPage::TableGraphPage(TextRegistry& texts, LatchRegistry& latches, QWid
   TabFileSave->setStatusTip(QStringLiteral("Saves the active file with a new name"));
 
   ChartTableGraph->setObjectName(QStringLiteral("ChartTableGraph"));
-  texts.Add(ChartTableGraph, texts::TableGraphLeftAxis, [chart = ChartTableGraph](const QString& text) {
-    chart->yAxis->setLabel(text);
-    chart->replot(QCustomPlot::rpQueuedReplot);
-  });
+  texts.AddAxisTitle(ChartTableGraph->yAxis, texts::TableGraphLeftAxis);
   for (QToolButton* button :
        {SpeedButtonUndo, SpeedButtonRedo, SpeedButtonShift, SpeedButtonCtrl, SpeedButtonAlt}) {
     ChartTableGraph->AddChartButton(button);

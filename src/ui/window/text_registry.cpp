@@ -1,5 +1,6 @@
 #include "ui/window/text_registry.h"
 
+#include <qcustomplot.h>
 #include <QAbstractButton>
 #include <QAction>
 #include <QGroupBox>
@@ -33,6 +34,13 @@ void TextRegistry::Add(QAction* action, BilingualText text) {
 
 void TextRegistry::AddTab(QTabWidget* pages, int index, BilingualText text) {
   Add(pages->widget(index), text, [pages, index](const QString& value) { pages->setTabText(index, value); });
+}
+
+void TextRegistry::AddAxisTitle(QCPAxis* axis, BilingualText text) {
+  Add(axis, text, [axis](const QString& value) {
+    axis->setLabel(value);
+    axis->parentPlot()->replot(QCustomPlot::rpQueuedReplot);
+  });
 }
 
 void TextRegistry::AddFixed(QObject* owner) {

@@ -8,6 +8,7 @@
 #include "core/ui_texts.h"
 
 class QAction;
+class QCPAxis;
 class QAbstractButton;
 class QGroupBox;
 class QLabel;
@@ -40,6 +41,8 @@ class TextRegistry {
   void Add(QGroupBox* group, BilingualText text);
   void Add(QAction* action, BilingualText text);
   void AddTab(QTabWidget* pages, int index, BilingualText text);
+  // A chart axis title; the chart repaints once for all its changes.
+  void AddAxisTitle(QCPAxis* axis, BilingualText text);
 
   // A control whose caption does not change with the language.
   void AddFixed(QObject* owner);
