@@ -53,7 +53,6 @@ class RecordingKeyWindow final : public KeyWindow {
   void Reconnect() override { ++Reconnects; }
   [[nodiscard]] bool CorrectionFieldFocused() const override { return CorrectionFocused; }
   [[nodiscard]] bool DeltaFieldFocused() const override { return DeltaFocused; }
-  void RedrawLogChart() override { ++LogRedraws; }
   void ModelsChanged() override {}
 
   Log& LiveLog;
@@ -67,7 +66,6 @@ class RecordingKeyWindow final : public KeyWindow {
   int Reconnects = 0;
   bool CorrectionFocused = false;
   bool DeltaFocused = false;
-  int LogRedraws = 0;
 };
 
 // Counts the correction window's change handling.

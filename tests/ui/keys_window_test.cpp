@@ -8,10 +8,12 @@
 #include <QTest>
 
 #include "autotune/correction_window.h"
+#include "autotune/o2_reference.h"
 #include "core/key_selection.h"
 #include "core/user_messages.h"
 #include "link/rxtx.h"
 #include "live/log.h"
+#include "live/log_learning_controls.h"
 #include "scripted_file_dialogs.h"
 #include "sim/simulator_host.h"
 #include "support/temp_dir.h"
@@ -20,7 +22,10 @@
 #include "ui/keyboard_modifiers.h"
 #include "ui/keys/key_table.h"
 #include "ui/main_window.h"
+#include "ui/pages/correction_group.h"
 #include "ui/pages/dashboard_page.h"
+#include "ui/pages/log_page.h"
+#include "ui/pages/table_graph_page.h"
 
 namespace orvel::ui {
 namespace {
@@ -70,6 +75,13 @@ class KeysWindowTest : public ::testing::Test {
   }
 
   [[nodiscard]] int Page() { return Window.MainPageControl().currentIndex(); }
+
+  [[nodiscard]] bool PageControlHasFocus() {
+    QWidget* focused = QApplication::focusWidget();
+    return focused == &Window.MainPageControl() || focused == Window.MainPageControl().tabBar();
+  }
+
+  static bool Selected(const QLabel* label) { return label->font().bold() && label->font().italic(); }
 
   orvel::test::TempDir Folder;
   RecordedMessages Messages;
@@ -199,6 +211,89 @@ TEST_F(KeysWindowTest, ARepeatingKeyIsNotReleasedUntilItReallyComesUp) {
   QCoreApplication::sendEvent(Window.windowHandle(), &release);
   EXPECT_EQ(borders.MafBeg(), 7);
   EXPECT_EQ(borders.MafEnd(), 7);
+}
+
+TEST_F(KeysWindowTest, SelectionLabelsFollowTheFunctionKeysAndTheFocusRules) {
+  Type(Qt::Key_4);
+  DashboardPage& dashboard = Window.Dashboard();
+  CorrectionGroup& group = *dashboard.GroupBoxCorr;
+  EXPECT_TRUE(Selected(group.LabelF1));
+  EXPECT_TRUE(group.LabelF3->isHidden());
+  Type(Qt::Key_F4);
+  EXPECT_TRUE(Selected(dashboard.LabelF4));
+  EXPECT_FALSE(Selected(group.LabelF1));
+  Type(Qt::Key_F11);
+  EXPECT_TRUE(Selected(group.LabelF11));
+  EXPECT_FALSE(Selected(dashboard.LabelF4));
+
+  // Sliders that take the focus select their parameter and pass the focus on.
+  dashboard.TrackBarRefO2->setFocus(Qt::MouseFocusReason);
+  EXPECT_EQ(Window.Selection().DashParam(), 2);
+  EXPECT_TRUE(Selected(dashboard.LabelF2));
+  EXPECT_TRUE(PageControlHasFocus());
+  group.TrackBarMafKon->setFocus(Qt::MouseFocusReason);
+  EXPECT_EQ(Window.Selection().DashParam(), 2);
+  EXPECT_TRUE(PageControlHasFocus());
+  group.UpDown1->setFocus(Qt::MouseFocusReason);
+  EXPECT_EQ(Window.Selection().DashParam(), 10);
+  EXPECT_TRUE(PageControlHasFocus());
+  // The correction field keeps the focus, and Left leaves the window alone then.
+  group.UpDownCorrection->setFocus(Qt::MouseFocusReason);
+  EXPECT_EQ(Window.Selection().DashParam(), 1);
+  EXPECT_TRUE(group.UpDownCorrection->hasFocus());
+  Window.CorrectionWindow().SetMafBeg(30);
+  Type(Qt::Key_Left);
+  EXPECT_EQ(group.TrackBarMafNach->value(), 30);
+
+  Type(Qt::Key_2);
+  TableGraphPage& table = Window.TableGraph();
+  table.TrackBarMafTime->setFocus(Qt::MouseFocusReason);
+  EXPECT_EQ(Window.Selection().TableParam(), 4);
+  EXPECT_TRUE(PageControlHasFocus());
+  const int time = table.TrackBarMafTime->value();
+  Type(Qt::Key_Up);
+  EXPECT_EQ(table.TrackBarMafTime->value(), time + 1);
+  EXPECT_TRUE(Selected(table.SelectionLabels[3]));
+  Type(Qt::Key_F8);
+  Type(Qt::Key_Right);
+  EXPECT_EQ(table.TrackBarMafTime->value(), time + 1) << "F8 selects no slider";
+  Type(Qt::Key_Down);
+  EXPECT_EQ(table.TrackBarMafSm->value(), 99);
+  EXPECT_TRUE(Selected(table.SelectionLabels[0]));
+}
+
+TEST_F(KeysWindowTest, DashboardLeftFromOneToZeroShowsZeroAndFiveOnTheSliders) {
+  Type(Qt::Key_4);
+  CorrectionGroup& group = *Window.Dashboard().GroupBoxCorr;
+  Window.CorrectionWindow().SetMafBeg(1);
+  Window.CorrectionWindow().SetMafEnd(5);
+  Type(Qt::Key_Left);
+  Type(Qt::Key_Left);
+  EXPECT_EQ(group.TrackBarMafNach->value(), 0);
+  EXPECT_EQ(group.TrackBarMafKon->value(), 5);
+  Type(Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(group.TrackBarMafKon->value(), 6);
+}
+
+TEST_F(KeysWindowTest, LogPageLockAndArrowsMoveItsControls) {
+  Type(Qt::Key_3);
+  LogPage& log = Window.LogView();
+  ASSERT_TRUE(log.LockLogLimitSpeedButton->isChecked()) << "pressed at start";
+  Type(Qt::Key_L);
+  EXPECT_FALSE(log.LockLogLimitSpeedButton->isChecked());
+  EXPECT_TRUE(log.LogLimitTrackBar->isEnabled());
+  Type(Qt::Key_F2);
+  EXPECT_TRUE(Selected(log.LabelLogF2));
+  // Up raises the value: the position of the upside-down slider goes down.
+  const int limit = log.LogLimitTrackBar->value();
+  Type(Qt::Key_Up);
+  EXPECT_EQ(Window.LogLearning().MafLimitPosition(), limit - 1);
+  EXPECT_EQ(log.LogLimitTrackBar->value(), limit - 1);
+  Type(Qt::Key_F1);
+  const int target = log.TrackBarLogO2Target->value();
+  Type(Qt::Key_Up);
+  EXPECT_EQ(Window.O2Reference().LogO2Target().Position, target - 1);
+  EXPECT_EQ(log.TrackBarLogO2Target->value(), target - 1);
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 #include "ui/keys/form_key_window.h"
 
 #include <QPushButton>
+#include <QSpinBox>
 
 #include "ui/connection_page.h"
 #include "ui/main_window.h"
+#include "ui/pages/correction_group.h"
+#include "ui/pages/dashboard_page.h"
+#include "ui/pages/log_page.h"
 
 namespace orvel::ui {
 
@@ -52,15 +56,17 @@ void FormKeyWindow::Reconnect() {
 }
 
 bool FormKeyWindow::CorrectionFieldFocused() const {
-  return false;
+  return Form.Dashboard().GroupBoxCorr->UpDownCorrection->hasFocus();
 }
 
 bool FormKeyWindow::DeltaFieldFocused() const {
-  return false;
+  return Form.Dashboard().GroupBoxCorr->UpDown1->hasFocus();
 }
 
-void FormKeyWindow::RedrawLogChart() {}
-
-void FormKeyWindow::ModelsChanged() {}
+void FormKeyWindow::ModelsChanged() {
+  // The dashboard and the table page follow their models by themselves; the
+  // log page's sliders and lock are shown again.
+  Form.LogView().ShowLearningControls();
+}
 
 }  // namespace orvel::ui

@@ -8,7 +8,6 @@
 #include "link/converter_reset.h"
 #include "link/table_transfer.h"
 #include "live/log.h"
-#include "live/log_learning.h"
 #include "live/log_learning_controls.h"
 #include "table/table.h"
 #include "ui/keys/key_arrows.h"
@@ -73,16 +72,12 @@ void DashboardEnter(KeyContext& c, const KeyStroke& /*k*/) {
 }
 
 void LearningPass(KeyContext& c, const KeyStroke& /*k*/) {
-  LearnFromLog(c.Models.LogModel, c.Models.MainTable, c.Models.Reference.SensorType(),
-               c.Models.Correction.Toyota());
-  c.Window.RedrawLogChart();
-  SendToRam(c);
+  // The learning button's handling: the pass, the log chart redrawn, the send.
+  static_cast<void>(c.Models.Learning.LearnFromLogPass([&c] { SendToRam(c); }));
 }
 
 void TakeConverterOutput(KeyContext& c, const KeyStroke& /*k*/) {
-  LearnSelected(c.Models.LogModel, c.Models.MainTable);
-  c.Window.RedrawLogChart();
-  SendToRam(c);
+  static_cast<void>(c.Models.Learning.TakeConverterOutput([&c] { SendToRam(c); }));
 }
 
 void FocusAndLeaveBorders(KeyContext& c, const KeyStroke& /*k*/) {
@@ -154,9 +149,7 @@ void SaveAll(KeyContext& c, const KeyStroke& /*k*/) {
 
 void RedrawAfterHistory(KeyContext& c) {
   c.Models.MainTable.Redraw();
-  if (c.Models.LogModel.GetHasData()) {
-    c.Window.RedrawLogChart();
-  }
+  c.Models.LogModel.RedrawIfData();
 }
 
 void Undo(KeyContext& c, const KeyStroke& /*k*/) {

@@ -123,7 +123,12 @@ CorrectionGroup::CorrectionGroup(TextRegistry& texts, QWidget* parent)
       SpeedButtonManualBorders(ToggleButton(QStringLiteral("F8 Ручные границы"), this)),
       SpeedButtonToyota(ToggleButton(QStringLiteral("F9 Toyota"), this)),
       MaskEditForcedIdleRpm(new QLineEdit(QStringLiteral("1200"), this)),
-      MaskEditForcedIdleTps(new QLineEdit(QStringLiteral("2"), this)) {
+      MaskEditForcedIdleTps(new QLineEdit(QStringLiteral("2"), this)),
+      LabelF1(new QLabel(QStringLiteral("F1"), this)),
+      LabelF3(new QLabel(QStringLiteral("F3"), this)),
+      LabelF10(new QLabel(QStringLiteral("F10"), this)),
+      LabelF11(new QLabel(QStringLiteral("F11"), this)),
+      LabelF12(new QLabel(QStringLiteral("F12"), this)) {
   setObjectName(QStringLiteral("GroupBoxCorr"));
   for (QSlider* bar : {TrackBarMafNach, TrackBarMafKon}) {
     bar->setRange(0, kLastPoint);
@@ -138,6 +143,7 @@ CorrectionGroup::CorrectionGroup(TextRegistry& texts, QWidget* parent)
   PanelCorr->setObjectName(QStringLiteral("PanelCorr"));
   MaskEditForcedIdleRpm->hide();
   MaskEditForcedIdleTps->hide();
+  LabelF3->hide();
 
   auto* targets = new QButtonGroup(this);
   targets->setExclusive(true);
@@ -180,6 +186,11 @@ CorrectionGroup::CorrectionGroup(TextRegistry& texts, QWidget* parent)
   grid->addWidget(SpeedButtonManualBorders, row++, 0, 1, 4);
   grid->addWidget(SpeedButtonToyota, row++, 0, 1, 4);
   grid->setRowStretch(row, 1);
+  // The selection labels in a column of their own beside their controls.
+  grid->addWidget(LabelF11, 0, 4);
+  grid->addWidget(LabelF12, 1, 4);
+  grid->addWidget(LabelF10, 3, 4);
+  grid->addWidget(LabelF1, 4, 4);
 
   texts.Add(this, texts::GroupBoxCorr);
   texts.Add(LabelMafBeg, texts::LabelMafBeg);
@@ -192,7 +203,8 @@ CorrectionGroup::CorrectionGroup(TextRegistry& texts, QWidget* parent)
   texts.Add(SpeedButtonManualBorders, texts::SpeedButtonManualBorders);
   for (QObject* fixed : std::initializer_list<QObject*>{
            LabelDelta, LabelDeltaMax, SpeedButtonIat, SpeedButtonEct, RadioButtonOn, RadioButtonOff,
-           SpeedButtonToyota, LabelMafNachValue, LabelMafKonValue, LabelWidth, PanelCorr->Caption}) {
+           SpeedButtonToyota, LabelMafNachValue, LabelMafKonValue, LabelWidth, PanelCorr->Caption, LabelF1,
+           LabelF3, LabelF10, LabelF11, LabelF12}) {
     texts.AddFixed(fixed);
   }
 }

@@ -89,6 +89,13 @@ class CorrectionGroup final : public QGroupBox {
   QPushButton* SpeedButtonToyota;
   QLineEdit* MaskEditForcedIdleRpm;
   QLineEdit* MaskEditForcedIdleTps;
+  // The selection labels of the function keys that choose these controls
+  // (F3 selects nothing: its label stays hidden).
+  QLabel* LabelF1;
+  QLabel* LabelF3;
+  QLabel* LabelF10;
+  QLabel* LabelF11;
+  QLabel* LabelF12;
 
  private:
   CorrectionWindowModel* Model = nullptr;
