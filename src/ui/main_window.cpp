@@ -5,6 +5,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "autotune/converter_correction_link.h"
 #include "autotune/correction_window.h"
@@ -60,6 +62,8 @@ MainWindowServices DefaultMainWindowServices(double simulatorTimeScale) {
   };
   services.Dialogs = std::make_shared<QtFileDialogs>();
   services.Cues = [] { return std::make_unique<QtCuePlayer>(); };
+  services.DashboardTick = std::chrono::milliseconds{
+      std::max<std::int64_t>(1, std::llround(100.0 / std::max(1.0, simulatorTimeScale)))};
   return services;
 }
 
@@ -200,7 +204,7 @@ void TForm1::RunCreationSequence() {
   DashboardView->Bind(DashboardModels{*MainTableModel, *Scale, *Correction, *Reference, *Learning,
                                       Broadcaster, *CorrectionHost, *Cues});
   DashboardTimer = new QTimer(this);
-  DashboardTimer->setInterval(100);
+  DashboardTimer->setInterval(Services.DashboardTick);
   connect(DashboardTimer, &QTimer::timeout, this, [this] { LiveLog->TimerTick(); });
 
   ConnectionBinding = std::make_unique<ConnectionPageBinding>(

@@ -64,6 +64,9 @@ struct MainWindowServices {
   std::shared_ptr<FileDialogs> Dialogs;
   // The player of the autocorrection's sound cues.
   std::function<std::unique_ptr<CuePlayer>()> Cues;
+  // The log's dashboard tick; shorter with a faster built-in simulator, so a
+  // raised time scale also speeds up the decisions.
+  std::chrono::milliseconds DashboardTick{100};
 };
 
 // `simulatorTimeScale`: the built-in simulator's engine and stream run this
