@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <array>
 #include <chrono>
+#include <filesystem>
 #include <cmath>
 
 #include "autotune/xrpm_table.h"
@@ -112,6 +113,8 @@ struct RecordingWindow {
     orvel::ui::MainWindowServices services = orvel::ui::DefaultMainWindowServices();
     services.ListPorts = [path = Port.Path()] { return std::vector<std::string>{path}; };
     services.LinkTimeout = std::chrono::hours{1};
+    // The undo history written at close goes to the temporary folder.
+    services.WorkingFolder = std::filesystem::temp_directory_path();
     return services;
   }
 
