@@ -5,6 +5,12 @@ if(ORVEL_SANITIZE)
   add_link_options(-fsanitize=${ORVEL_SANITIZE})
 endif()
 
+# The fuzz targets' libraries carry libFuzzer's coverage instrumentation; the
+# targets themselves link the fuzzer's main (fuzz/CMakeLists.txt).
+if(ORVEL_BUILD_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 set(ORVEL_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
 
 # orvel_library(<name> DEPS <libs...>): a static library from every .cpp in the

@@ -1,15 +1,20 @@
-// The desktop program: builds the application object, the message sink and
-// the main window, and runs the event loop.
+// The desktop program: reads the command line, builds the application
+// object, the message sink and the main window, and runs the event loop.
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QMessageBox>
 #include <QStyleFactory>
+#include <QTimer>
 #include <clocale>
 #include <exception>
-#include <string_view>
 
 #include "ui/main_window.h"
 #include "ui/message_box_messages.h"
+#include "ui/widgets/calibration_overlay.h"
+#include "ui/window/file_dialogs.h"
+#include "ui/window/first_paint_probe.h"
+#include "ui/window/termination_signals.h"
 
 namespace {
 
@@ -31,25 +36,62 @@ class GuardedApplication final : public QApplication {
   }
 };
 
-// "--sim-time-scale X": the built-in simulator runs X times faster than real
-// time, so a long drive can be tried in minutes. 1 when absent or not a
-// positive number.
-double SimulatorTimeScale(int argc, char** argv) {
-  for (int i = 1; i + 1 < argc; ++i) {
-    if (std::string_view(argv[i]) == "--sim-time-scale") {
-      bool ok = false;
-      const double scale = QString::fromLocal8Bit(argv[i + 1]).toDouble(&ok);
-      return ok && scale > 0 ? scale : 1.0;
-    }
+struct CommandLine {
+  QString ExtraPort;
+  // Above 0: the built-in simulator runs this many times faster than real
+  // time, so a long drive can be tried in minutes.
+  double SimulatorTimeScale = 0;
+};
+
+// The command line, read before any window exists so --help, --version and
+// a wrong option work without a display.
+CommandLine ReadCommandLine(int& argc, char** argv) {
+  const QCoreApplication reader(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("OrvelConfigurator"));
+  QCoreApplication::setApplicationVersion(QStringLiteral("3.88"));
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral(
+      "Configures an air-flow signal converter over a serial port. Settings and the undo history are kept in "
+      "the current folder (config.cfg, UndoRedoHistory.his)."));
+  // Qt-style single-dash words ("-platform offscreen") are long options.
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption port(
+      QStringLiteral("port"),
+      QStringLiteral("Add PATH (a pseudo-terminal, /dev/rfcomm0, any serial device) to the port list and "
+                     "choose it at start."),
+      QStringLiteral("PATH"));
+  parser.addOption(port);
+  const QCommandLineOption timeScale(
+      QStringLiteral("sim-time-scale"),
+      QStringLiteral("Run the built-in simulator X times faster than real time (0.1 to 1000)."),
+      QStringLiteral("X"));
+  parser.addOption(timeScale);
+  // The toolkit's own options reach the application object below.
+  for (const char* toolkitOption : {"platform", "style", "display", "geometry", "stylesheet"}) {
+    QCommandLineOption option(QString::fromLatin1(toolkitOption), QString(), QStringLiteral("value"));
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(option);
   }
-  return 1.0;
+  // Exits after --help, --version or a wrong option.
+  parser.process(reader);
+  CommandLine line;
+  line.ExtraPort = parser.value(port);
+  bool ok = false;
+  const double scale = parser.value(timeScale).toDouble(&ok);
+  line.SimulatorTimeScale = ok && scale > 0 ? scale : 0;
+  return line;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  const CommandLine commandLine = ReadCommandLine(argc, argv);
   GuardedApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("OrvelConfigurator"));
+  QApplication::setApplicationVersion(QStringLiteral("3.88"));
+
   // Numbers in the logic are formatted by the program itself; keep the C
   // library's own conversions predictable.
   std::setlocale(LC_NUMERIC, "C");
@@ -57,9 +99,34 @@ int main(int argc, char** argv) {
     QApplication::setStyle(style);
   }
 
+  // SIGTERM and SIGINT close the window the ordinary way, which saves the
+  // settings and the history, then end the event loop. Before the window
+  // exists (a start-up message waits) the waiting box is let go first.
+  orvel::ui::TerminationSignals termination;
+  QMetaObject::Connection whileStarting =
+      QObject::connect(&termination, &orvel::ui::TerminationSignals::Requested, &application,
+                       [] { orvel::ui::DismissModalWindow(); });
+
   orvel::ui::MessageBoxMessages messages;
-  orvel::ui::TForm1 window(messages, orvel::ui::DefaultMainWindowServices(SimulatorTimeScale(argc, argv)));
+  orvel::ui::MainWindowServices services = orvel::ui::DefaultMainWindowServices(commandLine.SimulatorTimeScale);
+  auto dialogs = std::make_shared<orvel::ui::QtFileDialogs>();
+  services.Dialogs = dialogs;
+  services.ExtraPort = commandLine.ExtraPort.toStdString();
+  orvel::ui::TForm1 window(messages, services);
   messages.SetParent(&window);
+  dialogs->SetParent(&window);
+  // A spare overlay lives as long as the program; each calibration makes its own.
+  orvel::ui::TCalibrationOverlayForm spareOverlay(&window);
+
+  QObject::disconnect(whileStarting);
+  QObject::connect(&termination, &orvel::ui::TerminationSignals::Requested, &window,
+                   [&window] { orvel::ui::CloseFromMainLoop(window); });
+  if (termination.Pending()) {
+    QTimer::singleShot(0, &window, [&window] { orvel::ui::CloseFromMainLoop(window); });
+  }
+
+  orvel::ui::FirstPaintProbe::WatchIfRequested(window);
   window.show();
+  QTimer::singleShot(0, &window, [&window] { window.SelectStartPort(); });
   return QApplication::exec();
 }

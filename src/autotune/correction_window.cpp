@@ -111,6 +111,9 @@ void CorrectionWindowModel::SetCorrection(std::int32_t value) {
   Host.SetLogCorrValue(CorrectionValue);
   MainTable.SetCorrectionWindow(CorrectionValue, Beginning, End, kCorrectionReason);
   Changed();
+  if (CorrectionChangedHandler) {
+    CorrectionChangedHandler();
+  }
 }
 
 // The correction back to 0, and the log told so even when it already was.
@@ -120,9 +123,13 @@ void CorrectionWindowModel::ResetCorrection() {
 }
 
 void CorrectionWindowModel::SetPulsLimit(std::int32_t value) {
+  const std::int32_t before = Delta;
   Delta = HeldPoint(value);
   Settings.PulsLimit = Delta;
   Changed();
+  if (Delta != before && PulsLimitChangedHandler) {
+    PulsLimitChangedHandler();
+  }
 }
 
 void CorrectionWindowModel::SetAvgB(std::int32_t value) {

@@ -11,7 +11,9 @@
 // Threads: main thread only.
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "autotune/correction_decision.h"
 #include "autotune/dashboard_extremes.h"
@@ -76,6 +78,14 @@ class CorrectionWindowModel {
                         CorrectionWindowHost& host, NumberFormat format = {});
 
   void BindView(CorrectionWindowView* view);
+  // Run after the correction, or "Delta", took a new value, whatever moved
+  // it; the keyboard's parameter selection follows both.
+  void SetCorrectionChangedHandler(std::function<void()> handler) {
+    CorrectionChangedHandler = std::move(handler);
+  }
+  void SetPulsLimitChangedHandler(std::function<void()> handler) {
+    PulsLimitChangedHandler = std::move(handler);
+  }
 
   // --- State. ---
   [[nodiscard]] std::int32_t MafBeg() const { return Beginning; }
@@ -195,6 +205,8 @@ class CorrectionWindowModel {
   DecisionSettings& Settings;
   CorrectionWindowHost& Host;
   CorrectionWindowView* View = nullptr;
+  std::function<void()> CorrectionChangedHandler;
+  std::function<void()> PulsLimitChangedHandler;
   NumberFormat Format;
 
   std::int32_t Beginning = 0;

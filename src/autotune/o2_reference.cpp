@@ -96,6 +96,9 @@ void O2ReferenceModel::NotifyRef() {
   if (RefO2Changed) {
     RefO2Changed();
   }
+  for (const auto& listener : RefO2Listeners) {
+    listener();
+  }
 }
 
 void O2ReferenceModel::NotifyTarget() {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/number_format.h"
 
@@ -39,6 +40,9 @@ class O2ReferenceModel {
   // are already current when its handler runs.
   void SetRefO2ChangeHandler(ChangeHandler handler) { RefO2Changed = std::move(handler); }
   void SetLogO2TargetChangeHandler(ChangeHandler handler) { LogO2TargetChanged = std::move(handler); }
+  // One more handler of the reference slider's change, run after the one
+  // above: models that follow the reference (the log page's) add themselves.
+  void AddRefO2Listener(ChangeHandler listener) { RefO2Listeners.push_back(std::move(listener)); }
 
   // A new sensor type (list position): both sliders get the type's range, the
   // reference slider its default position, the target slider the same one.
@@ -78,6 +82,7 @@ class O2ReferenceModel {
   std::string PercentText;
   ChangeHandler RefO2Changed;
   ChangeHandler LogO2TargetChanged;
+  std::vector<ChangeHandler> RefO2Listeners;
 };
 
 }  // namespace orvel

@@ -24,6 +24,7 @@ struct SimulateArguments {
   bool Pacing = false;
   double TimeScale = 1.0;
   std::string Sensor = "narrow";
+  std::string Realism = "off";
   std::uint32_t Seed = 1;
   int LoaderRejections = 4;
   bool Recovery = false;
@@ -40,6 +41,7 @@ sim::SimulatorOptions ToOptions(const SimulateArguments& arguments) {
   options.RealPacing = arguments.Pacing;
   options.TimeScale = arguments.TimeScale;
   options.Sensor = arguments.Sensor == "wide" ? sim::SensorKind::WideBand : sim::SensorKind::NarrowBand;
+  options.Realism = sim::ParseRealismLevel(arguments.Realism).value_or(sim::RealismLevel::Off);
   options.Seed = arguments.Seed;
   options.StartInLoader = arguments.Recovery;
   return options;
@@ -106,6 +108,21 @@ void AddSimulatorCommands(CLI::App& app, CommandContext& context) {
       ->capture_default_str();
   simulate->add_option("--sensor", arguments->Sensor, "Oxygen sensor: narrow (0-1 V) or wide (0-5 V linear)")
       ->check(CLI::IsMember({"narrow", "wide"}))
+      ->capture_default_str();
+  std::string levelNames;
+  for (const auto name : sim::RealismLevelNames()) {
+    levelNames += (levelNames.empty() ? "" : ", ") + std::string(name);
+  }
+  simulate
+      ->add_option(
+          "--realism", arguments->Realism,
+          "How close the engine comes to a real car, each level adding to the one before: " + levelNames +
+              " (delay: exhaust transport delay; lag: sensor time constant; noisy: heavier noise; "
+              "transients: acceleration enrichment and overrun fuel cut; realistic: a cold sensor "
+              "for 30 s and a road drive cycle)")
+      ->check([](const std::string& name) {
+        return sim::ParseRealismLevel(name) ? std::string{} : "unknown realism level '" + name + "'";
+      })
       ->capture_default_str();
   simulate->add_option("--seed", arguments->Seed, "Seed of the simulated noise")->capture_default_str();
   simulate

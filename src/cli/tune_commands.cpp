@@ -13,8 +13,12 @@
 #include "cli/interrupt_catcher.h"
 #include "cli/terminal_progress.h"
 #include "link/serial_port.h"
+#include "live/convergence_tracker.h"
 #include "live/log_file.h"
 #include "live/tuning_session.h"
+#include "sim/engine_model.h"
+#include "table/atomic_file.h"
+#include "table/table_file.h"
 
 namespace orvel::cli {
 
@@ -27,7 +31,8 @@ struct TuneOptions {
   std::string Port;
   std::string TableFile;
   std::string Out;
-  std::string LogFile;  // empty: OUT with ".log"
+  std::string LogFile;    // empty: OUT with ".log"
+  std::string IdealFile;  // empty: no convergence figures
   TuningSettings Settings;
   double Minutes = 0;  // 0: until Ctrl+C
   double TimeScale = 1.0;
@@ -59,8 +64,33 @@ std::string StatusLine(TuningSession& session) {
          std::to_string(window.Correction()) + "  applied " + std::to_string(session.Applied());
 }
 
+nlohmann::ordered_json ConvergenceJson(const ConvergenceFigures& figures) {
+  nlohmann::ordered_json result;
+  result["Trained"] = figures.Trained;
+  result["SpanBegin"] = figures.SpanBegin;
+  result["SpanEnd"] = figures.SpanEnd;
+  result["TrainedErrorBefore"] = figures.TrainedErrorBefore;
+  result["TrainedError"] = figures.TrainedError;
+  result["SpanErrorBefore"] = figures.SpanErrorBefore;
+  result["SpanError"] = figures.SpanError;
+  result["Corrections"] = figures.Corrections;
+  result["WrongWay"] = figures.WrongWay;
+  result["AppliedWhileCold"] = figures.AppliedWhileCold;
+  result["AppliedAfterOverrun"] = figures.AppliedAfterOverrun;
+  return result;
+}
+
+void PrintConvergence(const ConvergenceFigures& figures, CommandContext& context) {
+  context.Out << "Against the ideal: trained points " << FormatFixed(figures.TrainedErrorBefore, 2) << " -> "
+              << FormatFixed(figures.TrainedError, 2) << ", driven span " << figures.SpanBegin << ".."
+              << figures.SpanEnd << " " << FormatFixed(figures.SpanErrorBefore, 2) << " -> "
+              << FormatFixed(figures.SpanError, 2) << " (mean absolute error); " << figures.Corrections
+              << " corrections, " << figures.WrongWay << " the wrong way, " << figures.AppliedWhileCold
+              << " in the first 30 s, " << figures.AppliedAfterOverrun << " within 1 s of an overrun\n";
+}
+
 void PrintSummary(const TuningSummary& summary, const TuneOptions& options, const std::string& logPath,
-                  CommandContext& context) {
+                  const std::optional<ConvergenceFigures>& convergence, CommandContext& context) {
   const double seconds = summary.Loop.StreamTime.count();
   if (options.Json) {
     nlohmann::ordered_json result;
@@ -76,6 +106,9 @@ void PrintSummary(const TuningSummary& summary, const TuneOptions& options, cons
     result["TrainedPoints"] = summary.TrainedPoints;
     result["Table"] = options.Out;
     result["Log"] = logPath;
+    if (convergence) {
+      result["Convergence"] = ConvergenceJson(*convergence);
+    }
     context.Out << result.dump(2) << '\n';
     return;
   }
@@ -91,6 +124,24 @@ void PrintSummary(const TuningSummary& summary, const TuneOptions& options, cons
     separator = " ";
   }
   context.Out << "\nWrote " << options.Out << " and " << logPath << '\n';
+  if (convergence) {
+    PrintConvergence(*convergence, context);
+  }
+}
+
+// The ideal table of --ideal as point values; false (with the message
+// printed) when the file cannot be read or is too short.
+bool LoadIdeal(const std::string& path, PointValues& ideal, CommandContext& context) {
+  std::vector<std::uint8_t> bytes;
+  if (!ReadFileBytes(path, kTableFileReadLimit, bytes) || bytes.size() < TableBlock::kOutCount) {
+    context.Fail(path + ": cannot read an ideal table (256 outputs or more)");
+    return false;
+  }
+  const TableFileContents contents = DecodeTableFile(bytes);
+  for (std::size_t p = 0; p < ideal.size(); ++p) {
+    ideal[p] = contents.Block[p];
+  }
+  return true;
 }
 
 void Tune(const TuneOptions& options, CommandContext& context) {
@@ -99,6 +150,15 @@ void Tune(const TuneOptions& options, CommandContext& context) {
   if (!session.MainTable().LoadTableFile(options.TableFile, 1)) {
     context.Status = 1;
     return;
+  }
+  std::optional<ConvergenceTracker> tracker;
+  if (!options.IdealFile.empty()) {
+    ConvergenceSettings measure;
+    if (!LoadIdeal(options.IdealFile, measure.Ideal, context)) {
+      return;
+    }
+    measure.ClosedTps = sim::EngineModel::kClosedThrottle;
+    tracker.emplace(measure, session.MainTable());
   }
   try {
     session.Open(options.Port);
@@ -114,6 +174,9 @@ void Tune(const TuneOptions& options, CommandContext& context) {
 
   const InterruptCatcher interrupt;
   const TuningSummary summary = session.Run(settings, &InterruptCatcher::Interrupted, [&] {
+    if (tracker) {
+      tracker->Observe(session.MainTable(), session.TheLog());
+    }
     const auto now = std::chrono::steady_clock::now();
     if (liveStatus && now - lastStatus >= kStatusEvery) {
       lastStatus = now;
@@ -138,7 +201,11 @@ void Tune(const TuneOptions& options, CommandContext& context) {
     context.Status = 1;
     return;
   }
-  PrintSummary(summary, options, LogFilePath(logPath).string(), context);
+  std::optional<ConvergenceFigures> convergence;
+  if (tracker) {
+    convergence = tracker->Finish(session.MainTable());
+  }
+  PrintSummary(summary, options, LogFilePath(logPath).string(), convergence, context);
   if (summary.Loop.End == HeadlessLoopEnd::StreamEnded) {
     context.Fail(options.Port + ": the live data stopped after " + std::to_string(summary.Samples) +
                  " samples, before the session's end");
@@ -184,6 +251,9 @@ void AddTuneCommands(CLI::App& app, CommandContext& context) {
                    "the converter streams this many times faster than real time (a simulator's --time-scale)")
       ->check(CLI::Range(0.1, 1000.0))
       ->capture_default_str();
+  tune->add_option("--ideal", options->IdealFile,
+                   "a simulated engine's ideal table (orvel simulate --dump-ideal): also report how far the "
+                   "tuning came towards it");
   tune->add_option("--log", options->LogFile, "the .log file to write (default: OUT with .log)");
   tune->add_flag("--json", options->Json, "print one JSON object");
   tune->callback([options, &context] { Tune(*options, context); });

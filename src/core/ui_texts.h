@@ -86,6 +86,13 @@ inline constexpr BilingualText LabelThresholdCompare{"Threshold", "Порог"};
 // Log chart axes.
 inline constexpr BilingualText LogValueAxis{"Signal Level", "Уровень Сигнала"};
 inline constexpr BilingualText LogTimeAxis{"Time", "Время"};
+// Log page buttons.
+inline constexpr BilingualText SpeedButtonLogMagicLearn{"Learn", "Обучить"};
+inline constexpr BilingualText SpeedButtonLogTakeOutput{"Take output", "Взять выход"};
+inline constexpr BilingualText LockLogLimitSpeedButton{"Lock", "Фикс."};
+inline constexpr BilingualText LabelLogO2Target{"O2 target", "Цель O2"};
+inline constexpr BilingualText LabelLogO2FromDash{"O2 ref.", "O2 реф."};
+inline constexpr BilingualText LabelLogMafLimit{"MAF limit", "Порог MAF"};
 
 // Correction group of the dashboard.
 inline constexpr BilingualText GroupBoxCorr{"Correction", "Коррекция"};

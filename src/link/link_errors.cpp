@@ -1,5 +1,10 @@
 #include "link/link_errors.h"
 
+#include <grp.h>
+#include <sys/stat.h>
+
+#include <array>
+
 #include "link/rxtx.h"
 #include "link/serial_port.h"
 
@@ -22,6 +27,29 @@ void ReportLinkError(const LinkError& error, UserMessages& messages, TRXTX& link
   } else if (first == 'V') {
     messages.ShowMessage(kVerificationText);
   }
+}
+
+std::string PortPermissionText(std::string_view portPath, std::string_view group) {
+  const std::string port(portPath);
+  const std::string name(group);
+  return "\n\nPermission denied: this user may not open " + port + ". Add the user to the group \"" + name +
+         "\" (sudo usermod -aG " + name + " $USER), then log out and log in again.\n\nНет доступа к " + port +
+         ": пользователь не входит в группу \"" + name + "\". Добавьте его в группу (sudo usermod -aG " +
+         name + " $USER), затем выйдите из системы и войдите снова.";
+}
+
+std::string PortGroup(const std::string& portPath) {
+  struct stat info {};
+  if (::stat(portPath.c_str(), &info) == 0) {
+    std::array<char, 4096> buffer{};
+    struct group entry {};
+    struct group* found = nullptr;
+    if (::getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+        found->gr_gid != 0) {
+      return found->gr_name;
+    }
+  }
+  return "dialout";
 }
 
 }  // namespace orvel

@@ -32,6 +32,13 @@ struct LinkError : std::exception {
 };
 
 inline constexpr std::string_view kTryAgain = "Try again!\nПопробуйте еще раз!";
+
+// What follows kTryAgain when the port exists but this user may not open it
+// (on a fresh desktop the user is not yet in the group that owns the serial
+// devices): why, and what to do. `group` is the device's group ("dialout").
+std::string PortPermissionText(std::string_view portPath, std::string_view group);
+// The group that owns the device at `portPath`, "dialout" when it cannot be told.
+std::string PortGroup(const std::string& portPath);
 inline constexpr std::string_view kPortErrorText =
     "COM port doesn't open or used by other application \n"
     "COM порт не выбран или используется  другим приложением";

@@ -1,9 +1,12 @@
 #include "link/port_selection.h"
 
+#include <cerrno>
+#include <string>
 #include <thread>
 #include <utility>
 
 #include "link/link_errors.h"
+#include "link/serial_port.h"
 
 namespace orvel {
 
@@ -18,6 +21,13 @@ PortSelection::PortSelection(TOrvelBroadcaster& bus, TRXTX& link, ConnectionPage
 void PortSelection::SelectPort(const std::string& portName) {
   try {
     RunProcedure(portName);
+  } catch (const EComPort& error) {
+    // A port that exists but may not be opened by this user says why.
+    if (error.SystemError() == EACCES || error.SystemError() == EPERM) {
+      Messages.ShowMessage(std::string(kTryAgain) + PortPermissionText(portName, PortGroup(portName)));
+    } else {
+      Messages.ShowMessage(kTryAgain);
+    }
   } catch (...) {
     // Whatever failed (the port would not open, the converter did not
     // answer), the user tries again; the procedure ends here.

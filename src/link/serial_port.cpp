@@ -236,7 +236,7 @@ int SerialPort::OpenFd(const char* operation) const {
 }
 
 void SerialPort::ThrowOsError(const char* operation, int error) const {
-  throw EComPort("Serial port " + DevicePath + ": " + operation + ": " + std::strerror(error));
+  throw EComPort("Serial port " + DevicePath + ": " + operation + ": " + std::strerror(error), error);
 }
 
 void SerialPort::ThrowDeviceGone(const char* reason) const {

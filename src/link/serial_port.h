@@ -21,9 +21,15 @@ namespace orvel {
 // the device went away. what() says which operation failed and why.
 class EComPort : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  // `systemError` is the errno of the failed call, 0 when there was none.
+  explicit EComPort(const std::string& what, int systemError = 0)
+      : std::runtime_error(what), SystemErrorNumber(systemError) {}
   // The class name the port error report looks for.
   static constexpr const char* ClassName() { return "EComPort"; }
+  [[nodiscard]] int SystemError() const { return SystemErrorNumber; }
+
+ private:
+  int SystemErrorNumber;
 };
 
 // Threads: one thread may read while another writes (the live-data reader and

@@ -51,4 +51,40 @@ struct SampleContext {
 SampleValues DecodeFrame(std::span<const std::uint8_t, kFrameSize> frame, AuxSlots& slots,
                          const SampleContext& context);
 
+// Finds the frames in the converter's byte stream. Each step reads ten bytes;
+// a frame whose check byte does not match costs one more byte, so a stream of
+// back-to-back frames is found again after at most nine failed frames. A short
+// read, or a read after MaxCheckFailures failed frames in a row, ends the
+// stream. The reader thread and the stream fuzzer share this one path.
+class FrameAligner {
+ public:
+  static constexpr int MaxCheckFailures = 200;
+  enum class Step { Good, Failed, Ended };
+
+  // `read` fills as much of the span it is given as the stream holds and
+  // returns the count, like TRXTX::Read.
+  template <typename Read>
+  Step Next(Read&& read) {
+    if (read(std::span<std::uint8_t>(Bytes)) < kFrameSize || Failures >= MaxCheckFailures) {
+      return Step::Ended;
+    }
+    if (FrameChecks(Bytes)) {
+      Failures = 0;
+      return Step::Good;
+    }
+    ++Failures;
+    std::uint8_t dropped = 0;
+    read(std::span<std::uint8_t>(&dropped, 1));
+    return Step::Failed;
+  }
+
+  // The frame the last step read; checked when that step was Good.
+  [[nodiscard]] const LiveFrame& Frame() const { return Bytes; }
+  [[nodiscard]] int CheckFailures() const { return Failures; }
+
+ private:
+  LiveFrame Bytes{};
+  int Failures = 0;
+};
+
 }  // namespace orvel

@@ -86,7 +86,19 @@ void Log::Clear() {
 }
 
 void Log::ComputeBounds() {
-  const std::scoped_lock lock(ChannelsLock);
+  {
+    const std::scoped_lock lock(ChannelsLock);
+    ComputeBoundsLocked();
+  }
+  AxisRanges = {ChartTimeOfIndex(View.FirstIndex), ChartTimeOfIndex(View.LastIndex),
+                static_cast<double>(View.ValueAxisMin), static_cast<double>(View.ValueAxisMax)};
+  Zooms.Clear();
+  if (Chart != nullptr) {
+    Chart->ShowAxes(AxisRanges);
+  }
+}
+
+void Log::ComputeBoundsLocked() {
   const auto maf = Channels.Of(Channel::Maf);
   const auto mafCount = static_cast<std::int64_t>(maf.size());
   View.FirstIndex = 0;

@@ -28,6 +28,7 @@
 #include "core/user_messages.h"
 #include "live/live_frame.h"
 #include "live/log_channels.h"
+#include "live/log_chart.h"
 
 namespace orvel {
 
@@ -176,9 +177,39 @@ class Log final : public TOrvelReceiver {
   [[nodiscard]] const LogWindow& Window() const { return View; }
 
   [[nodiscard]] const LogLevels& Levels() const { return LevelValues; }
-  void SetMafLimit(std::int32_t value) { LevelValues.MafLimit = value; }
-  void SetO2Target(std::int32_t value) { LevelValues.O2Target = value; }
-  void SetO2FromDash(std::int32_t value) { LevelValues.O2FromDash = value; }
+  // Each stores its level and redraws a log that is shown.
+  void SetMafLimit(std::int32_t value);
+  void SetO2Target(std::int32_t value);
+  void SetO2FromDash(std::int32_t value);
+
+  // --- The chart (log_view.cpp). ---
+
+  // The chart the log draws into and the table whose outputs "Tab" shows.
+  // Both must outlive the log or be unbound with UnbindChart.
+  void BindChart(LogChartView& chart, const Table& mainTable);
+  void UnbindChart();
+  // Fills every series from the channels with every step-th sample of the
+  // window plus one step on each side, and sets HasData. Does nothing while
+  // recording or with fewer than 118 samples; false then.
+  bool Redraw(std::int64_t step);
+  // Redraw with Step when the log holds data that may be shown.
+  void RedrawIfData();
+  // The points of the last redraw.
+  [[nodiscard]] const LogChartData& Drawn() const { return DrawnData; }
+  // The chart's axis ranges as the log last set them or the chart reported them.
+  [[nodiscard]] const LogAxisRanges& Axes() const { return AxisRanges; }
+  [[nodiscard]] const LogZoomHistory& ZoomHistory() const { return Zooms; }
+  // The first zoom entry, for the whole log (after a recording or a load).
+  void PushWholeLogZoomEntry();
+  // The chart has zoomed to `ranges`: the window follows the time axis, an
+  // entry is pushed, the step set and the log redrawn.
+  void ZoomDone(const LogAxisRanges& ranges);
+  // Back to the previous zoom entry; nothing with fewer than two entries.
+  // False when nothing was undone.
+  bool ZoomUndone();
+  // The chart has been panned to `ranges`: the window follows, the log is
+  // redrawn with the same step, and the previous zoom entry is re-centred.
+  void Panned(const LogAxisRanges& ranges);
 
   [[nodiscard]] const FileTpsBytes& FileTps() const { return FileTpsValues; }
 
@@ -190,11 +221,15 @@ class Log final : public TOrvelReceiver {
   bool SaveToFile(const std::filesystem::path& path);
   // Replaces the log by the file's samples. The file is read and checked
   // first: a file that cannot be read or holds no complete sample leaves the
-  // log as it was and says why. After a load HasData is off until the chart
-  // has drawn the new log.
+  // log as it was and says why. After a load the new log is drawn (which
+  // sets HasData; a log of fewer than 118 samples is not drawn and leaves it
+  // off) and the zoom history holds the whole log.
   bool LoadFromFile(const std::filesystem::path& path);
 
  private:
+  // ComputeBounds' work on the channels; ChannelsLock held.
+  void ComputeBoundsLocked();
+
   UserMessages& Messages;
 
   // Guards Channels. Held by AppendSample and by every read or change of the
@@ -211,6 +246,11 @@ class Log final : public TOrvelReceiver {
 
   // Main thread only.
   LogWindow View;
+  LogChartView* Chart = nullptr;
+  const Table* ChartTable = nullptr;
+  LogChartData DrawnData;
+  LogAxisRanges AxisRanges;
+  LogZoomHistory Zooms;
   LogLevels LevelValues;
   FileTpsBytes FileTpsValues;
 

@@ -84,17 +84,25 @@ std::string DefaultLogSaveName(const LocalDateTime& when) {
   return LogSaveNameFromText(text.data());
 }
 
-std::vector<std::uint8_t> EncodeLogFile(const LogChannels& channels, std::size_t samples,
-                                        FileTpsBytes fileTps) {
-  std::vector<std::uint8_t> bytes(kLogHeaderSize + kLogRecordSize * samples, 0);
+std::vector<std::uint8_t> EncodeLogHeader(FileTpsBytes fileTps) {
+  std::vector<std::uint8_t> bytes(kLogHeaderSize, 0);
   bytes[0] = LowByte(fileTps.Min);
   bytes[1] = LowByte(fileTps.Max);
   std::copy(kSignature.begin(), kSignature.end(), bytes.begin() + kSignatureOffset);
   bytes[kVersionOffset] = kLayoutVersion;
+  return bytes;
+}
 
+void AppendLogRecords(const LogChannels& channels, std::size_t from, std::size_t to,
+                      std::vector<std::uint8_t>& bytes) {
+  if (to <= from) {
+    return;
+  }
+  const std::size_t start = bytes.size();
+  bytes.resize(start + kLogRecordSize * (to - from));
   auto value = [&channels](Channel channel, std::size_t i) { return channels.ValueOr0(channel, i); };
-  std::uint8_t* record = bytes.data() + kLogHeaderSize;
-  for (std::size_t i = 0; i < samples; ++i, record += kLogRecordSize) {
+  std::uint8_t* record = bytes.data() + start;
+  for (std::size_t i = from; i < to; ++i, record += kLogRecordSize) {
     const std::int32_t period = value(Channel::RpmPeriod, i);
     const std::int32_t corr = value(Channel::Corr, i);
     const std::int32_t logCorr = value(Channel::LogCorr, i);
@@ -114,6 +122,13 @@ std::vector<std::uint8_t> EncodeLogFile(const LogChannels& channels, std::size_t
     record[13] = MagnitudeByte(logCorr);
     record[14] = SignByte(logCorr);
   }
+}
+
+std::vector<std::uint8_t> EncodeLogFile(const LogChannels& channels, std::size_t samples,
+                                        FileTpsBytes fileTps) {
+  std::vector<std::uint8_t> bytes = EncodeLogHeader(fileTps);
+  bytes.reserve(kLogHeaderSize + kLogRecordSize * samples);
+  AppendLogRecords(channels, 0, samples, bytes);
   return bytes;
 }
 
@@ -242,6 +257,8 @@ bool Log::LoadFromFile(const std::filesystem::path& path) {
   FileTpsValues = contents->FileTps;
   ComputeBounds();
   SetStep(samples - 1);
+  Redraw(View.Step);
+  PushWholeLogZoomEntry();
   return true;
 }
 

@@ -54,6 +54,12 @@ struct LocalDateTime {
 };
 std::string DefaultLogSaveName(const LocalDateTime& when);
 
+// The current layout's header.
+std::vector<std::uint8_t> EncodeLogHeader(FileTpsBytes fileTps);
+// Appends the current-layout records of samples from..to-1 to `bytes`.
+void AppendLogRecords(const LogChannels& channels, std::size_t from, std::size_t to,
+                      std::vector<std::uint8_t>& bytes);
+
 // The bytes of a current-layout file for the first `samples` samples.
 std::vector<std::uint8_t> EncodeLogFile(const LogChannels& channels, std::size_t samples,
                                         FileTpsBytes fileTps);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "autotune/o2_sensor.h"
+#include "live/log_learning.h"
 
 namespace orvel {
 
@@ -23,7 +24,19 @@ LogLearningControls::LogLearningControls(Log& log, Table& mainTable, O2Reference
                                          NumberFormat format)
     : LogModel(log), MainTable(mainTable), Reference(reference), Format(format) {
   Reference.SetLogO2TargetChangeHandler([this] { LogO2TargetChanged(); });
+  Reference.AddRefO2Listener([this] { O2FromDashChanged(); });
   UpdateTexts();
+}
+
+void LogLearningControls::NotifyChanged() const {
+  if (Changed) {
+    Changed();
+  }
+}
+
+void LogLearningControls::SetMafLimitLocked(bool locked) {
+  Locked = locked;
+  NotifyChanged();
 }
 
 void LogLearningControls::UpdateTexts() {
@@ -51,6 +64,7 @@ void LogLearningControls::SetMafLimitPosition(std::int32_t position, bool dashbo
     MainTable.SetMaxMaf(MafLimitValue());
     LimitText = std::to_string(MafLimitValue());
   }
+  NotifyChanged();
 }
 
 void LogLearningControls::HoldTargetOnRichSide() {
@@ -69,6 +83,25 @@ void LogLearningControls::LogO2TargetChanged() {
   HoldTargetOnRichSide();
   UpdateTexts();
   LogModel.SetO2Target(Reference.LogO2Target().Value());
+  NotifyChanged();
+}
+
+int LogLearningControls::LearnFromLogPass(const std::function<void()>& sendToConverterRam) {
+  const int changed = LearnFromLog(LogModel, MainTable, Reference.SensorType(), MainTable.ToyotaMode());
+  LogModel.Redraw(LogModel.Window().Step);
+  if (sendToConverterRam) {
+    sendToConverterRam();
+  }
+  return changed;
+}
+
+int LogLearningControls::TakeConverterOutput(const std::function<void()>& sendToConverterRam) {
+  const int changed = LearnSelected(LogModel, MainTable);
+  LogModel.Redraw(LogModel.Window().Step);
+  if (sendToConverterRam) {
+    sendToConverterRam();
+  }
+  return changed;
 }
 
 void LogLearningControls::O2FromDashChanged() {
@@ -77,6 +110,7 @@ void LogLearningControls::O2FromDashChanged() {
   // learning would give a rich sample a lean step: the target moves with it.
   HoldTargetOnRichSide();
   UpdateTexts();
+  NotifyChanged();
 }
 
 }  // namespace orvel

@@ -8,6 +8,7 @@
 // Threads: main thread only.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "autotune/o2_reference.h"
@@ -24,9 +25,13 @@ std::string LogO2LevelText(std::int32_t value, std::int32_t sensorType, NumberFo
 
 class LogLearningControls {
  public:
-  // Hooks itself to the reference model's O2 target change handling; the
-  // caller wires the reference slider's change to O2FromDashChanged.
+  // Hooks itself to the reference model's O2 target change handling and
+  // follows the reference slider's changes (O2FromDashChanged).
   LogLearningControls(Log& log, Table& mainTable, O2ReferenceModel& reference, NumberFormat format = {});
+
+  // Run after every change of the controls' state or texts, whoever made it
+  // (the page's widgets, the keyboard, the dashboard): the page shows it.
+  void SetChangeHandler(std::function<void()> handler) { Changed = std::move(handler); }
 
   // --- MAF limit slider: value = 255 - position. ---
   [[nodiscard]] std::int32_t MafLimitPosition() const { return LimitPosition; }
@@ -34,7 +39,7 @@ class LogLearningControls {
   [[nodiscard]] bool MafLimitLocked() const { return Locked; }
   [[nodiscard]] const std::string& MafLimitText() const { return LimitText; }
   // The lock button: down disables the slider. The window presses it at start.
-  void SetMafLimitLocked(bool locked) { Locked = locked; }
+  void SetMafLimitLocked(bool locked);
   // A new position (held to 0..255). When it moved and the lock is up, or
   // `dashboardFollows` (autocorrection on without manual borders), the log
   // and the table's MAF-limit line take the value and the label shows it.
@@ -46,6 +51,14 @@ class LogLearningControls {
   void LogO2TargetChanged();
   [[nodiscard]] const std::string& O2TargetText() const { return TargetText; }
   [[nodiscard]] const std::string& O2TargetMixtureText() const { return TargetMixtureText; }
+
+  // --- The two passes over the log chart's visible window. ---
+  // The learning button (Enter): a learning pass with the selected sensor
+  // type and the table's characteristic, the chart redrawn, the table sent
+  // to the converter's working memory. Returns the points changed.
+  int LearnFromLogPass(const std::function<void()>& sendToConverterRam);
+  // Take the converter's output (T), then the same redraw and send.
+  int TakeConverterOutput(const std::function<void()>& sendToConverterRam);
 
   // --- The dashboard's O2 reference, shown on the log page. ---
   // The reference slider's change handling: the log takes the reference, and
@@ -62,6 +75,7 @@ class LogLearningControls {
   // Moves the O2 target slider onto the reference slider when it stands on
   // the lean side of it.
   void HoldTargetOnRichSide();
+  void NotifyChanged() const;
 
   Log& LogModel;
   Table& MainTable;
@@ -74,6 +88,7 @@ class LogLearningControls {
   std::string TargetMixtureText;
   std::string FromDashText;
   std::string FromDashMixtureText;
+  std::function<void()> Changed;
 };
 
 }  // namespace orvel

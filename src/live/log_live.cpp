@@ -97,7 +97,9 @@ void Log::Stop() {
   ComputeBounds();
   SmoothO2(kSmoothFromIndex, View.LastIndex);
   SetStep(static_cast<std::int64_t>(SampleCount()) - 2);
+  Redraw(View.Step);
   Stopped = true;
+  PushWholeLogZoomEntry();
 }
 
 void Log::TimerTick() {

@@ -62,12 +62,12 @@ void TLogThread::Run(const std::stop_token& stop) {
   RaisePriority();
   try {
     // The first ten bytes only prove that the converter answers "sl".
-    if (ReadFromPort(Frame, stop) < kFrameSize) {
+    LiveFrame first{};
+    if (ReadFromPort(first, stop) < kFrameSize) {
       HandOverStop(stop);
       return;
     }
     Links.TargetLog.SetHasData(true);
-    CheckFailures = 0;
     while (!stop.stop_requested()) {
       if (!FrameStep(stop)) {
         return;
@@ -81,23 +81,19 @@ void TLogThread::Run(const std::stop_token& stop) {
 }
 
 bool TLogThread::FrameStep(const std::stop_token& stop) {
-  if (ReadFromPort(Frame, stop) < kFrameSize || CheckFailures >= MaxCheckFailures) {
-    HandOverStop(stop);
-    return false;
-  }
-  if (FrameChecks(Frame)) {
-    CheckFailures = 0;
-  } else {
-    ++CheckFailures;
-    Links.Stream.BadFrames.fetch_add(1, std::memory_order_relaxed);
-    // Move the reading position one byte on: back-to-back frames are found
-    // again after at most nine failed frames.
-    std::uint8_t dropped = 0;
-    ReadFromPort(std::span(&dropped, 1), stop);
-    return true;
+  const auto read = [this, &stop](std::span<std::uint8_t> bytes) { return ReadFromPort(bytes, stop); };
+  switch (Aligner.Next(read)) {
+    case FrameAligner::Step::Ended:
+      HandOverStop(stop);
+      return false;
+    case FrameAligner::Step::Failed:
+      Links.Stream.BadFrames.fetch_add(1, std::memory_order_relaxed);
+      return true;
+    case FrameAligner::Step::Good:
+      break;
   }
   const SampleContext context{SensorType, Links.TargetLog.MarkerValue(), Links.TargetLog.GetCorrValue()};
-  if (Links.TargetLog.AppendSample(DecodeFrame(Frame, Links.Stream.Slots, context))) {
+  if (Links.TargetLog.AppendSample(DecodeFrame(Aligner.Frame(), Links.Stream.Slots, context))) {
     Links.Stream.GoodFrames.fetch_add(1, std::memory_order_relaxed);
   }
   return true;

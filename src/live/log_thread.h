@@ -41,7 +41,7 @@ struct LogThreadLinks {
 class TLogThread {
  public:
   // More consecutive failed frames than this end the run.
-  static constexpr int MaxCheckFailures = 200;
+  static constexpr int MaxCheckFailures = FrameAligner::MaxCheckFailures;
 
   // Starts the thread at once, with the run's O2 sensor model.
   TLogThread(const LogThreadLinks& links, std::int32_t sensorType);
@@ -67,9 +67,8 @@ class TLogThread {
 
   LogThreadLinks Links;
   const std::int32_t SensorType;
-  LiveFrame Frame{};      // reader thread only
-  int CheckFailures = 0;  // reader thread only
-  std::jthread Thread;    // last: started once everything it uses exists
+  FrameAligner Aligner;  // reader thread only
+  std::jthread Thread;   // last: started once everything it uses exists
 };
 
 }  // namespace orvel

@@ -39,6 +39,15 @@ double OxygenSensor::AirFuelRatio(int output, int ideal) {
   return std::clamp(ratio, 10.0, 20.0);
 }
 
+double OxygenSensor::CleanCount(SensorKind kind, double airFuelRatio) {
+  constexpr double kCountsPerVolt = 255.0 / 5.0;
+  if (kind == SensorKind::NarrowBand) {
+    const double lambda = airFuelRatio / kStoichiometric;
+    return (0.45 + 0.37 * std::tanh((1.0 - lambda) * 25.0)) * kCountsPerVolt;
+  }
+  return (airFuelRatio - 10.0) / 10.0 * 255.0;
+}
+
 std::uint8_t OxygenSensor::Count(int output, int ideal) {
   const double afr = AirFuelRatio(output, ideal);
   // Noise from the generator's raw output: the same with every standard library.

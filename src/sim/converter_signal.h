@@ -41,6 +41,9 @@ class OxygenSensor {
   OxygenSensor(SensorKind kind, std::uint32_t seed);
 
   static double AirFuelRatio(int output, int ideal);
+  // The count a sensor of `kind` shows for a mixture, without noise and not
+  // rounded.
+  static double CleanCount(SensorKind kind, double airFuelRatio);
 
   // The ADC count (0..255 for 0..5 V) the converter reads. Narrow band:
   // about 0.8 V rich and 0.1 V lean with a steep switch around

@@ -24,8 +24,8 @@ SimulatedConverter::SimulatedConverter(const SimulatorOptions& options)
       Faults(options.Faults),
       RealPacing(options.RealPacing),
       TimeScale(options.TimeScale > 0 ? options.TimeScale : 1.0),
-      Model(options.Seed),
-      O2(options.Sensor, options.Seed + 1),
+      Model(options.Seed, options.Realism),
+      O2(options.Sensor, options.Realism, options.Seed + 1),
       Working(options.InitialTable),
       Permanent(options.InitialTable),
       State(options.StartInLoader ? Expect::Loader : Expect::Command) {}
@@ -266,15 +266,18 @@ void SimulatedConverter::Advance(SimTime now) {
   if (State == Expect::Loader && LoaderAcceptedAny && now >= LastLoaderByte + kLoaderExitSilence) {
     State = Expect::Command;
   }
-  if (IsStreaming && now >= NextFrame) {
-    if (Pending.size() < kMaxBacklog && !Fault(FaultMode::NoAnswer)) {
-      EmitFrame(now);
+  // Every frame due by now is made at its own time, so a late wake-up of the
+  // host does not thin out the stream or shift the engine's time. Only a
+  // reader that does not keep up (output piling up) loses frames: then the
+  // schedule starts afresh instead of catching up in a burst.
+  const auto interval = std::max(std::chrono::duration_cast<SimTime>(kFrameInterval / TimeScale), SimTime{1});
+  while (IsStreaming && now >= NextFrame) {
+    if (Pending.size() >= kMaxBacklog || Fault(FaultMode::NoAnswer)) {
+      NextFrame = now + interval;
+      break;
     }
-    const auto interval = std::chrono::duration_cast<SimTime>(kFrameInterval / TimeScale);
-    NextFrame += std::max(interval, SimTime{1});
-    if (NextFrame <= now) {
-      NextFrame = now + interval;  // fell behind: do not catch up in a burst
-    }
+    EmitFrame(NextFrame);
+    NextFrame += interval;
   }
 }
 
@@ -282,7 +285,7 @@ void SimulatedConverter::EmitFrame(SimTime now) {
   const auto engineTime = std::chrono::duration_cast<SimTime>(now * TimeScale);
   const EngineState state = Model.StateAt(engineTime);
   const ConverterOutputs outputs = ComputeOutputs(Working, Live, state);
-  const std::uint8_t o2 = O2.Count(outputs.Conv, Model.IdealOutput(state.Maf));
+  const std::uint8_t o2 = O2.Count(engineTime, state, outputs.Conv, Model.IdealOutput(state.Maf));
   LiveFrame frame = BuildFrame(state, outputs, o2, AuxSlot);
   AuxSlot = static_cast<std::uint8_t>((AuxSlot + 1U) & 3U);
   if (Fault(FaultMode::BadCheckBytes)) {

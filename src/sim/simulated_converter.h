@@ -9,6 +9,7 @@
 
 #include "sim/converter_signal.h"
 #include "sim/engine_model.h"
+#include "sim/exhaust_oxygen.h"
 #include "sim/simulator_options.h"
 
 namespace orvel::sim {
@@ -54,8 +55,10 @@ class SimulatedConverter {
   static constexpr SimTime kStoreStep = std::chrono::milliseconds{8};
   static constexpr std::size_t kStoreSteps = kTableSize;
   // No new frame is made while this much output waits to be sent: a reader
-  // that does not keep up loses frames instead of growing a queue.
-  static constexpr std::size_t kMaxBacklog = 64;
+  // that does not keep up loses frames instead of growing a queue. Room for
+  // about fifty frames, so a host that woke late at a high time scale can
+  // still make every frame that fell due meanwhile.
+  static constexpr std::size_t kMaxBacklog = 512;
   static constexpr std::size_t kReceivedLogLimit = std::size_t{1} << 20U;
   static constexpr std::uint8_t kLoaderAccepted = 0x11;
   static constexpr std::uint8_t kLoaderRejected = 0x00;
@@ -122,7 +125,7 @@ class SimulatedConverter {
   bool RealPacing;
   double TimeScale;
   EngineModel Model;
-  OxygenSensor O2;
+  ExhaustOxygenSensor O2;
 
   ConverterTable Working;
   ConverterTable Permanent;

@@ -3,6 +3,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -69,6 +70,40 @@ enum class SensorKind {
   WideBand,    // 0-5 V linear controller output: air-fuel ratio 10..20 over 0..5 V
 };
 
+// How close the simulated engine comes to a real car. Each level adds to the
+// one before it:
+//   off         the oxygen signal answers the output in the same sample, a
+//               little noise (the default);
+//   delay       the exhaust carries the mixture to the sensor in 300 ms at
+//               idle down to 50 ms at 6000 rpm;
+//   lag         the sensor follows with a time constant (narrow band 100 ms,
+//               wide band 150 ms);
+//   noisy       heavier noise on the oxygen, air-flow and speed signals;
+//   transients  the engine computer's acceleration enrichment and overrun
+//               fuel cut;
+//   realistic   a sensor that reads nothing useful for its first 30 s and a
+//               drive cycle of idle, cruises, hard accelerations and engine
+//               braking.
+enum class RealismLevel { Off, Delay, Lag, Noisy, Transients, Realistic };
+
+// The separate effects the levels switch on.
+struct RealismFeatures {
+  bool ExhaustDelay = false;
+  bool SensorLag = false;
+  bool HeavyNoise = false;
+  bool Transients = false;
+  bool ColdSensor = false;
+  bool DriveCycle = false;
+};
+
+RealismFeatures FeaturesOf(RealismLevel level);
+
+// Names used on the command line, in order from "off" to "realistic";
+// nullopt for an unknown name.
+std::optional<RealismLevel> ParseRealismLevel(std::string_view name);
+std::string_view RealismLevelName(RealismLevel level);
+std::vector<std::string_view> RealismLevelNames();
+
 struct SimulatorOptions {
   std::vector<std::uint8_t> Identity{kFullIdentity.begin(), kFullIdentity.end()};
   FaultSettings Faults;
@@ -79,10 +114,21 @@ struct SimulatorOptions {
   // The engine and the frame stream run this many times faster than real time.
   double TimeScale = 1.0;
   SensorKind Sensor = SensorKind::NarrowBand;
+  RealismLevel Realism = RealismLevel::Off;
   std::uint32_t Seed = 1;
   ConverterTable InitialTable = OneToOneTable();
   // A converter whose firmware does not start: only the loader answers.
   bool StartInLoader = false;
 };
+
+// The environment variables that set up the window's built-in simulator.
+inline constexpr const char* kRealismVariable = "ORVEL_SIM_REALISM";       // a level name
+inline constexpr const char* kTimeScaleVariable = "ORVEL_SIM_TIME_SCALE";  // 0.1 .. 1000
+
+// Default options with the realism level and time scale taken from
+// `lookup` (std::getenv unless a test gives its own). An unset, unknown or
+// out-of-range value leaves that option at its default.
+SimulatorOptions SimulatorOptionsFromEnvironment(const std::function<const char*(const char*)>& lookup);
+SimulatorOptions SimulatorOptionsFromEnvironment();
 
 }  // namespace orvel::sim

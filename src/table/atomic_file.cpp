@@ -44,6 +44,17 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+// Flushes the folder that holds `path`, so a rename in it survives a power
+// cut. A file system that cannot flush a folder (EINVAL) has nothing to do.
+bool SyncFolderOf(const std::filesystem::path& path) {
+  const std::filesystem::path parent = path.parent_path();
+  Descriptor folder(::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.Get() < 0) {
+    return false;
+  }
+  return ::fsync(folder.Get()) == 0 || errno == EINVAL;
+}
+
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::filesystem::path target)
@@ -89,15 +100,27 @@ WriteResult AtomicFileWriter::Commit() {
   }
   const int fd = Fd;
   Fd = -1;
-  if (::close(fd) != 0) {
-    const int closeError = errno;
+  // The content must be on the disk before the rename makes it the target:
+  // otherwise a power cut soon after the rename (the way a logger in a car
+  // usually stops) can leave the new name on an empty or partial file.
+  // fdatasync is enough for a freshly written file, since the size is among
+  // the metadata it writes, and costs no more than fsync.
+  const bool flushed = ::fdatasync(fd) == 0;
+  const int flushError = errno;
+  if (::close(fd) != 0 || !flushed) {
+    const int error = flushed ? errno : flushError;
     ::unlink(Temporary.c_str());
-    return Failure = {WriteOutcome::WriteFailed, std::strerror(closeError)};
+    return Failure = {WriteOutcome::WriteFailed, std::strerror(error)};
   }
   if (::rename(Temporary.c_str(), Target.c_str()) != 0) {
     const int renameError = errno;
     ::unlink(Temporary.c_str());
     return Failure = {WriteOutcome::CannotReplace, std::strerror(renameError)};
+  }
+  // The rename itself lives in the folder: flush it too, or after a power cut
+  // the folder may still name the old file (or, for a first save, none).
+  if (!SyncFolderOf(Target)) {
+    return Failure = {WriteOutcome::WriteFailed, std::strerror(errno)};
   }
   return {};
 }

@@ -12,7 +12,9 @@ namespace orvel {
 enum class WriteOutcome {
   Written,
   CannotCreate,   // no temporary file could be created in the target's folder
-  WriteFailed,    // the temporary file could not be filled (full disk, I/O error)
+  WriteFailed,    // the temporary file could not be filled or flushed (full disk, I/O
+                  // error), or the folder not flushed after the rename (the
+                  // target then holds the new file, which may not survive a power cut)
   CannotReplace,  // the finished file could not take the target's place
 };
 
@@ -24,6 +26,12 @@ struct WriteResult {
 // A file written piece by piece into a temporary file in the target's folder
 // and renamed over the target by Commit. Without a successful Commit the
 // temporary file is removed and the target stays as it was.
+//
+// This is how every file the program and the tool write is written (table,
+// log, undo history, program state, CSV, autosave): Commit flushes the
+// content to the disk before the rename and the folder after it, so a crash
+// or a power cut at any moment leaves the complete old or the complete new
+// file under the target's name, never an empty or partial one.
 class AtomicFileWriter {
  public:
   explicit AtomicFileWriter(std::filesystem::path target);
@@ -62,9 +70,12 @@ class FileReader {
   int Fd = -1;
 };
 
-// Writes the bytes to a temporary file in the target's folder and renames it
-// over the target, so the target is either the old file or the complete new
-// one, never a half-written file. A failure removes the temporary file.
+// Writes the bytes to a temporary file in the target's folder, flushes it and
+// renames it over the target (see AtomicFileWriter), so the target is either
+// the old file or the complete new one, never a half-written file, even after
+// a power cut. A failure removes the temporary file. Use this (or
+// AtomicFileWriter for a file written in pieces) for every file the program
+// saves.
 WriteResult WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
 // Reads at most maxBytes of a file. False when it cannot be opened or read.

@@ -144,7 +144,8 @@ bool LoadHistoryFile(const std::filesystem::path& path, UndoHistory& history, Us
   if (count == 0 ? header.Position != 0 : !inside(header.Position)) {
     return reject();
   }
-  std::vector<std::uint8_t> chunk(kSnapshotsPerChunk * kSnapshotFileBytes);
+  // No larger than the history needs: a short file costs no 133 kB buffer.
+  std::vector<std::uint8_t> chunk(std::min(kSnapshotsPerChunk, count) * kSnapshotFileBytes);
   for (std::size_t first = 0; first < count; first += kSnapshotsPerChunk) {
     const std::size_t n = std::min(kSnapshotsPerChunk, count - first);
     if (!reader.ReadExactly({chunk.data(), n * kSnapshotFileBytes})) {

@@ -39,6 +39,9 @@ class Table {
   void BindSecondTable(ParameterPanel* tab2Panel);
   void SetLink(CorrectionWindowLink* link) { Link = link; }
 
+  // The panel that shows the parameters of block 1 or 2 (the bound one, or
+  // the model's own text panel while none is bound).
+  ParameterPanel& BoundPanel(int n) { return Panel(n); }
   // Parameters of block 1 or 2.
   void ResetParameters(int n);
   void ShowParameters(int n);

@@ -28,8 +28,10 @@ constexpr std::array<Section, 11> kSections{{
     {"SmoothTps", TableBlock::kSmoothTps, 1, 0, 255},
     {"SmoothRpm", TableBlock::kSmoothRpm, 1, 0, 255},
     {"TpsThreshold", TableBlock::kTpsThreshold, 1, 0, 255},
-    {"IATCorr", TableBlock::kIatCorr, 64, -30, 30},
-    {"ECTCorr", TableBlock::kEctCorr, 64, -30, 30},
+    // A table file holds each correction as a signed byte; the window clamps
+    // its own corrections to -30…30, but any byte a file can hold is taken.
+    {"IATCorr", TableBlock::kIatCorr, 64, -128, 127},
+    {"ECTCorr", TableBlock::kEctCorr, 64, -128, 127},
 }};
 
 std::string_view Trim(std::string_view s) {

@@ -11,7 +11,8 @@ namespace orvel {
 // header "Name,Index,Value"; then one line per entry, in block units:
 //   Out,0…255,value          output for air-flow input Index, 0…255
 //   MafTime,0,value … TpsThreshold,0,value   the eight parameters, 0…255
-//   IATCorr,0…63,value  ECTCorr,0…63,value   corrections, −30…30
+//   IATCorr,0…63,value  ECTCorr,0…63,value   corrections, −128…127 (a signed
+//                                            byte, as a table file holds them)
 // Every entry appears exactly once, in any order; empty lines are skipped.
 // TpsThreshold is listed for information: a table built from CSV always
 // carries 255 there, as every table this system writes does.

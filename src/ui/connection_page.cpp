@@ -7,10 +7,11 @@
 
 #include "core/ui_texts.h"
 #include "ui/qt_text.h"
+#include "ui/window/text_registry.h"
 
 namespace orvel::ui {
 
-ConnectionPageWidget::ConnectionPageWidget(QWidget* parent)
+ConnectionPageWidget::ConnectionPageWidget(TextRegistry& texts, QWidget* parent)
     : QWidget(parent),
       ComComboBox1(new QComboBox(this)),
       SpeedButtonReconnect(new QPushButton(QStringLiteral("Reconnect"), this)),
@@ -80,12 +81,14 @@ ConnectionPageWidget::ConnectionPageWidget(QWidget* parent)
   sensorLayout->addWidget(ButtonCalibrateKMA, 5, 0, 1, 3);
   GroupBoxContactlessSettings->hide();
 
+  auto* portLabel = new QLabel(QStringLiteral("COM port"), this);
+  auto* languageLabel = new QLabel(QStringLiteral("Язык/Language"), this);
   auto* portRow = new QHBoxLayout;
-  portRow->addWidget(new QLabel(QStringLiteral("COM port"), this));
+  portRow->addWidget(portLabel);
   portRow->addWidget(ComComboBox1);
   portRow->addWidget(SpeedButtonReconnect);
   portRow->addStretch();
-  portRow->addWidget(new QLabel(QStringLiteral("Язык/Language"), this));
+  portRow->addWidget(languageLabel);
   portRow->addWidget(ComboBoxLanguage);
 
   auto* identityRow = new QHBoxLayout;
@@ -110,6 +113,25 @@ ConnectionPageWidget::ConnectionPageWidget(QWidget* parent)
   layout->addLayout(portRow);
   layout->addLayout(identityRow);
   layout->addLayout(lowerRow, 1);
+
+  // Captions that read the same in both languages, and labels the
+  // identification fills.
+  for (QObject* fixed :
+       std::initializer_list<QObject*>{portLabel, languageLabel, hotKeys, SpeedButtonReconnect, LabelFirmware,
+                                       LabelHwVersion, LabelFOsc}) {
+    texts.AddFixed(fixed);
+  }
+  texts.Add(CheckBoxFirmwareRecovery, texts::CheckBoxFirmwareRecovery);
+  texts.Add(GroupBoxContactlessSettings, texts::GroupBoxContactlessSettings);
+  texts.Add(LabelType, texts::LabelType);
+  texts.Add(LabelAngle, texts::LabelAngle);
+  texts.Add(LabelDirection, texts::LabelDirection);
+  texts.Add(LabelCalibration, texts::LabelCalibration);
+  texts.Add(ButtonCalibrateKMA, texts::ButtonCalibrateKMA);
+  texts.Add(LabelInvertSwitches, texts::LabelInvertSwitches);
+  texts.Add(CheckBoxIdleSwitch, texts::CheckBoxIdleSwitch);
+  texts.Add(CheckBoxFullSwitch, texts::CheckBoxFullSwitch);
+  texts.AddLanguageHandler(Memo1, [this](int languagePosition) { FillHotKeyMemo(languagePosition); });
 }
 
 void ConnectionPageWidget::SetPortNames(const QStringList& names) {
@@ -119,18 +141,7 @@ void ConnectionPageWidget::SetPortNames(const QStringList& names) {
   ComComboBox1->setCurrentIndex(-1);
 }
 
-void ConnectionPageWidget::ApplyLanguage(int languagePosition) {
-  CheckBoxFirmwareRecovery->setText(ToQString(texts::CheckBoxFirmwareRecovery.For(languagePosition)));
-  GroupBoxContactlessSettings->setTitle(ToQString(texts::GroupBoxContactlessSettings.For(languagePosition)));
-  LabelType->setText(ToQString(texts::LabelType.For(languagePosition)));
-  LabelAngle->setText(ToQString(texts::LabelAngle.For(languagePosition)));
-  LabelDirection->setText(ToQString(texts::LabelDirection.For(languagePosition)));
-  LabelCalibration->setText(ToQString(texts::LabelCalibration.For(languagePosition)));
-  ButtonCalibrateKMA->setText(ToQString(texts::ButtonCalibrateKMA.For(languagePosition)));
-  LabelInvertSwitches->setText(ToQString(texts::LabelInvertSwitches.For(languagePosition)));
-  CheckBoxIdleSwitch->setText(ToQString(texts::CheckBoxIdleSwitch.For(languagePosition)));
-  CheckBoxFullSwitch->setText(ToQString(texts::CheckBoxFullSwitch.For(languagePosition)));
-
+void ConnectionPageWidget::FillHotKeyMemo(int languagePosition) {
   Memo1->clear();
   QStringList lines;
   for (const auto& line : HotKeyMemoLines(languagePosition)) {

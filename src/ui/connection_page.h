@@ -10,6 +10,8 @@
 
 namespace orvel::ui {
 
+class TextRegistry;
+
 // The first page: port choice, reconnect, the converter's identity, the
 // language, the hot-key help, firmware recovery and the contactless sensor's
 // settings. It only lays the controls out; the main window wires them.
@@ -17,11 +19,15 @@ class ConnectionPageWidget final : public QWidget {
   Q_OBJECT
 
  public:
-  explicit ConnectionPageWidget(QWidget* parent = nullptr);
+  // Registers every caption with `texts`: the language-dependent ones with
+  // their texts, the hot-key memo with its lines, the rest as fixed.
+  explicit ConnectionPageWidget(TextRegistry& texts, QWidget* parent = nullptr);
 
   // Replaces the port list, keeping nothing selected.
   void SetPortNames(const QStringList& names);
-  void ApplyLanguage(int languagePosition);
+  // The hot-key memo's lines for the language position (none for positions
+  // other than 0 and 1).
+  void FillHotKeyMemo(int languagePosition);
 
   QComboBox* ComComboBox1;
   QPushButton* SpeedButtonReconnect;

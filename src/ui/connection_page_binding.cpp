@@ -31,8 +31,9 @@ void ConnectionPageBinding::ShowHardwareLabels(bool visible) {
 }
 
 void ConnectionPageBinding::EnableConverterActions() {
-  Window.ActionReadCoverter->setEnabled(true);
-  Window.ActionWriteConverter->setEnabled(true);
+  for (QAction* action : Window.ConverterActions()) {
+    action->setEnabled(true);
+  }
 }
 
 void ConnectionPageBinding::EnableReconnect() {

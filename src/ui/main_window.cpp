@@ -3,10 +3,12 @@
 #include <QCloseEvent>
 #include <QLocale>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 #include "autotune/converter_correction_link.h"
 #include "autotune/correction_window.h"
@@ -17,6 +19,8 @@
 #include "link/contactless_sensor.h"
 #include "link/converter_steps.h"
 #include "link/device_info.h"
+#include "link/firmware_update.h"
+#include "link/link_errors.h"
 #include "link/rxtx.h"
 #include "link/serial_port.h"
 #include "link/table_transfer.h"
@@ -24,22 +28,27 @@
 #include "live/live_correction_host.h"
 #include "live/live_run.h"
 #include "live/live_session.h"
+#include "live/live_settings.h"
 #include "live/log.h"
+#include "live/log_autosave.h"
 #include "live/log_learning_controls.h"
 #include "sim/simulator_host.h"
 #include "table/table.h"
 #include "ui/connection_page.h"
 #include "ui/connection_page_binding.h"
 #include "ui/keyboard_modifiers.h"
+#include "ui/keys/window_keyboard.h"
 #include "ui/pages/compare_page.h"
 #include "ui/pages/dashboard_page.h"
 #include "ui/pages/firmware_page.h"
+#include "ui/pages/firmware_page_binding.h"
 #include "ui/pages/log_page.h"
 #include "ui/pages/table_graph_page.h"
 #include "ui/progress_window.h"
 #include "ui/qt_dispatcher.h"
 #include "ui/qt_text.h"
 #include "ui/sound/qt_cue_player.h"
+#include "ui/widgets/calibration_overlay.h"
 #include "ui/window/file_dialogs.h"
 #include "ui/window/modifier_latches.h"
 #include "ui/window/text_registry.h"
@@ -48,16 +57,21 @@ namespace orvel::ui {
 
 namespace {
 
-constexpr int kKmaAngles[] = {45, 60, 80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90};
+// The sensor model the update-with-1:1 action selects: "0-5V Signal".
+constexpr int kWidebandVoltageSensor = 2;
 
 }  // namespace
 
 MainWindowServices DefaultMainWindowServices(double simulatorTimeScale) {
   MainWindowServices services;
   services.ListPorts = [] { return ListSerialPorts(); };
+  // ORVEL_SIM_REALISM and ORVEL_SIM_TIME_SCALE set up the built-in simulator;
+  // a time scale from the command line (above 0) overrides the latter.
   services.StartSimulator = [simulatorTimeScale] {
-    sim::SimulatorOptions options;
-    options.TimeScale = simulatorTimeScale;
+    sim::SimulatorOptions options = sim::SimulatorOptionsFromEnvironment();
+    if (simulatorTimeScale > 0) {
+      options.TimeScale = simulatorTimeScale;
+    }
     return std::make_unique<sim::SimulatorHost>(options);
   };
   services.Dialogs = std::make_shared<QtFileDialogs>();
@@ -81,8 +95,14 @@ TForm1::TForm1(UserMessages& messages, MainWindowServices services, QWidget* par
 TForm1::~TForm1() {
   // The objects go in the reverse order of their creation: the binding, the
   // live-data session and the log (which joins its reader) before the link
-  // they use, and the link before the simulator behind it.
+  // they use, and the link before the simulator behind it. No key reaches
+  // the commands once their models start to go.
+  Keyboard.reset();
   ConnectionBinding.reset();
+  FirmwareRun.reset();
+  FirmwareBinding.reset();
+  State.reset();
+  Autosave.reset();
   Learning.reset();
   Correction.reset();
   Cues.reset();
@@ -108,7 +128,7 @@ void TForm1::BuildPages() {
   Pages->setTabPosition(QTabWidget::West);
   Pages->setDocumentMode(true);
 
-  Connection = new ConnectionPageWidget;
+  Connection = new ConnectionPageWidget(texts);
   Pages->addTab(Connection, QStringLiteral(" 1 "));
 
   TablePages = new QTabWidget;
@@ -134,6 +154,7 @@ void TForm1::BuildPages() {
   texts.AddTab(SetupPages, 0, texts::TabSheetFirmwareUpdate);
   Pages->addTab(SetupPages, QStringLiteral("5 Настройки"));
 
+  texts.AddFixed(Pages->widget(kConnectionPage));
   texts.AddTab(Pages, kTablePage, texts::TableTabSheet);
   texts.AddTab(Pages, kLogPage, texts::LogTabSheet);
   texts.AddTab(Pages, kDashboardPage, texts::DashboardTabSheet);
@@ -163,10 +184,13 @@ std::vector<QAction*> TForm1::ConverterActions() const {
 }
 
 void TForm1::RunCreationSequence() {
+  // The values the window keeps for the program state file start as
+  // WindowSettings gives them (spare 10, remembered B and T 1000).
+  Frame = WindowSettings{};
   // The hardware labels appear only for the converter kind that reports them.
   Connection->LabelHwVersion->hide();
   Connection->LabelFOsc->hide();
-  for (const int angle : kKmaAngles) {
+  for (const int angle : kSensorAngles) {
     Connection->ComboBoxKmaAngleDegrees->addItem(QString::number(angle) + QStringLiteral("°"), angle);
   }
   Connection->ComboBoxKmaAngleDegrees->setCurrentIndex(0);
@@ -174,10 +198,15 @@ void TForm1::RunCreationSequence() {
   // The window is the bus's first subscriber.
   Broadcaster.Subscribe(*this);
   FillPortList();
+  // The link is the second subscriber.
   SerialLink = std::make_unique<TRXTX>(Broadcaster, Services.LinkTimeout);
   Modifiers = std::make_unique<KeyboardModifiers>();
   Scale = std::make_unique<XrpmTable>();
   MainTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
+  // Binding the table page resets the table's parameters and takes the
+  // history's first snapshot.
+  TableGraphView->Bind(*MainTableModel, *Modifiers, *Services.Dialogs);
+  MainTableModel->BindDashboard(nullptr);
   CorrectionLink = std::make_unique<ConverterCorrectionLink>(*SerialLink, Messages);
   MainTableModel->SetLink(CorrectionLink.get());
   const NumberFormat format{QLocale().decimalPoint().at(0).toLatin1()};
@@ -189,23 +218,47 @@ void TForm1::RunCreationSequence() {
   // The log is the bus's third subscriber, after the window and the link.
   LiveLog = std::make_unique<Log>(Messages,
                                   LiveLinks{*SerialLink, Broadcaster, *MainTableModel, *Dispatcher, format});
+  DashboardTimer = new QTimer(this);
+  DashboardTimer->setInterval(Services.DashboardTick);
+  connect(DashboardTimer, &QTimer::timeout, this, [this] { LiveLog->TimerTick(); });
   CompareTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
+  CompareView->Bind(*CompareTableModel, *Services.Dialogs);
   Tick = std::make_unique<CorrectionTick>(*MainTableModel, *Scale, Broadcaster);
   // The log's tick runs the correction decision after every dashboard message.
   LiveLog->SetDashboardHook(Tick.get());
   Session =
       std::make_unique<LiveSession>(Broadcaster, *LiveLog, *MainTableModel, *Transfer, Messages, Tick.get());
   CorrectionHost = std::make_unique<LiveCorrectionHost>(*LiveLog, *Transfer);
+  // The correction window starts armed, with LearnedBegin 0.
   Correction = std::make_unique<CorrectionWindowModel>(*MainTableModel, CompareTableModel.get(),
                                                        Tick->Settings(), *CorrectionHost, format);
+  Correction->SetLearnedBegin(0);
+  // The oxygen sensor list starts at its first model.
   Reference = std::make_unique<O2ReferenceModel>(format);
   Learning = std::make_unique<LogLearningControls>(*LiveLog, *MainTableModel, *Reference, format);
+  // The log-limit lock is pressed at start, so its slider starts disabled.
+  Learning->SetMafLimitLocked(true);
+  // The log page's controls follow the reference themselves.
+  Reference->SetRefO2ChangeHandler([this] { Correction->SetO2Ref(Reference->O2Ref()); });
+  // The reference's and the averaging sliders' change handling, so their
+  // values reach the decision before anything is loaded.
+  Correction->SetO2Ref(Reference->O2Ref());
+  Learning->O2FromDashChanged();
+  Correction->SetAvgB(Correction->AvgB());
+  Correction->SetAvgT(Correction->AvgT());
+  Keyboard = std::make_unique<WindowKeyboard>(
+      *this, WindowKeyboardModels{*SerialLink, *Transfer, *MainTableModel, *Correction, *Reference, *Learning,
+                                  *LiveLog, *Modifiers, Messages});
   Cues = Services.Cues ? Services.Cues() : std::make_unique<QtCuePlayer>();
   DashboardView->Bind(DashboardModels{*MainTableModel, *Scale, *Correction, *Reference, *Learning,
                                       Broadcaster, *CorrectionHost, *Cues});
-  DashboardTimer = new QTimer(this);
-  DashboardTimer->setInterval(Services.DashboardTick);
-  connect(DashboardTimer, &QTimer::timeout, this, [this] { LiveLog->TimerTick(); });
+  // Every recording is also written to a file as it grows; subscribed after
+  // the log, so a new file starts after the log has been cleared.
+  Autosave = std::make_unique<LogAutosave>(*LiveLog, Messages, Services.WorkingFolder / kAutosaveFolderName);
+  Broadcaster.Subscribe(*Autosave);
+  LogPageView->Bind({*LiveLog, *MainTableModel, *Learning, *Reference, *Services.Dialogs, *Modifiers,
+                     [this] { Transfer->SendToConverterRam(); }});
+  connect(DashboardTimer, &QTimer::timeout, this, [this] { Autosave->Flush(); });
 
   ConnectionBinding = std::make_unique<ConnectionPageBinding>(
       *this, Messages,
@@ -213,15 +266,37 @@ void TForm1::RunCreationSequence() {
       [this](SensorQueryView& view) {
         return ConverterSteps([this] { ActionReadCoverterExecute(); }, *Identifier, *Sensor, view);
       });
+  FirmwareBinding = std::make_unique<FirmwarePageBinding>(
+      *FirmwareView, *Connection->CheckBoxFirmwareRecovery, [this] { return LiveLog->IsRunning(); });
+  FirmwareRun = std::make_unique<FirmwareUpdate>(*SerialLink, Messages, *FirmwareBinding);
+  Texts().Add(Progress, texts::ProgressCaption,
+              [this](const QString& title) { Progress->setWindowTitle(title); });
 
+  // English first; the state file may then choose another language.
   ApplyLanguage(kLanguageEnglish);
+  State = std::make_unique<ProgramState>(
+      ProgramStateModels{*Correction, *Reference, *Scale, Frame,
+                         [this](std::int32_t language) { LanguageChanged(language); }, nullptr},
+      Messages);
+  State->LoadState(StateFile(kStateFileName));
+  // The Toyota button's click handling, so the tables follow its restored state.
+  Correction->SetToyota(Correction->Toyota());
   MainTableModel->LoadHistory(StateFile(kHistoryFileName));
 
+  ConnectControls();
+}
+
+void TForm1::ConnectControls() {
   connect(Connection->ComComboBox1, &QComboBox::activated, this, [this] { ComComboBox1Change(); });
   connect(Connection->SpeedButtonReconnect, &QPushButton::clicked, this,
           [this] { SpeedButtonReconnectClick(); });
-  connect(Connection->ComboBoxLanguage, &QComboBox::activated, this,
-          [this](int index) { ApplyLanguage(index); });
+  connect(Connection->ComboBoxLanguage, &QComboBox::activated, this, [this](int index) {
+    Frame.Language = index;
+    ApplyLanguage(index);
+  });
+  connect(Connection->ComboBoxKmaSensorType, &QComboBox::activated, this,
+          [this] { ComboBoxKmaSensorTypeChange(); });
+  connect(Connection->ButtonCalibrateKMA, &QPushButton::clicked, this, [this] { ButtonCalibrateKMAClick(); });
   for (QAction* read : {DashboardView->ActionReadCoverter, TableGraphView->ActionReadCoverter}) {
     connect(read, &QAction::triggered, this, [this] { ActionReadCoverterExecute(); });
   }
@@ -230,6 +305,29 @@ void TForm1::RunCreationSequence() {
   }
   connect(ActionStart, &QAction::triggered, this, [this] { ActionStartExecute(); });
   connect(ActionStop, &QAction::triggered, this, [this] { ActionStopExecute(); });
+  connect(ActionSaveALL, &QAction::triggered, this, [this] { ActionSaveALLExecute(); });
+  connect(ActionTableOneToOne, &QAction::triggered, this, [this] { ActionTableOneToOneExecute(); });
+  connect(FirmwareView->FileOpenFirmware, &QAction::triggered, this, [this] { FileOpenFirmwareExecute(); });
+  connect(ActionUpgradeFirmwareOneToOne, &QAction::triggered, this,
+          [this] { ActionUpgradeFirmwareOneToOneExecute(); });
+  // The factory test runs Start and Stop whatever the actions' state.
+  connect(FirmwareView->ButtonFactoryStart, &QPushButton::clicked, this, [this] { ActionStartExecute(); });
+  connect(FirmwareView->ButtonFactoryStop, &QPushButton::clicked, this, [this] { ActionStopExecute(); });
+  // A page change by mouse releases the modifier latches; the keys 1…5 set
+  // the page without it.
+  connect(Pages->tabBar(), &QTabBar::tabBarClicked, this, [this](int index) {
+    if (index != Pages->currentIndex()) {
+      LatchesOfWindow->ReleaseAll();
+    }
+  });
+}
+
+void TForm1::LanguageChanged(int languagePosition) {
+  // A position the list does not have leaves it without a selection.
+  Connection->ComboBoxLanguage->setCurrentIndex(
+      languagePosition >= 0 && languagePosition < Connection->ComboBoxLanguage->count() ? languagePosition
+                                                                                        : -1);
+  ApplyLanguage(languagePosition);
 }
 
 std::string TForm1::SelectedPort() const {
@@ -244,7 +342,13 @@ void TForm1::ActionReadCoverterExecute() {
     // The read reported its failure; the steps below would only fail again.
     return;
   }
-  MainTableModel->SetBeginAsLearned(MainTableModel->LearnedBegin(), 0, false);
+  // The MAF window's beginning follows the learned beginning, which is
+  // marked learned with correction 0; the correction goes back to 0 through
+  // the correction window, so the log and the converter hear of it.
+  const std::int32_t learnedBegin = Correction->LearnedBegin();
+  Correction->SetMafBeg(learnedBegin);
+  MainTableModel->SetBeginAsLearned(learnedBegin, 0, false);
+  Correction->SetCorrection(0);
   LiveLog->SetCorrValue(0);
   Transfer->SendToConverterRam();
   // One undo takes the user back to the table before the read.
@@ -256,10 +360,16 @@ void TForm1::ActionWriteConverterExecute() {
 }
 
 void TForm1::ActionStartExecute() {
+  if (Closed) {
+    return;
+  }
   StartLiveRun(*Session, *Correction, SelectedPort());
 }
 
 void TForm1::ActionStopExecute() {
+  if (Closed) {
+    return;
+  }
   const bool autocorrection = Correction->Autocorrection();
   if (StopLiveRun(*Session, *Correction, SelectedPort()) && autocorrection) {
     // The run's MAF limit stays where autocorrection left it.
@@ -267,10 +377,110 @@ void TForm1::ActionStopExecute() {
   }
 }
 
+KeySelection& TForm1::Selection() {
+  return Keyboard->Selection();
+}
+
+KeyCommands& TForm1::Keys() {
+  return Keyboard->Commands();
+}
+
+void TForm1::ShowPageByKey(int page) {
+  Pages->setCurrentIndex(page);
+}
+
+void TForm1::ActionSaveALLExecute() {
+  // One name for both dialogs, built once.
+  const QString name = ProposedSaveName();
+  if (auto table =
+          Dialogs().Save(FileDialogRequest{QStringLiteral("Tab Files|*.tab"), QStringLiteral("tab"), name})) {
+    MainTableModel->SaveTableFile(*table, 1);
+  }
+  if (auto log =
+          Dialogs().Save(FileDialogRequest{QStringLiteral("Log Files|*.log"), QStringLiteral("log"), name})) {
+    LiveLog->SaveToFile(*log);
+  }
+}
+
+void TForm1::ActionTableOneToOneExecute() {
+  MainTableModel->MakeOneToOne();
+  // The window's copy of the learned beginning and the MAF window's beginning
+  // go back to 0; the table's own LearnedBegin stays.
+  Correction->SetLearnedBegin(0);
+  Correction->SetMafBeg(0);
+}
+
+void TForm1::FileOpenFirmwareExecute() {
+  FirmwareRun->Update(Dialogs().Open(FileDialogRequest{QStringLiteral("Firmware files|*.enc"), {}, {}}));
+}
+
+void TForm1::ActionUpgradeFirmwareOneToOneExecute() {
+  const auto chosen = Dialogs().Open(FileDialogRequest{QStringLiteral("Firmware files|*.enc"), {}, {}});
+  if (FirmwareRun->Update(chosen) != FirmwareOutcome::Updated) {
+    return;
+  }
+  repaint();
+  // The converter needs a moment to start its new firmware before it
+  // answers the table write.
+  std::this_thread::sleep_for(kFirmwareStartPause);
+  ActionTableOneToOneExecute();
+  Transfer->WriteToConverter();
+  // Whatever the write's outcome: the wideband voltage sensor and live data.
+  ComboBoxO2Change(kWidebandVoltageSensor);
+  ActionStartExecute();
+}
+
+void TForm1::ComboBoxO2Change(int sensorType) {
+  Reference->ComboBoxO2Change(sensorType);
+  Correction->SetSensorType(sensorType);
+}
+
+void TForm1::ComboBoxKmaSensorTypeChange() {
+  SensorChoice choice;
+  choice.TypeChanged();
+  Connection->ComboBoxKmaDirection->setCurrentIndex(choice.DirectionIndex);
+  Connection->ComboBoxKmaCalAtMinOrMaxAngle->setCurrentIndex(choice.End == CalibrationEnd::MaxAngle ? 1 : 0);
+  Connection->CheckBoxIdleSwitch->setChecked(false);
+  Connection->CheckBoxFullSwitch->setChecked(false);
+  Connection->ComboBoxKmaAngleDegrees->setCurrentIndex(choice.AngleIndex);
+}
+
+void TForm1::ButtonCalibrateKMAClick() {
+  SensorChoice choice;
+  choice.AngleIndex = std::max(0, Connection->ComboBoxKmaAngleDegrees->currentIndex());
+  choice.DirectionIndex = std::max(0, Connection->ComboBoxKmaDirection->currentIndex());
+  choice.End = Connection->ComboBoxKmaCalAtMinOrMaxAngle->currentIndex() == 1 ? CalibrationEnd::MaxAngle
+                                                                              : CalibrationEnd::MinAngle;
+  const ContactlessSettings settings = choice.CalibrationSettings(Identifier->Stored().DeviceId);
+  // One overlay per calibration, gone when the count-down has ended.
+  TCalibrationOverlayForm overlay(this, Services.CalibrationTick);
+  try {
+    Sensor->Calibrate(settings, overlay);
+  } catch (const std::exception& error) {
+    ReportPortError(error, Messages);
+  }
+}
+
+void TForm1::SelectStartPort() {
+  if (Services.ExtraPort.empty()) {
+    return;
+  }
+  const int index = Connection->ComComboBox1->findText(QString::fromStdString(Services.ExtraPort));
+  if (index < 0) {
+    return;
+  }
+  Connection->ComComboBox1->setCurrentIndex(index);
+  ComComboBox1Change();
+}
+
 void TForm1::FillPortList() {
   QStringList names;
   for (const auto& port : Services.ListPorts()) {
     names.append(QString::fromStdString(port));
+  }
+  const QString extra = QString::fromStdString(Services.ExtraPort);
+  if (!extra.isEmpty() && !names.contains(extra)) {
+    names.append(extra);
   }
   names.append(QString::fromLatin1(kSimulatorEntry));
   Connection->SetPortNames(names);
@@ -311,6 +521,7 @@ void TForm1::SpeedButtonReconnectClick() {
 
 void TForm1::Dispatch(const TMessage& message) {
   if (const auto* dash = MessageAs<TMsgDashData>(message)) {
+    FirmwareView->ShowSample(dash->Maf, dash->Tps, dash->Conv, dash->O2);
     DashboardView->ShowDashData(*dash);
     return;
   }
@@ -339,7 +550,6 @@ void TForm1::Dispatch(const TMessage& message) {
 
 void TForm1::ApplyLanguage(int languagePosition) {
   TextsOfWindow->Apply(languagePosition);
-  Connection->ApplyLanguage(languagePosition);
   if (auto folder = SoundFolderFor(languagePosition)) {
     CurrentSoundFolder = *folder;
   }
@@ -347,23 +557,37 @@ void TForm1::ApplyLanguage(int languagePosition) {
 }
 
 void TForm1::RunCloseSequence() {
-  if (Closed) {
+  if (Closed || Closing) {
     return;
   }
-  Closed = true;
+  Closing = true;
   try {
+    // A latched Shift or Ctrl must not outlive the program.
+    LatchesOfWindow->ReleaseAll();
+    Modifiers->ShiftLatched = false;
+    Modifiers->CtrlLatched = false;
     if (SerialLink->Connected() != 0) {
       ActionStopExecute();
     }
+    if (Correction->ManualBorders()) {
+      Correction->SetManualBorders(false);
+    }
+  } catch (...) {
+    // A failure while stopping must not keep the state from being saved.
+  }
+  Closed = true;
+  try {
     // The reader must have finished its last read before the port goes.
     LiveLog->JoinReader();
     ConnectionBinding.reset();
     Session.reset();
+    FirmwareRun.reset();
     SerialLink.reset();
   } catch (...) {
-    // A failure while taking the link down must not keep the state from being saved.
+    // Likewise while taking the link down.
   }
   Simulator.reset();
+  State->SaveState(StateFile(kStateFileName));
   MainTableModel->SaveHistory(StateFile(kHistoryFileName));
 }
 

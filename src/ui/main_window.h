@@ -12,6 +12,7 @@
 
 #include "core/orvel_broadcaster.h"
 #include "core/user_messages.h"
+#include "live/program_state.h"
 
 namespace orvel {
 class TRXTX;
@@ -27,7 +28,11 @@ class LiveCorrectionHost;
 class CorrectionWindowModel;
 class O2ReferenceModel;
 class LogLearningControls;
+class KeySelection;
+class FirmwareUpdate;
+struct LiveSettings;
 class CuePlayer;
+class LogAutosave;
 struct XrpmTable;
 namespace sim {
 class SimulatorHost;
@@ -49,6 +54,9 @@ class FirmwarePage;
 class TextRegistry;
 class LatchRegistry;
 class FileDialogs;
+class KeyCommands;
+class WindowKeyboard;
+class FirmwarePageBinding;
 
 // What the main window needs from the system besides the user: the serial
 // ports present and a way to start the built-in converter simulator. Tests
@@ -62,6 +70,12 @@ struct MainWindowServices {
   std::filesystem::path WorkingFolder;
   // The open and save dialogs of the window's file actions.
   std::shared_ptr<FileDialogs> Dialogs;
+  // A port outside the system's list (a pseudo-terminal, /dev/rfcomm0) from
+  // the command line: listed before "Simulator" and chosen at start through
+  // the ordinary port selection (SelectStartPort).
+  std::string ExtraPort;
+  // The calibration count-down's step; tests shorten it.
+  std::chrono::milliseconds CalibrationTick{1000};
   // The player of the autocorrection's sound cues.
   std::function<std::unique_ptr<CuePlayer>()> Cues;
   // The log's dashboard tick; shorter with a faster built-in simulator, so a
@@ -69,9 +83,9 @@ struct MainWindowServices {
   std::chrono::milliseconds DashboardTick{100};
 };
 
-// `simulatorTimeScale`: the built-in simulator's engine and stream run this
-// many times faster than real time.
-MainWindowServices DefaultMainWindowServices(double simulatorTimeScale = 1.0);
+// `simulatorTimeScale` (when above 0): the built-in simulator's engine and
+// stream run this many times faster than real time.
+MainWindowServices DefaultMainWindowServices(double simulatorTimeScale = 0);
 
 // The main window and the application core: it builds the long-lived objects
 // in their fixed order, owns them, lays out the pages and wires the controls
@@ -94,9 +108,14 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
 
   void Dispatch(const TMessage& message) override;
 
-  // Runs the close sequence once: stops what runs, destroys the serial link,
-  // saves the program's state. Called by the close event; safe to call again.
+  // Runs the close sequence once: releases the modifier latches, stops live
+  // data, turns manual borders off, destroys the serial link, then saves
+  // "config.cfg" and the undo history. Called by the close event; safe to
+  // call again.
   void RunCloseSequence();
+
+  // Chooses the command line's extra port, if any, as the user would.
+  void SelectStartPort();
 
   void ApplyLanguage(int languagePosition);
 
@@ -111,6 +130,9 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   [[nodiscard]] TextRegistry& Texts() { return *TextsOfWindow; }
   [[nodiscard]] LatchRegistry& Latches() { return *LatchesOfWindow; }
   [[nodiscard]] FileDialogs& Dialogs() { return *Services.Dialogs; }
+  [[nodiscard]] KeyboardModifiers& ModifierKeys() { return *Modifiers; }
+  [[nodiscard]] KeySelection& Selection();
+  [[nodiscard]] KeyCommands& Keys();
   [[nodiscard]] Log& LogModel() { return *LiveLog; }
   [[nodiscard]] TForm2& ProgressWindow() { return *Progress; }
   [[nodiscard]] const DeviceIdentification& Identification() const { return *Identifier; }
@@ -121,6 +143,25 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   void ActionWriteConverterExecute();
   void ActionStartExecute();
   void ActionStopExecute();
+  // A page change by the keyboard (keys 1…5 and S): unlike a change by the
+  // mouse it leaves the modifier latches as they are.
+  void ShowPageByKey(int page);
+  // Proposes one "D…_T…" name in the table save dialog, then in the log save
+  // dialog; each dialog saves or is cancelled on its own.
+  void ActionSaveALLExecute();
+  void ActionTableOneToOneExecute();
+  // The firmware update from the chosen file; a cancelled dialog starts nothing.
+  void FileOpenFirmwareExecute();
+  // The update, then (after a successful update) the 1:1 table written to
+  // the converter, the "0-5V Signal" sensor selected and live data started.
+  void ActionUpgradeFirmwareOneToOneExecute();
+  // The oxygen sensor list's change handling on the models.
+  void ComboBoxO2Change(int sensorType);
+  void ComboBoxKmaSensorTypeChange();
+  void ButtonCalibrateKMAClick();
+  [[nodiscard]] WindowSettings& Settings() { return Frame; }
+  // The read and write actions of both bars that wait for an identified converter.
+  [[nodiscard]] std::vector<QAction*> ConverterActions() const;
   [[nodiscard]] ConnectionPageWidget& ConnectionPage() { return *Connection; }
   [[nodiscard]] TableGraphPage& TableGraph() { return *TableGraphView; }
   [[nodiscard]] ComparePage& Comparison() { return *CompareView; }
@@ -148,9 +189,9 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
 
  private:
   void BuildPages();
-  // The read and write actions of both bars that wait for an identified converter.
-  [[nodiscard]] std::vector<QAction*> ConverterActions() const;
   void RunCreationSequence();
+  void ConnectControls();
+  void LanguageChanged(int languagePosition);
   void FillPortList();
   void ComComboBox1Change();
   void SpeedButtonReconnectClick();
@@ -196,13 +237,22 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   std::unique_ptr<CorrectionWindowModel> Correction;
   std::unique_ptr<O2ReferenceModel> Reference;
   std::unique_ptr<LogLearningControls> Learning;
+  // The keyboard commands and their selection state, after the models.
+  std::unique_ptr<WindowKeyboard> Keyboard;
+
   std::unique_ptr<CuePlayer> Cues;
+  std::unique_ptr<LogAutosave> Autosave;
   QTimer* DashboardTimer = nullptr;  // the log's 100 ms tick while live data runs
   std::unique_ptr<sim::SimulatorHost> Simulator;
   std::unique_ptr<ConnectionPageBinding> ConnectionBinding;
+  std::unique_ptr<FirmwarePageBinding> FirmwareBinding;
+  std::unique_ptr<FirmwareUpdate> FirmwareRun;
+  WindowSettings Frame;
+  std::unique_ptr<ProgramState> State;
 
   std::string CurrentSoundFolder = "Sound/En/";
-  bool Closed = false;
+  bool Closing = false;  // the close sequence has begun
+  bool Closed = false;   // the link is gone: no action may run any more
 };
 
 }  // namespace orvel::ui

@@ -9,6 +9,7 @@
 #include "support/temp_dir.h"
 #include "table/parameters.h"
 #include "table/table_csv.h"
+#include "table/table_file.h"
 
 namespace orvel {
 namespace {
@@ -73,6 +74,21 @@ TEST_F(TableFileCommands, ExportThenImportGivesTheSameFileByteForByte) {
   const auto imported = RunOrvel({"table", "import", PathOf("table.csv"), PathOf("copy")});
   ASSERT_EQ(imported.Status, 0) << imported.Err;
   EXPECT_EQ(test::ReadBytes(PathOf("copy.tab")), test::ReadBytes(original));
+}
+
+TEST_F(TableFileCommands, ExportThenImportKeepsCorrectionBytesBeyondTheWindowsLimits) {
+  // The window never writes corrections beyond ±30, but a file holds any
+  // signed byte: 156 is -100, and the extremes -128 and 127.
+  const auto block = TableFileBytes(test::DistinctTable());
+  std::vector<std::uint8_t> bytes(block.begin(), block.end());
+  bytes[TableBlock::kIatCorr] = 156;
+  bytes[TableBlock::kIatCorr + 1] = 0x80;
+  bytes[TableBlock::kEctCorr + 63] = 0x7F;
+  test::WriteBytes(PathOf("wide.tab"), bytes);
+  ASSERT_EQ(RunOrvel({"table", "export", PathOf("wide.tab"), PathOf("wide.csv")}).Status, 0);
+  const auto imported = RunOrvel({"table", "import", PathOf("wide.csv"), PathOf("back.tab")});
+  ASSERT_EQ(imported.Status, 0) << imported.Err;
+  EXPECT_EQ(test::ReadBytes(PathOf("back.tab")), bytes);
 }
 
 TEST_F(TableFileCommands, MalformedCsvNamesTheLineAndLeavesTheOldFile) {

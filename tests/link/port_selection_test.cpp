@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -9,6 +16,7 @@
 #include "link/port_selection.h"
 #include "link/rxtx.h"
 #include "support/pty_pair.h"
+#include "support/temp_dir.h"
 
 namespace orvel {
 namespace {
@@ -144,6 +152,60 @@ TEST_F(PortSelectionTest, ReconnectReopensThePortClosedByANoResponseReport) {
   selection.Reconnect();
   EXPECT_TRUE(Messages.Texts.empty());
   EXPECT_TRUE(Link.IsOpen());
+}
+
+// The messages of selecting `port` as a user who may not open it: as root
+// (which may open anything) the selection runs in a child process that has
+// given up root first.
+std::string MessageWithoutPermission(const std::string& port) {
+  const auto select = [&port] {
+    TOrvelBroadcaster bus;
+    TRXTX link{bus, 100ms};
+    RecordingPage page;
+    RecordedMessages messages;
+    PortSelection(bus, link, page, messages).SelectPort(port);
+    return messages.Texts.empty() ? std::string() : messages.Texts.front();
+  };
+  if (::geteuid() != 0) {
+    return select();
+  }
+  std::array<int, 2> pipe{};
+  if (::pipe(pipe.data()) != 0) {
+    return "no pipe";
+  }
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(pipe[0]);
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+      ::_exit(2);
+    }
+    const std::string text = select();
+    [[maybe_unused]] const auto written = ::write(pipe[1], text.data(), text.size());
+    ::_exit(0);
+  }
+  ::close(pipe[1]);
+  std::string text;
+  std::array<char, 512> buffer{};
+  for (ssize_t got = 0; (got = ::read(pipe[0], buffer.data(), buffer.size())) > 0;) {
+    text.append(buffer.data(), static_cast<std::size_t>(got));
+  }
+  ::close(pipe[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return text;
+}
+
+TEST(PortPermissionTest, APortThisUserMayNotOpenSaysWhyAndWhatToDo) {
+  test::TempDir folder;
+  const std::string port = (folder.Path() / "ttyUSB9").string();
+  std::ofstream(port).put('x');
+  std::filesystem::permissions(port, std::filesystem::perms::none);
+  const std::string text = MessageWithoutPermission(port);
+  EXPECT_EQ(text.rfind(kTryAgain, 0), 0U) << text;
+  EXPECT_NE(text.find("Permission denied"), std::string::npos) << text;
+  EXPECT_NE(text.find("usermod -aG dialout"), std::string::npos) << text;
+  EXPECT_NE(text.find("log out and log in again"), std::string::npos) << text;
+  EXPECT_NE(text.find(port), std::string::npos) << text;
 }
 
 }  // namespace

@@ -274,5 +274,34 @@ TEST(LogLearningControls, MovingTheReferencePastTheTargetTakesTheTargetAlong) {
   EXPECT_EQ(reference.LogO2Target().Position, 120);
 }
 
+TEST(LogLearningControls, PassesRedrawAndSendAndTheReferenceReachesTheLogPage) {
+  LearningRig rig;
+  O2ReferenceModel reference;
+  LogLearningControls controls(rig.TheLog, rig.MainTable, reference);
+  int changes = 0;
+  controls.SetChangeHandler([&changes] { ++changes; });
+  // The dashboard's reference slider reaches the log and the page's labels
+  // without anyone wiring it.
+  reference.ComboBoxO2Change(1);
+  EXPECT_EQ(rig.TheLog.Levels().O2FromDash, 147);
+  EXPECT_EQ(controls.O2FromDashText(), "14.7");
+  EXPECT_GT(changes, 0);
+
+  std::vector<Row> rows;
+  for (int i = 0; i < 200; ++i) {
+    rows.push_back({50 + i % 100, 90, 160});  // leaner than 14.7: every point +1
+  }
+  rig.Record(rows);
+  int sent = 0;
+  EXPECT_GT(controls.LearnFromLogPass([&sent] { ++sent; }), 0);
+  EXPECT_EQ(rig.MainTable.GetOut(60), 61);
+  EXPECT_EQ(rig.MainTable.GetOut(149), 150);
+  EXPECT_EQ(sent, 1);
+  EXPECT_TRUE(rig.TheLog.GetHasData());  // the chart was redrawn
+  EXPECT_GT(controls.TakeConverterOutput([&sent] { ++sent; }), 0);
+  EXPECT_EQ(rig.MainTable.GetOut(60), 90);
+  EXPECT_EQ(sent, 2);
+}
+
 }  // namespace
 }  // namespace orvel

@@ -52,8 +52,10 @@ TEST(TableCsv, MalformedLinesAreRejectedWithTheirNumber) {
            Case{replaced("Out,1,1\n", "Outt,1,1\n"), "line 3: unknown name \"Outt\""},
            Case{replaced("Out,1,1\n", "Out,256,1\n"), "line 3: index of Out must be 0…255"},
            Case{replaced("Out,1,1\n", "Out,1,1.5\n"), "line 3: value of Out must be an integer 0…255"},
-           Case{replaced("IATCorr,0,-10\n", "IATCorr,0,-31\n"),
-                "line 266: value of IATCorr must be an integer -30…30"},
+           Case{replaced("IATCorr,0,-10\n", "IATCorr,0,-129\n"),
+                "line 266: value of IATCorr must be an integer -128…127"},
+           Case{replaced("ECTCorr,63,-5\n", "ECTCorr,63,128\n"),
+                "line 393: value of ECTCorr must be an integer -128…127"},
            Case{replaced("Out,1,1\n", "Out,0,1\n"), "line 3: Out 0 appears twice"},
            Case{replaced("ECTCorr,63,-5\n", ""), "line 392: ECTCorr 63 is missing"},
        }) {

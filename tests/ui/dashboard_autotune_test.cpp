@@ -81,6 +81,7 @@ TEST(DashboardAutotune, TheWindowTrainsTheSameTableAsTheHeadlessSessionOnTheSame
   orvel::test::PtyPair headlessSide;
   RecordedMessages messages;
   TForm1 window(messages, DashboardServices(folder, cues, {windowSide.SlavePath()}));
+  messages.Texts.clear();  // the start-up's note about a missing state file
   TuningSession session(messages, 2000ms);
 
   // The same starting table on both sides.
@@ -162,6 +163,7 @@ TEST(DashboardAutotune, StartAndStopSetTheControlsAndTheBackgroundColour) {
   CueRecord cues;
   RecordedMessages messages;
   TForm1 window(messages, DashboardServices(folder, cues, {}, 4.0));
+  messages.Texts.clear();  // the start-up's note about a missing state file
   DashboardPage& page = window.Dashboard();
   ChoosePort(window, QStringLiteral("Simulator"));
   ASSERT_TRUE(messages.Texts.empty()) << messages.Texts.front();

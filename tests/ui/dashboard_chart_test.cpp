@@ -19,6 +19,7 @@ namespace {
 class DashboardChartTest : public ::testing::Test {
  protected:
   DashboardChartTest() : Window(Messages, DashboardServices(Folder, Cues)) {
+    Messages.Texts.clear();  // the start-up's note about a missing state file
     for (int i = 0; i < 256; ++i) {
       Table().Tab1()[static_cast<std::size_t>(i)] = i;
     }

@@ -20,7 +20,12 @@ namespace {
 // a pseudo-terminal.
 class MainWindowTest : public ::testing::Test {
  protected:
-  MainWindowTest() : Window(Messages, Services(Folder)) {}
+  // The first start in an empty folder reports the missing state file;
+  // the tests below look at what happens after it.
+  MainWindowTest() : Window(Messages, Services(Folder)) {
+    StartMessages = Messages.Texts;
+    Messages.Texts.clear();
+  }
 
   static MainWindowServices Services(const test::TempDir& folder) {
     MainWindowServices services = DefaultMainWindowServices();
@@ -52,6 +57,7 @@ class MainWindowTest : public ::testing::Test {
 
   RecordedMessages Messages;
   TForm1 Window;
+  std::vector<std::string> StartMessages;
 };
 
 TEST_F(MainWindowTest, StartsWithTheConnectionPageInEnglish) {

@@ -3,11 +3,19 @@
 #include <QAction>
 #include <QToolBar>
 #include <QWidget>
+#include <memory>
+
+namespace orvel {
+class Table;
+}
 
 namespace orvel::ui {
 
 class TextRegistry;
 class LatchRegistry;
+class FileDialogs;
+class TableChart;
+class ParameterFields;
 
 // The comparison of two table files: the comparison chart, the two rows of parameter fields and the bar that
 // opens and saves either table.
@@ -16,6 +24,11 @@ class ComparePage final : public QWidget {
 
  public:
   ComparePage(TextRegistry& texts, LatchRegistry& latches, QWidget* parent = nullptr);
+  ~ComparePage() override;
+
+  // Binds the comparison table to the chart and both rows of fields (its
+  // BindGraph and BindSecondTable) and wires the bar.
+  void Bind(Table& compareTable, FileDialogs& dialogs);
 
   QAction* FileOpenCompare;
   QAction* FileOpenCompare1;
@@ -24,6 +37,17 @@ class ComparePage final : public QWidget {
   QAction* FileSaveAsCompare1;
   QAction* FileSaveAsCompare2;
   QToolBar* Bar;
+  TableChart* ChartCompare;
+  // The rows "Tab#1" and "Tab#2": the panels of Tab1 and Tab2.
+  std::unique_ptr<ParameterFields> Fields1;
+  std::unique_ptr<ParameterFields> Fields2;
+
+ private:
+  void Open(int block);
+  void Save(int block);
+
+  Table* Model = nullptr;
+  FileDialogs* Dialogs = nullptr;
 };
 
 }  // namespace orvel::ui

@@ -68,16 +68,15 @@ void CorrPanel::mouseReleaseEvent(QMouseEvent* event) {
   }
 }
 
-BorderSlider::BorderSlider(QWidget* parent) : QFrame(parent) {
+BorderSlider::BorderSlider(QWidget* parent) : QFrame(parent), Mark(new QLabel(QStringLiteral("|"), this)) {
   setFrameShape(QFrame::StyledPanel);
   setMinimumHeight(22);
   setCursor(Qt::SizeHorCursor);
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  auto* mark = new QLabel(QStringLiteral("|"), this);
-  mark->setAlignment(Qt::AlignCenter);
-  mark->setAttribute(Qt::WA_TransparentForMouseEvents);
-  layout->addWidget(mark);
+  Mark->setAlignment(Qt::AlignCenter);
+  Mark->setAttribute(Qt::WA_TransparentForMouseEvents);
+  layout->addWidget(Mark);
 }
 
 void BorderSlider::mousePressEvent(QMouseEvent* event) {
@@ -198,9 +197,10 @@ CorrectionGroup::CorrectionGroup(TextRegistry& texts, QWidget* parent)
   texts.Add(SpeedButtonExtrapolate, texts::SpeedButtonExtrapolate);
   texts.Add(SpeedButtonSetBeginOfTableAsLearned, texts::SpeedButtonSetBeginOfTableAsLearned);
   texts.Add(SpeedButtonManualBorders, texts::SpeedButtonManualBorders);
-  for (QObject* fixed : std::initializer_list<QObject*>{
-           LabelDelta, LabelDeltaMax, SpeedButtonIat, SpeedButtonEct, RadioButtonOn, RadioButtonOff,
-           SpeedButtonToyota, LabelMafNachValue, LabelMafKonValue, LabelWidth, PanelCorr->Caption}) {
+  for (QObject* fixed :
+       std::initializer_list<QObject*>{LabelDelta, LabelDeltaMax, SpeedButtonIat, SpeedButtonEct,
+                                       RadioButtonOn, RadioButtonOff, SpeedButtonToyota, LabelMafNachValue,
+                                       LabelMafKonValue, LabelWidth, PanelCorr->Caption, TrackBar1->Mark}) {
     texts.AddFixed(fixed);
   }
 }

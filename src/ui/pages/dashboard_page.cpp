@@ -244,14 +244,9 @@ void DashboardPage::Bind(const DashboardModels& models) {
     Correction->SetSensorType(index);
     Reference->ComboBoxO2Change(index);
   });
-  // The reference slider's change handling: the decision's target, the log
-  // page's reference (which holds the log's O2 target on the rich side) and
-  // the labels.
-  Reference->SetRefO2ChangeHandler([this] {
-    Correction->SetO2Ref(Reference->O2Ref());
-    Learning->O2FromDashChanged();
-    ShowReference();
-  });
+  // The reference slider's labels follow its changes (the window hands the
+  // value to the decision, the log page follows it itself).
+  Reference->AddRefO2Listener([this] { ShowReference(); });
   connect(TrackBarRefO2, &QSlider::valueChanged, this, [this](int value) {
     const VerticalSlider& bar = Reference->RefO2();
     Reference->SetRefO2Position(bar.Max + bar.Min - value);

@@ -1,8 +1,13 @@
 #pragma once
 
 #include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QToolBar>
 #include <QWidget>
+#include <array>
 
 namespace orvel::ui {
 
@@ -15,11 +20,24 @@ class FirmwarePage final : public QWidget {
   Q_OBJECT
 
  public:
+  // The factory test's gauges, in their order on the page.
+  enum Gauge { GaugeMaf, GaugeTps, GaugeConv, GaugeO2, GaugeCount };
+
   FirmwarePage(TextRegistry& texts, LatchRegistry& latches, QWidget* parent = nullptr);
+
+  // One live sample on the factory test's gauges (each 0..255).
+  void ShowSample(int maf, int tps, int conv, int o2);
 
   QAction* FileOpenFirmware;
   QAction* ActionUpgradeFirmwareOneToOne;
   QToolBar* Bar;
+  QLabel* LabelAttention;
+  QLabel* LabelFollowFUpgrade;
+  QProgressBar* ProgressBar1;
+  QGroupBox* GroupBoxFactoryTest;
+  std::array<QProgressBar*, GaugeCount> FactoryGauges{};
+  QPushButton* ButtonFactoryStart;
+  QPushButton* ButtonFactoryStop;
 };
 
 }  // namespace orvel::ui

@@ -39,10 +39,19 @@ void TextRegistry::AddFixed(QObject* owner) {
   Fixed.emplace_back(owner);
 }
 
+void TextRegistry::AddLanguageHandler(QObject* owner, std::function<void(int)> apply) {
+  Handlers.push_back(Handler{owner, std::move(apply)});
+}
+
 void TextRegistry::Apply(int languagePosition) const {
   for (const Entry& entry : Texts) {
     if (!entry.Owner.isNull()) {
       entry.Apply(ToQString(entry.Text.For(languagePosition)));
+    }
+  }
+  for (const Handler& handler : Handlers) {
+    if (!handler.Owner.isNull()) {
+      handler.Apply(languagePosition);
     }
   }
 }
@@ -51,6 +60,8 @@ bool TextRegistry::Registered(const QObject* owner) const {
   const auto same = [owner](const auto& item) { return item == owner; };
   return std::any_of(Texts.begin(), Texts.end(),
                      [owner](const Entry& entry) { return entry.Owner == owner; }) ||
+         std::any_of(Handlers.begin(), Handlers.end(),
+                     [owner](const Handler& handler) { return handler.Owner == owner; }) ||
          std::any_of(Fixed.begin(), Fixed.end(), same);
 }
 

@@ -44,6 +44,11 @@ class TextRegistry {
   // A control whose caption does not change with the language.
   void AddFixed(QObject* owner);
 
+  // A control that fills itself for the language position (the hot-key
+  // memo: its lines for 0 and 1, nothing for any other position). Runs in
+  // registration order after the texts.
+  void AddLanguageHandler(QObject* owner, std::function<void(int)> apply);
+
   // Writes every registered text in the chosen language (position 1 English,
   // any other Russian), in registration order.
   void Apply(int languagePosition) const;
@@ -52,7 +57,13 @@ class TextRegistry {
   [[nodiscard]] bool Registered(const QObject* owner) const;
 
  private:
+  struct Handler {
+    QPointer<QObject> Owner;
+    std::function<void(int)> Apply;
+  };
+
   std::vector<Entry> Texts;
+  std::vector<Handler> Handlers;
   std::vector<QPointer<QObject>> Fixed;
 };
 

@@ -1,0 +1,43 @@
+// The log file reader, both layouts: any bytes load or are refused with a
+// message, never a fault. A loaded log has one sample per complete record in
+// every channel but the two the file never stores, and saving it and loading
+// the saved bytes gives the same channels.
+
+#include "core/user_messages.h"
+#include "fuzz_input.h"
+#include "live/log_file.h"
+
+using namespace orvel;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static fuzz::MemoryFile file;
+  RecordedMessages messages;
+  const auto contents = ReadLogFile(file.Hold({data, size}), messages);
+  if (!contents) {
+    fuzz::Require(messages.Texts.size() == 1, "a refused log file says why, once");
+    return 0;
+  }
+  const bool current = contents->Layout == LogFileLayout::Current;
+  const std::size_t header = current ? kLogHeaderSize : kOlderLogHeaderSize;
+  const std::size_t record = current ? kLogRecordSize : kOlderLogRecordSize;
+  fuzz::Require(size >= header + record, "a loaded log had a header and a record");
+  const std::size_t samples = (size - header) / record;
+  for (std::size_t c = 0; c < kLogChannelCount; ++c) {
+    const auto channel = static_cast<Channel>(c);
+    const bool neverStored = channel == Channel::IatCorr || channel == Channel::EctCorr;
+    fuzz::Require(contents->Channels.Of(channel).size() == (neverStored ? 0 : samples),
+                  "every channel holds one value per complete record");
+  }
+
+  std::string reason;
+  const auto again = DecodeLogFile(EncodeLogFile(contents->Channels, samples, contents->FileTps), reason);
+  fuzz::Require(again.has_value() && again->Layout == LogFileLayout::Current, "a saved log loads");
+  for (std::size_t c = 0; c < kLogChannelCount; ++c) {
+    const auto channel = static_cast<Channel>(c);
+    const auto before = contents->Channels.Of(channel);
+    const auto after = again->Channels.Of(channel);
+    fuzz::Require(std::equal(before.begin(), before.end(), after.begin(), after.end()),
+                  "saving and loading keeps every value");
+  }
+  return 0;
+}

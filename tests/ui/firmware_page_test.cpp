@@ -1,0 +1,153 @@
+// The firmware page and the contactless sensor's calibration against the
+// simulator on a pseudo-terminal.
+
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+#include "autotune/o2_reference.h"
+#include "frame_rig.h"
+#include "link/firmware_update.h"
+#include "link/rxtx.h"
+#include "live/log.h"
+#include "sim/simulated_converter.h"
+#include "table/table.h"
+#include "ui/pages/firmware_page.h"
+#include "ui/widgets/calibration_overlay.h"
+
+namespace orvel::ui {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes LoadedFirmware(TForm1& window) {
+  return window.BuiltInSimulator()->Inspect(
+      [](const sim::SimulatedConverter& c) { return c.LoadedFirmware(); });
+}
+
+class FirmwarePageTest : public ::testing::Test {
+ protected:
+  void SetUp() override { std::ofstream(Rig.File("one.enc")) << "00 03 11 22 33\n"; }
+
+  test::FrameRig Rig;
+};
+
+TEST_F(FirmwarePageTest, UpdateSendsTheFileAndACancelledDialogStartsNothing) {
+  Rig.Start();
+  Rig.Connect();
+  TForm1& window = *Rig.Window;
+  FirmwarePage& page = window.Firmware();
+  EXPECT_EQ(page.ProgressBar1->value(), 50);
+
+  Rig.Dialogs->Answer(std::nullopt);
+  const std::size_t before = Rig.Received().size();
+  page.FileOpenFirmware->trigger();
+  EXPECT_EQ(Rig.Received().size(), before);
+  EXPECT_TRUE(Rig.Messages.Texts.empty());
+  EXPECT_EQ(page.ProgressBar1->value(), 50);
+
+  Rig.Dialogs->Answer(Rig.File("one.enc"));
+  page.FileOpenFirmware->trigger();
+  ASSERT_EQ(Rig.Dialogs->Requests.back().Filter, QStringLiteral("Firmware files|*.enc"));
+  ASSERT_EQ(Rig.Messages.Texts.size(), 1U);
+  EXPECT_EQ(Rig.Messages.Texts[0], kFirmwareUpdatedText);
+  EXPECT_EQ(page.ProgressBar1->value(), 100);
+  EXPECT_EQ(LoadedFirmware(window), (Bytes{0x00, 0x03, 0x11, 0x22, 0x33}));
+  EXPECT_NE(Rig.Received().find("fiud", before), std::string::npos);
+}
+
+TEST_F(FirmwarePageTest, RecoveryOpensThePortOnlyAndTheUpdateSkipsTheLoaderCommand) {
+  sim::SimulatorOptions stuck;
+  stuck.StartInLoader = true;
+  Rig.Start(stuck);
+  TForm1& window = *Rig.Window;
+  window.ConnectionPage().CheckBoxFirmwareRecovery->setChecked(true);
+  Rig.Connect();
+  EXPECT_TRUE(Rig.Received().empty());
+
+  Rig.Dialogs->Answer(Rig.File("one.enc"));
+  window.Firmware().FileOpenFirmware->trigger();
+  ASSERT_EQ(Rig.Messages.Texts.size(), 1U);
+  EXPECT_EQ(Rig.Messages.Texts[0], kFirmwareUpdatedText);
+  EXPECT_EQ(Rig.Received().find("fiud"), std::string::npos);
+  EXPECT_EQ(LoadedFirmware(window), (Bytes{0x00, 0x03, 0x11, 0x22, 0x33}));
+  EXPECT_FALSE(window.ConnectionPage().CheckBoxFirmwareRecovery->isChecked()) << "a success unticks it";
+}
+
+TEST_F(FirmwarePageTest, UpdateWithOneToOneWritesTheTableSelectsTheVoltageSensorAndStartsLiveData) {
+  Rig.Start();
+  Rig.Connect();
+  TForm1& window = *Rig.Window;
+  window.MainTable().SetOutPoint(40, 250);
+  Rig.Dialogs->Answer(Rig.File("one.enc"));
+  window.ActionUpgradeFirmwareOneToOne->trigger();
+  ASSERT_FALSE(Rig.Messages.Texts.empty());
+  EXPECT_EQ(Rig.Messages.Texts[0], kFirmwareUpdatedText);
+  EXPECT_EQ(Rig.Messages.Texts.size(), 1U) << Rig.Messages.Texts.back();
+  EXPECT_EQ(window.MainTable().GetOut(40), 40);
+  EXPECT_EQ(window.BuiltInSimulator()->PermanentTable()[40], 40);
+  EXPECT_EQ(window.O2Reference().SensorType(), 2);
+  EXPECT_TRUE(window.LogModel().IsRunning());
+  EXPECT_TRUE(window.ActionStop->isEnabled());
+  window.ActionStop->trigger();
+}
+
+TEST_F(FirmwarePageTest, UpdateWithOneToOneAfterAFailedUpdateDoesNothingMore) {
+  Rig.Start();
+  // No converter answers: the port is not even chosen.
+  Rig.Dialogs->Answer(Rig.File("one.enc"));
+  Rig.Window->ActionUpgradeFirmwareOneToOne->trigger();
+  EXPECT_EQ(Rig.Messages.Texts, (std::vector<std::string>{std::string(kNoPortText)}));
+  EXPECT_EQ(Rig.Window->O2Reference().SensorType(), 0);
+  EXPECT_FALSE(Rig.Window->LogModel().IsRunning());
+}
+
+TEST(CalibrationTest, TheButtonSendsTheSettingsThenCountsDownOnTheOverlay) {
+  test::FrameRig rig;
+  rig.Start();
+  rig.Connect();
+  TForm1& window = *rig.Window;
+  window.show();
+  ConnectionPageWidget& page = window.ConnectionPage();
+  ASSERT_FALSE(page.GroupBoxContactlessSettings->isHidden());
+
+  // A type change: "←", "Min. α", the angle nearest 90°.
+  page.ComboBoxKmaDirection->setCurrentIndex(1);
+  page.ComboBoxKmaCalAtMinOrMaxAngle->setCurrentIndex(1);
+  page.CheckBoxIdleSwitch->setChecked(true);
+  emit page.ComboBoxKmaSensorType->activated(0);
+  EXPECT_EQ(page.ComboBoxKmaDirection->currentIndex(), 0);
+  EXPECT_EQ(page.ComboBoxKmaCalAtMinOrMaxAngle->currentIndex(), 0);
+  EXPECT_FALSE(page.CheckBoxIdleSwitch->isChecked());
+  EXPECT_EQ(page.ComboBoxKmaAngleDegrees->currentData().toInt(), 90);
+
+  page.ComboBoxKmaAngleDegrees->setCurrentIndex(page.ComboBoxKmaAngleDegrees->findData(83));
+  page.ComboBoxKmaDirection->setCurrentIndex(1);           // "→" on kind 2: direction byte 0
+  page.ComboBoxKmaCalAtMinOrMaxAngle->setCurrentIndex(1);  // "Max. α": 949
+  const std::size_t before = rig.Received().size();
+  int shownCounts = 0;
+  // The overlay shows while the click waits; look at it from a timer.
+  QTimer probe;
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (auto* overlay = window.findChild<TCalibrationOverlayForm*>();
+        overlay != nullptr && overlay->isVisible()) {
+      ++shownCounts;
+      EXPECT_EQ(overlay->size(), QSize(110, 110));
+      EXPECT_TRUE(overlay->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+      EXPECT_TRUE(overlay->windowFlags().testFlag(Qt::FramelessWindowHint));
+      EXPECT_EQ(QApplication::activeModalWidget(), overlay);
+    }
+  });
+  probe.start(1);
+  page.ButtonCalibrateKMA->click();
+  probe.stop();
+  EXPECT_GT(shownCounts, 0);
+  EXPECT_EQ(window.findChild<TCalibrationOverlayForm*>(), nullptr) << "the overlay goes with its calibration";
+  EXPECT_TRUE(rig.Messages.Texts.empty());
+  ASSERT_TRUE(test::FrameRig::ProcessEventsUntil([&] { return rig.Received().size() >= before + 7; },
+                                                 std::chrono::seconds(2)));
+  EXPECT_EQ(rig.Received().substr(before), std::string("se\x53\x87\x00\x03\xB5", 7));
+}
+
+}  // namespace
+}  // namespace orvel::ui

@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#ifdef ORVEL_HAS_CLI
+#include "cli/commands.h"
+#endif
+
+#include "autotune/o2_reference.h"
+#include "core/user_messages.h"
+#include "live/log.h"
+#include "live/log_chart_events.h"
+#include "live/log_learning.h"
+#include "live/log_learning_controls.h"
+#include "scripted_file_dialogs.h"
+#include "support/temp_dir.h"
+#include "table/table.h"
+#include "ui/charts/log_chart.h"
+#include "ui/main_window.h"
+#include "ui/pages/log_page.h"
+
+namespace orvel::ui {
+namespace {
+
+// A recorded log of 10 000 samples: MAF steps through 100..199, the
+// converter's output follows it, the smoothed O2 swings rich and lean.
+void WriteTestLog(const std::filesystem::path& path) {
+  RecordedMessages messages;
+  Log log(messages);
+  log.BeginRecording();
+  for (std::int32_t i = 0; i < 10'000; ++i) {
+    SampleValues sample{};
+    At(sample, Channel::Maf) = 100 + (i / 50) % 100;
+    At(sample, Channel::Conv) = 90 + (i / 50) % 100;
+    At(sample, Channel::RpmPeriod) = 500;
+    At(sample, Channel::O2) = 140;
+    At(sample, Channel::O2Smooth) = 120 + (i / 37) % 40;
+    log.AppendSample(sample);
+  }
+  log.EndRecording();
+  ASSERT_TRUE(log.SaveToFile(path));
+}
+
+std::vector<char> FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class LogPageTest : public ::testing::Test {
+ protected:
+  LogPageTest() : Dialogs(std::make_shared<test::ScriptedFileDialogs>()), Window(Messages, Services()) {
+    Window.MainPageControl().setCurrentIndex(TForm1::kLogPage);
+    Window.show();
+    QApplication::processEvents();
+  }
+
+  MainWindowServices Services() {
+    MainWindowServices services = DefaultMainWindowServices();
+    services.WorkingFolder = Folder.Path();
+    services.ListPorts = [] { return std::vector<std::string>{}; };
+    services.Dialogs = Dialogs;
+    return services;
+  }
+
+  LogPage& Page() { return Window.LogView(); }
+  LogChart& Chart() { return *Page().Chart; }
+  Log& TheLog() { return Window.LogModel(); }
+
+  // Opens the test log through the bar's open action.
+  void OpenTestLog() {
+    const auto path = Folder.Path() / "run.log";
+    WriteTestLog(path);
+    Dialogs->Answer(path);
+    Page().LogFileOpen->trigger();
+    Chart().replot();  // lays out the axes for the pixel mapping
+  }
+
+  // A mouse event at a position between pixels, as a pointer delivers it.
+  void Mouse(QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held,
+             Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QMouseEvent event(type, at, Chart().mapToGlobal(at), button, held, modifiers);
+    QApplication::sendEvent(&Chart(), &event);
+  }
+  void Drag(QPointF from, QPointF to, Qt::MouseButton button = Qt::LeftButton) {
+    Mouse(QEvent::MouseButtonPress, from, button, button);
+    Mouse(QEvent::MouseMove, (from + to) / 2, Qt::NoButton, button);
+    Mouse(QEvent::MouseMove, to, Qt::NoButton, button);
+    Mouse(QEvent::MouseButtonRelease, to, button, Qt::NoButton);
+  }
+  QPointF At(double seconds, double value) {
+    return {Chart().xAxis->coordToPixel(seconds), Chart().yAxis->coordToPixel(value)};
+  }
+
+  orvel::test::TempDir Folder;
+  RecordedMessages Messages;
+  std::shared_ptr<test::ScriptedFileDialogs> Dialogs;
+  TForm1 Window;
+};
+
+TEST_F(LogPageTest, OpeningALogDrawsTheWholeLogWithTpsHidden) {
+  OpenTestLog();
+  ASSERT_EQ(Dialogs->Requests.size(), 1U);
+  EXPECT_EQ(Dialogs->Requests[0].Filter, QStringLiteral("Log Files|*.log"));
+  EXPECT_DOUBLE_EQ(Chart().xAxis->range().lower, 0);
+  EXPECT_DOUBLE_EQ(Chart().xAxis->range().upper, 99.98);
+  EXPECT_EQ(TheLog().Window().StepLabel, "0.23s");
+  for (std::size_t s = 0; s < kLogDataSeriesCount; ++s) {
+    EXPECT_EQ(Chart().Series(static_cast<LogSeries>(s))->data()->size(), 435) << s;
+  }
+  EXPECT_EQ(Chart().Series(LogSeries::MaxMafInLog)->data()->size(), 2);
+  EXPECT_FALSE(Chart().Series(LogSeries::Tps)->visible());
+  EXPECT_FALSE(Chart().ToggleButtons[SeriesIndex(LogSeries::Tps)]->isChecked());
+  EXPECT_EQ(Chart().ToggleButtons[kLogDataSeriesCount]->text(), QStringLiteral("*****"));
+  EXPECT_EQ(Chart().xAxis->label(), QStringLiteral("Time"));
+  EXPECT_EQ(Chart().yAxis->label(), QStringLiteral("Signal Level"));
+
+  // The buttons appear when the pointer comes near the top right corner.
+  EXPECT_FALSE(Chart().ButtonsShown());
+  Mouse(QEvent::MouseMove, QPointF(Chart().width() - 40, 20), Qt::NoButton, Qt::NoButton);
+  EXPECT_TRUE(Chart().ButtonsShown());
+  EXPECT_EQ(Chart().ToggleButtons[1]->geometry(), QRect(Chart().width() - 78, 41, 70, 25));
+  Mouse(QEvent::MouseMove, QPointF(100, 200), Qt::NoButton, Qt::NoButton);
+  EXPECT_FALSE(Chart().ButtonsShown());
+
+  // Hiding "Converter" survives a redraw.
+  QPushButton* converter = Chart().ToggleButtons[SeriesIndex(LogSeries::Converter)];
+  converter->show();
+  QTest::mouseClick(converter, Qt::LeftButton);
+  EXPECT_FALSE(Chart().Series(LogSeries::Converter)->visible());
+  TheLog().RedrawIfData();
+  EXPECT_FALSE(Chart().Series(LogSeries::Converter)->visible());
+  EXPECT_EQ(Chart().Series(LogSeries::Converter)->data()->size(), 435);
+}
+
+TEST_F(LogPageTest, RubberBandZoomsAndADragTowardTheUpperLeftUndoes) {
+  OpenTestLog();
+  // Just inside 10 s and 20 s, a little off the pixel grid.
+  Drag(At(10.001, 250), At(20.001, 50));
+  EXPECT_EQ(TheLog().Window().FirstIndex, 1000);
+  EXPECT_EQ(TheLog().Window().LastIndex, 2000);
+  EXPECT_EQ(TheLog().Window().Step, 2);
+  const auto maf = Chart().Series(LogSeries::Maf)->data();
+  EXPECT_DOUBLE_EQ(maf->constBegin()->key, 9.98);
+  EXPECT_DOUBLE_EQ((maf->constEnd() - 1)->key, 20.02);
+  EXPECT_EQ(maf->size(), 503);
+  EXPECT_NEAR(Chart().yAxis->range().lower, 50, 0.5);
+
+  Drag(At(18, 235), At(12, 248));
+  EXPECT_EQ(TheLog().Window().FirstIndex, 0);
+  EXPECT_EQ(TheLog().Window().Step, 23);
+  EXPECT_DOUBLE_EQ(Chart().xAxis->range().upper, 99.99);
+  EXPECT_DOUBLE_EQ(Chart().yAxis->range().lower, -30);
+  Drag(At(80, 270), At(40, 290));
+  EXPECT_EQ(TheLog().ZoomHistory().Size(), 1U);
+  EXPECT_DOUBLE_EQ(Chart().xAxis->range().upper, 99.99);
+}
+
+TEST_F(LogPageTest, MoveModeScrollsOnEitherButtonAndPansTheView) {
+  OpenTestLog();
+  LogChartEvents& events = Chart().Events();
+  Mouse(QEvent::MouseButtonPress, At(50, 250), Qt::LeftButton, Qt::LeftButton);
+  EXPECT_FALSE(events.Scrolling());
+  Mouse(QEvent::MouseButtonRelease, At(50, 250), Qt::LeftButton, Qt::NoButton);
+
+  QTest::mouseClick(Page().SpeedButtonLogZoom, Qt::LeftButton);
+  EXPECT_EQ(Page().SpeedButtonLogZoom->text(), QStringLiteral("\u2190/\u2192"));
+  for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+    Mouse(QEvent::MouseButtonPress, At(50, 250), button, button);
+    EXPECT_TRUE(events.Scrolling());
+    Mouse(QEvent::MouseButtonRelease, At(50, 250), button, Qt::NoButton);
+  }
+
+  // Zoom to 10..20 s with the right button, then pan with the left one.
+  Drag(At(10.001, 250), At(20.001, 50), Qt::RightButton);
+  ASSERT_EQ(TheLog().Window().FirstIndex, 1000);
+  const QPointF from = At(15, 150);
+  Drag(from, from - QPointF(Chart().xAxis->coordToPixel(15) - Chart().xAxis->coordToPixel(10), 0));
+  EXPECT_NEAR(static_cast<double>(TheLog().Window().FirstIndex), 1500, 2);
+  EXPECT_NEAR(static_cast<double>(TheLog().Window().LastIndex), 2500, 2);
+  EXPECT_EQ(TheLog().Window().Step, 2);
+
+  QTest::mouseClick(Page().SpeedButtonLogZoom, Qt::LeftButton);
+  EXPECT_EQ(Page().SpeedButtonLogZoom->text(), QStringLiteral("+/-"));
+}
+
+TEST_F(LogPageTest, GrabbingTheTabLineEditsTheTableAndSixPixelsAwayZooms) {
+  Table& table = Window.MainTable();
+  for (std::size_t m = 0; m < 256; ++m) {
+    table.Tab1()[m] = 100;
+  }
+  OpenTestLog();
+  const QPointF line = At(50, 100);
+  // The MAF of the drawn point nearest to 50 s.
+  const auto points = DrawnMafPointsOf(TheLog().Drawn());
+  const auto nearest = NearestDrawnPoint(points, 50.0F);
+  ASSERT_TRUE(nearest.has_value());
+  const int maf = static_cast<int>(points[*nearest].Value);
+
+  Mouse(QEvent::MouseButtonPress, line + QPointF(0, 3), Qt::LeftButton, Qt::LeftButton);
+  EXPECT_TRUE(Chart().Events().Grabbed());
+  Mouse(QEvent::MouseMove, At(50.5, 150), Qt::NoButton, Qt::LeftButton);
+  Mouse(QEvent::MouseButtonRelease, At(50.5, 150), Qt::LeftButton, Qt::NoButton);
+  EXPECT_NEAR(table.GetOut(maf), 150, 1);
+  EXPECT_EQ(TheLog().ZoomHistory().Size(), 1U);  // no zoom
+
+  Drag(At(30, 100) + QPointF(0, 6), At(60, 50));
+  EXPECT_FALSE(Chart().Events().Grabbed());
+  EXPECT_EQ(TheLog().ZoomHistory().Size(), 2U);
+}
+
+TEST_F(LogPageTest, TheLearningButtonGivesTheSameTableAsTheCommandLine) {
+  OpenTestLog();
+  const auto before = Folder.Path() / "before.tab";
+  ASSERT_TRUE(Window.MainTable().SaveTableFile(before, 1));
+  Window.O2Reference().ComboBoxO2Change(1);   // wide band: reference 147
+  Page().TrackBarLogO2Target->setValue(125);  // target 130
+  EXPECT_EQ(Page().LabelRefO2Log->text(), QStringLiteral("13"));
+  EXPECT_EQ(Page().LabelLogMixtuePercent->text(), QStringLiteral("13%"));
+  EXPECT_EQ(Page().LabelLogO2RefFromDash->text(), QStringLiteral("14.7"));
+  EXPECT_TRUE(Page().LockLogLimitSpeedButton->isChecked());
+  EXPECT_FALSE(Page().LogLimitTrackBar->isEnabled());
+
+  QTest::mouseClick(Page().SpeedButtonLogMagicLearn, Qt::LeftButton);
+  const auto window = Folder.Path() / "window.tab";
+  ASSERT_TRUE(Window.MainTable().SaveTableFile(window, 1));
+
+#ifdef ORVEL_HAS_CLI
+  const auto cli = Folder.Path() / "cli.tab";
+  const std::string last = std::to_string(TheLog().Window().LastIndex);
+  const std::string args[] = {"orvel",
+                              "learn",
+                              before.string(),
+                              (Folder.Path() / "run.log").string(),
+                              cli.string(),
+                              "--sensor",
+                              "1",
+                              "--o2-target",
+                              "130",
+                              "--o2-ref",
+                              "147",
+                              "--to",
+                              last};
+  std::vector<const char*> argv;
+  for (const auto& arg : args) {
+    argv.push_back(arg.c_str());
+  }
+  std::ostringstream out;
+  std::ostringstream err;
+  ASSERT_EQ(cli::Run(static_cast<int>(argv.size()), argv.data(), out, err), 0) << err.str();
+  EXPECT_EQ(FileBytes(window), FileBytes(cli));
+#endif
+  EXPECT_NE(FileBytes(window), FileBytes(before));
+}
+
+TEST_F(LogPageTest, SaveProposesADatedNameAndAFileThatCannotBeReadKeepsTheLog) {
+  OpenTestLog();
+  const auto saved = Folder.Path() / "copy";
+  Dialogs->Answer(saved);
+  Page().LogFileSave->trigger();
+  ASSERT_EQ(Dialogs->Requests.size(), 2U);
+  const FileDialogRequest& request = Dialogs->Requests[1];
+  EXPECT_EQ(request.Filter, QStringLiteral("Log Files|*.log"));
+  EXPECT_EQ(request.DefaultSuffix, QStringLiteral("log"));
+  EXPECT_TRUE(request.ProposedName.startsWith(QLatin1Char('D')));
+  EXPECT_EQ(std::filesystem::file_size(Folder.Path() / "copy.log"), 15U + 15U * 10'000U);
+
+  Dialogs->Answer(Folder.Path() / "missing.log");
+  Page().LogFileOpen->trigger();
+  ASSERT_EQ(Messages.Texts.size(), 1U);
+  EXPECT_NE(Messages.Texts[0].find("Log file load error"), std::string::npos);
+  EXPECT_EQ(TheLog().SampleCount(), 10'000U);
+  EXPECT_EQ(Chart().Series(LogSeries::Maf)->data()->size(), 435);
+}
+
+}  // namespace
+}  // namespace orvel::ui
