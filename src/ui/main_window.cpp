@@ -7,6 +7,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <thread>
 
 #include "autotune/converter_correction_link.h"
@@ -28,8 +29,8 @@
 #include "live/live_run.h"
 #include "live/live_session.h"
 #include "live/live_settings.h"
-#include "live/log_autosave.h"
 #include "live/log.h"
+#include "live/log_autosave.h"
 #include "live/log_learning_controls.h"
 #include "sim/simulator_host.h"
 #include "table/table.h"
@@ -46,8 +47,8 @@
 #include "ui/progress_window.h"
 #include "ui/qt_dispatcher.h"
 #include "ui/qt_text.h"
-#include "ui/widgets/calibration_overlay.h"
 #include "ui/sound/qt_cue_player.h"
+#include "ui/widgets/calibration_overlay.h"
 #include "ui/window/file_dialogs.h"
 #include "ui/window/modifier_latches.h"
 #include "ui/window/text_registry.h"
@@ -75,6 +76,8 @@ MainWindowServices DefaultMainWindowServices(double simulatorTimeScale) {
   };
   services.Dialogs = std::make_shared<QtFileDialogs>();
   services.Cues = [] { return std::make_unique<QtCuePlayer>(); };
+  services.DashboardTick = std::chrono::milliseconds{
+      std::max<std::int64_t>(1, std::llround(100.0 / std::max(1.0, simulatorTimeScale)))};
   return services;
 }
 
@@ -216,7 +219,7 @@ void TForm1::RunCreationSequence() {
   LiveLog = std::make_unique<Log>(Messages,
                                   LiveLinks{*SerialLink, Broadcaster, *MainTableModel, *Dispatcher, format});
   DashboardTimer = new QTimer(this);
-  DashboardTimer->setInterval(100);
+  DashboardTimer->setInterval(Services.DashboardTick);
   connect(DashboardTimer, &QTimer::timeout, this, [this] { LiveLog->TimerTick(); });
   CompareTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
   CompareView->Bind(*CompareTableModel, *Services.Dialogs);

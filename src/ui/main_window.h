@@ -82,6 +82,9 @@ struct MainWindowServices {
   // after the window's first paint instead of before it, so the window shows
   // at once. Until then closing leaves the history file as it is.
   bool LoadHistoryAfterFirstPaint = false;
+  // The log's dashboard tick; shorter with a faster built-in simulator, so a
+  // raised time scale also speeds up the decisions.
+  std::chrono::milliseconds DashboardTick{100};
 };
 
 // `simulatorTimeScale` (when above 0): the built-in simulator's engine and

@@ -23,9 +23,11 @@ QPushButton* ToggleButton(const QString& caption, QWidget* parent) {
   return button;
 }
 
+// Value labels keep a fixed size, so a new value repaints the label alone
+// instead of laying the group out again.
 QLabel* ValueLabel(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
-  label->setMinimumWidth(28);
+  label->setFixedSize(32, label->sizeHint().height());
   label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   return label;
 }
@@ -40,7 +42,8 @@ CorrPanel::CorrPanel(QWidget* parent) : QFrame(parent), Caption(new QLabel(QStri
   big.setPointSize(big.pointSize() + 6);
   big.setBold(true);
   Caption->setFont(big);
-  layout->addWidget(Caption);
+  Caption->setFixedSize(60, Caption->sizeHint().height());
+  layout->addWidget(Caption, 0, Qt::AlignCenter);
   setFrameShape(QFrame::Panel);
   setFrameShadow(QFrame::Raised);
   setMinimumSize(70, 48);
@@ -65,16 +68,15 @@ void CorrPanel::mouseReleaseEvent(QMouseEvent* event) {
   }
 }
 
-BorderSlider::BorderSlider(QWidget* parent) : QFrame(parent) {
+BorderSlider::BorderSlider(QWidget* parent) : QFrame(parent), Mark(new QLabel(QStringLiteral("|"), this)) {
   setFrameShape(QFrame::StyledPanel);
   setMinimumHeight(22);
   setCursor(Qt::SizeHorCursor);
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  auto* mark = new QLabel(QStringLiteral("|"), this);
-  mark->setAlignment(Qt::AlignCenter);
-  mark->setAttribute(Qt::WA_TransparentForMouseEvents);
-  layout->addWidget(mark);
+  Mark->setAlignment(Qt::AlignCenter);
+  Mark->setAttribute(Qt::WA_TransparentForMouseEvents);
+  layout->addWidget(Mark);
 }
 
 void BorderSlider::mousePressEvent(QMouseEvent* event) {
@@ -130,6 +132,9 @@ CorrectionGroup::CorrectionGroup(TextRegistry& texts, QWidget* parent)
       LabelF11(new QLabel(QStringLiteral("F11"), this)),
       LabelF12(new QLabel(QStringLiteral("F12"), this)) {
   setObjectName(QStringLiteral("GroupBoxCorr"));
+  // A pressed toggle button must read as pressed at a glance.
+  setStyleSheet(
+      QStringLiteral("QPushButton:checked { background-color: #5fb35f; color: white; font-weight: bold; }"));
   for (QSlider* bar : {TrackBarMafNach, TrackBarMafKon}) {
     bar->setRange(0, kLastPoint);
   }
@@ -170,18 +175,20 @@ CorrectionGroup::CorrectionGroup(TextRegistry& texts, QWidget* parent)
   grid->addWidget(LabelDeltaMax, row++, 2);
   grid->addWidget(UpDownCorrection, row, 0, 1, 2);
   grid->addWidget(PanelCorr, row++, 2, 2, 2);
+  row++;
   auto* targetRow = new QHBoxLayout;
   targetRow->setSpacing(2);
   for (QPushButton* target : {SpeedButtonAplToTable, SpeedButtonIat, SpeedButtonEct}) {
-    targetRow->addWidget(target);
+    targetRow->addWidget(target, 1);
   }
-  grid->addLayout(targetRow, row++, 0, 1, 2);
+  grid->addLayout(targetRow, row++, 0, 1, 4);
   grid->addWidget(SpeedButtonAutocorr, row++, 0, 1, 4);
-  grid->addWidget(SpeedButtonExtrapolate, row, 0, 1, 2);
+  grid->addWidget(SpeedButtonExtrapolate, row++, 0, 1, 4);
   auto* radios = new QHBoxLayout;
   radios->addWidget(RadioButtonOn);
   radios->addWidget(RadioButtonOff);
-  grid->addLayout(radios, row++, 2, 1, 2);
+  radios->addStretch(1);
+  grid->addLayout(radios, row++, 0, 1, 4);
   grid->addWidget(SpeedButtonSetBeginOfTableAsLearned, row++, 0, 1, 4);
   grid->addWidget(SpeedButtonManualBorders, row++, 0, 1, 4);
   grid->addWidget(SpeedButtonToyota, row++, 0, 1, 4);
@@ -204,7 +211,7 @@ CorrectionGroup::CorrectionGroup(TextRegistry& texts, QWidget* parent)
   for (QObject* fixed : std::initializer_list<QObject*>{
            LabelDelta, LabelDeltaMax, SpeedButtonIat, SpeedButtonEct, RadioButtonOn, RadioButtonOff,
            SpeedButtonToyota, LabelMafNachValue, LabelMafKonValue, LabelWidth, PanelCorr->Caption, LabelF1,
-           LabelF3, LabelF10, LabelF11, LabelF12}) {
+           LabelF3, LabelF10, LabelF11, LabelF12, TrackBar1->Mark}) {
     texts.AddFixed(fixed);
   }
 }
@@ -265,8 +272,14 @@ void CorrectionGroup::Show(const CorrectionWindowModel& model) {
   (model.Extrapolate() ? RadioButtonOn : RadioButtonOff)->setChecked(true);
   SpeedButtonManualBorders->setChecked(model.ManualBorders());
   SpeedButtonToyota->setChecked(model.Toyota());
-  MaskEditForcedIdleRpm->setText(QString::number(model.ForcedIdleRpm()));
-  MaskEditForcedIdleTps->setText(QString::number(model.ForcedIdleTps()));
+  // The hidden fields are rewritten only when their number changed (a field
+  // being edited keeps its cursor).
+  for (const auto& [field, value] : {std::pair{MaskEditForcedIdleRpm, model.ForcedIdleRpm()},
+                                     std::pair{MaskEditForcedIdleTps, model.ForcedIdleTps()}}) {
+    if (field->text().trimmed().toInt() != value) {
+      field->setText(QString::number(value));
+    }
+  }
 }
 
 }  // namespace orvel::ui

@@ -41,6 +41,8 @@ class BorderSlider final : public QFrame {
   explicit BorderSlider(QWidget* parent = nullptr);
   void Bind(CorrectionWindowModel& model) { Model = &model; }
 
+  QLabel* Mark;  // "|"
+
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;

@@ -48,8 +48,14 @@ QSlider* VerticalBar(int minimum, int maximum, int value, QWidget* parent) {
   auto* bar = new QSlider(Qt::Vertical, parent);
   bar->setRange(minimum, maximum);
   bar->setValue(value);
-  bar->setMinimumHeight(140);
+  bar->setMinimumHeight(160);
   return bar;
+}
+
+// A label that changes with every sample gets a fixed size: a new text then
+// repaints the label alone instead of laying the page out again.
+void Pin(QLabel* label, int width) {
+  label->setFixedSize(width, label->sizeHint().height());
 }
 
 QLabel* FixedLabel(const QString& text, TextRegistry& texts, QWidget* parent) {
@@ -83,7 +89,7 @@ DashboardPage::DashboardPage(TextRegistry& texts, LatchRegistry& /*latches*/, QW
   body->addWidget(BuildLiveColumn(texts));
   body->addWidget(BuildChartColumn(texts), 1);
   GroupBoxCorr = new CorrectionGroup(texts, this);
-  GroupBoxCorr->setFixedWidth(300);
+  GroupBoxCorr->setFixedWidth(310);
   body->addWidget(GroupBoxCorr);
   LayOutPageWithBar(this, Bar)->addLayout(body, 1);
 }
@@ -114,6 +120,9 @@ QWidget* DashboardPage::BuildLiveColumn(TextRegistry& texts) {
     font.setBold(true);
     big->setFont(font);
   }
+  for (QLabel* live : {LabelRpmDash, LabelTpsDash, LabelO2Val, LabelDashO2Percent}) {
+    Pin(live, 120);
+  }
   LabelSensorO2 = new QLabel(QStringLiteral("Датчик O2"), column);
   texts.Add(LabelSensorO2, texts::LabelSensorO2);
   ComboBoxO2 = new QComboBox(column);
@@ -129,6 +138,10 @@ QWidget* DashboardPage::BuildLiveColumn(TextRegistry& texts) {
   LabelT = FixedLabel(QStringLiteral("2"), texts, column);
   TrackBarT = VerticalBar(kMinAvgT, kMaxAveraging, kMinAvgT, column);
   LabelTTime = FixedLabel(QStringLiteral("0.1s"), texts, column);
+  for (QLabel* live : {LabelRefO2, LabelRefO2Percent, LabelBTime, LabelTTime}) {
+    Pin(live, 60);
+    live->setAlignment(Qt::AlignCenter);
+  }
   LabelF2 = FixedLabel(QStringLiteral("F2"), texts, column);
   LabelF4 = FixedLabel(QStringLiteral("F4"), texts, column);
   LabelF5 = FixedLabel(QStringLiteral("F5"), texts, column);
@@ -157,20 +170,21 @@ QWidget* DashboardPage::BuildLiveColumn(TextRegistry& texts) {
 
   auto* sliders = new QGridLayout;
   sliders->setHorizontalSpacing(8);
-  const auto sliderColumn = [sliders](int column, QLabel* key, QLabel* caption, QSlider* bar, QLabel* value,
+  const auto sliderColumn = [sliders](int at, QLabel* key, QLabel* caption, QSlider* bar, QLabel* value,
                                       QLabel* second) {
-    sliders->addWidget(key, 0, column, Qt::AlignHCenter);
-    sliders->addWidget(caption, 1, column, Qt::AlignHCenter);
-    sliders->addWidget(bar, 2, column, Qt::AlignHCenter);
-    sliders->addWidget(value, 3, column, Qt::AlignHCenter);
+    sliders->addWidget(key, 0, at, Qt::AlignHCenter);
+    sliders->addWidget(caption, 1, at, Qt::AlignHCenter);
+    sliders->addWidget(bar, 2, at, Qt::AlignHCenter);
+    sliders->addWidget(value, 3, at, Qt::AlignHCenter);
     if (second != nullptr) {
-      sliders->addWidget(second, 4, column, Qt::AlignHCenter);
+      sliders->addWidget(second, 4, at, Qt::AlignHCenter);
     }
   };
   sliderColumn(0, LabelF2, LabelO2Ref, TrackBarRefO2, LabelRefO2, LabelRefO2Percent);
   sliderColumn(1, LabelF4, LabelB, TrackBarB, LabelBTime, nullptr);
   sliderColumn(2, LabelF5, LabelT, TrackBarT, LabelTTime, nullptr);
-  grid->addLayout(sliders, row++, 0, 1, 3);
+  sliders->setRowStretch(2, 1);
+  grid->addLayout(sliders, row, 0, 1, 3);
   grid->setRowStretch(row, 1);
   grid->setColumnStretch(1, 1);
   return column;
@@ -188,6 +202,8 @@ QWidget* DashboardPage::BuildChartColumn(TextRegistry& texts) {
   texts.Add(ButtonUndoZoom, texts::DashboardUndoZoom);
   LabelMaxMaf = FixedLabel(QStringLiteral("MaxMaf=255"), texts, column);
   LabelMaxOut = FixedLabel(QStringLiteral("MaxOut=255"), texts, column);
+  Pin(LabelMaxMaf, 110);
+  Pin(LabelMaxOut, 110);
   for (QPushButton* fixed : {SpeedButtonClrCorrWindow, ButtonClrAllLearned, ButtonUndo, ButtonRedo}) {
     fixed->setFixedWidth(36);
     texts.AddFixed(fixed);
@@ -225,14 +241,9 @@ void DashboardPage::Bind(const DashboardModels& models) {
     Correction->SetSensorType(index);
     Reference->ComboBoxO2Change(index);
   });
-  // The reference slider's change handling: the decision's target, the log
-  // page's reference (which holds the log's O2 target on the rich side) and
-  // the labels.
-  Reference->SetRefO2ChangeHandler([this] {
-    Correction->SetO2Ref(Reference->O2Ref());
-    Learning->O2FromDashChanged();
-    ShowReference();
-  });
+  // The reference slider's labels follow its changes (the window hands the
+  // value to the decision, the log page follows it itself).
+  Reference->AddRefO2Listener([this] { ShowReference(); });
   connect(TrackBarRefO2, &QSlider::valueChanged, this, [this](int value) {
     const VerticalSlider& bar = Reference->RefO2();
     Reference->SetRefO2Position(bar.Max + bar.Min - value);
@@ -303,17 +314,17 @@ void DashboardPage::SetRecording(bool recording) {
   ComboBoxO2->setEnabled(!recording);
 }
 
-void DashboardPage::ShowDashData(const TMsgDashData& data) {
-  GaugeO2->SetValue(data.O2Gauge);
-  GaugeO2->SetForeColor(ColorOf(data.O2Color));
-  GaugeRpm->SetValue(data.Rpm);
-  LabelRpmDash->setText(QString::number(data.Rpm));
-  GaugeTps->SetValue(Scale->TpsPercent(data.Tps));
-  LabelTpsDash->setText(ToQString(data.TpsText));
-  GaugeMarker->SetValue(data.Marker);
-  LabelO2Val->setText(ToQString(data.O2Text));
-  LabelDashO2Percent->setText(ToQString(data.O2PercentText));
-  if (Correction->TakeDashSample(data.Maf, data.Conv, Learning->MafLimitLocked())) {
+void DashboardPage::ShowDashData(const TMsgDashData& dash) {
+  GaugeO2->SetValue(dash.O2Gauge);
+  GaugeO2->SetForeColor(ColorOf(dash.O2Color));
+  GaugeRpm->SetValue(dash.Rpm);
+  LabelRpmDash->setText(QString::number(dash.Rpm));
+  GaugeTps->SetValue(Scale->TpsPercent(dash.Tps));
+  LabelTpsDash->setText(ToQString(dash.TpsText));
+  GaugeMarker->SetValue(dash.Marker);
+  LabelO2Val->setText(ToQString(dash.O2Text));
+  LabelDashO2Percent->setText(ToQString(dash.O2PercentText));
+  if (Correction->TakeDashSample(dash.Maf, dash.Conv, Learning->MafLimitLocked())) {
     Learning->SetMafLimitPosition(kLastPoint - Correction->HighestMaf(),
                                   Correction->Autocorrection() && !Correction->ManualBorders());
   }
