@@ -187,6 +187,7 @@ void TableGraphPage::BuildSliders(TextRegistry& texts, QWidget* panel) {
     value->setObjectName(QLatin1String(row.Name) + QStringLiteral("Value"));
     value->setAlignment(Qt::AlignHCenter);
     grid->addWidget(value, 3, static_cast<int>(i));
+    texts.AddFixed(value);  // a number in either language
 
     slider->installEventFilter(this);
     Sliders[i] = slider;
