@@ -108,8 +108,13 @@ TEST_F(KeyboardSessionTest, StartCorrectMarkStopUndoAndSaveFromTheKeyboard) {
   EXPECT_EQ(table.GetOut(83), std::min(before + 1, 255));
   EXPECT_TRUE(Until([&] { return converter.WorkingTable()[83] == table.GetOut(83); }, 2s));
   // Enter marks the latest live sample's point learned and moves the window there.
+  // A dashboard tick may land while the key is delivered: the point is the
+  // latest sample's either just before or just after it.
+  const int lastBefore = correction.LastMaf();
   Type(Qt::Key_Return);
-  EXPECT_EQ(correction.MafBeg(), correction.LastMaf());
+  const int lastAfter = correction.LastMaf();
+  EXPECT_TRUE(correction.MafBeg() == lastBefore || correction.MafBeg() == lastAfter)
+      << correction.MafBeg() << " not " << lastBefore << " or " << lastAfter;
   Shot("keys_2_dashboard_manual");
 
   Type(Qt::Key_S);
