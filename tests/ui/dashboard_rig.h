@@ -13,6 +13,7 @@
 
 #include "autotune/state_cues.h"
 #include "core/user_messages.h"
+#include "event_wait.h"
 #include "sim/simulator_host.h"
 #include "support/temp_dir.h"
 #include "ui/connection_page.h"
@@ -44,17 +45,6 @@ inline MainWindowServices DashboardServices(const orvel::test::TempDir& folder, 
   services.LinkTimeout = std::chrono::milliseconds{2000};
   services.Cues = [&cues] { return std::make_unique<RecordingCuePlayer>(cues); };
   return services;
-}
-
-// Lets the event loop run until `done` holds or `limit` has passed.
-template <typename Condition>
-bool ProcessEventsUntil(Condition done, std::chrono::milliseconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done() && std::chrono::steady_clock::now() < deadline) {
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-    QTest::qWait(10);
-  }
-  return done();
 }
 
 inline void ChoosePort(TForm1& window, const QString& entry) {

@@ -144,8 +144,8 @@ TEST(CalibrationTest, TheButtonSendsTheSettingsThenCountsDownOnTheOverlay) {
   EXPECT_GT(shownCounts, 0);
   EXPECT_EQ(window.findChild<TCalibrationOverlayForm*>(), nullptr) << "the overlay goes with its calibration";
   EXPECT_TRUE(rig.Messages.Texts.empty());
-  ASSERT_TRUE(test::FrameRig::ProcessEventsUntil([&] { return rig.Received().size() >= before + 7; },
-                                                 std::chrono::seconds(2)));
+  ASSERT_TRUE(
+      test::ProcessEventsUntil([&] { return rig.Received().size() >= before + 7; }, std::chrono::seconds(2)));
   EXPECT_EQ(rig.Received().substr(before), std::string("se\x53\x87\x00\x03\xB5", 7));
 }
 

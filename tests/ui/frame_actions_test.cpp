@@ -46,7 +46,7 @@ TEST(FrameActionsTest, ConverterActionsFollowIdentificationAndLiveData) {
   window.ActionStart->trigger();
   EXPECT_EQ(States(window), (ActionStates{false, false, false, true}));
   // The factory test's gauges take every sample the dashboard gets.
-  ASSERT_TRUE(test::FrameRig::ProcessEventsUntil(
+  ASSERT_TRUE(test::ProcessEventsUntil(
       [&] { return window.Firmware().FactoryGauges[FirmwarePage::GaugeConv]->value() > 0; },
       std::chrono::seconds(5)));
   window.ActionStop->trigger();
@@ -76,8 +76,8 @@ TEST(FrameActionsTest, TheReadActionMovesTheWindowToTheLearnedBeginningAndTellsT
   EXPECT_EQ(window.MainTable().LearnedBegin(), 20);
   // "sr", then the correction back to 0 ("c" 0 0), then the table to RAM
   // ("t" and the 392 bytes); the simulator reads them on its own thread.
-  ASSERT_TRUE(test::FrameRig::ProcessEventsUntil([&] { return rig.Received().size() >= before + 392; },
-                                                 std::chrono::seconds(2)));
+  ASSERT_TRUE(test::ProcessEventsUntil([&] { return rig.Received().size() >= before + 392; },
+                                       std::chrono::seconds(2)));
   const std::string sent = rig.Received().substr(before);
   const auto read = sent.find("sr");
   const auto correction = sent.find(std::string("c\0\0", 3), read);
@@ -93,8 +93,8 @@ TEST(FrameActionsTest, SaveAllRunsBothDialogsWithOneNameAndACancelSkipsOnlyItsOw
   TForm1& window = *rig.Window;
   // A log to save.
   window.ActionStart->trigger();
-  ASSERT_TRUE(test::FrameRig::ProcessEventsUntil([&] { return window.LogModel().SampleCount() >= 20; },
-                                                 std::chrono::seconds(5)));
+  ASSERT_TRUE(test::ProcessEventsUntil([&] { return window.LogModel().SampleCount() >= 20; },
+                                       std::chrono::seconds(5)));
   window.ActionStop->trigger();
   struct Case {
     bool SaveTable, SaveLog;

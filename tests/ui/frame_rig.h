@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/user_messages.h"
+#include "event_wait.h"
 #include "scripted_file_dialogs.h"
 #include "sim/simulator_host.h"
 #include "support/temp_dir.h"
@@ -71,17 +72,6 @@ class FrameRig {
   [[nodiscard]] std::string Received() const {
     const std::vector<std::uint8_t> bytes = Window->BuiltInSimulator()->ReceivedBytes();
     return {bytes.begin(), bytes.end()};
-  }
-
-  // Lets the event loop run until `done` holds or `limit` has passed.
-  template <typename Condition>
-  static bool ProcessEventsUntil(Condition done, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-      QApplication::processEvents(QEventLoop::AllEvents, 20);
-      QTest::qWait(10);
-    }
-    return done();
   }
 
   orvel::test::TempDir Folder;

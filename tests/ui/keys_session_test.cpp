@@ -10,6 +10,7 @@
 
 #include "autotune/correction_window.h"
 #include "core/user_messages.h"
+#include "event_wait.h"
 #include "link/rxtx.h"
 #include "live/log.h"
 #include "scripted_file_dialogs.h"
@@ -60,11 +61,7 @@ class KeyboardSessionTest : public ::testing::Test {
 
   template <typename Condition>
   static bool Until(Condition done, std::chrono::milliseconds limit = 5s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-      QTest::qWait(20);
-    }
-    return done();
+    return test::ProcessEventsUntil(done, limit);
   }
 
   orvel::test::TempDir Folder;

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "core/user_messages.h"
+#include "event_wait.h"
 #include "link/link_errors.h"
 #include "link/rxtx.h"
 #include "live/log.h"
@@ -16,6 +17,8 @@
 namespace orvel::ui {
 namespace {
 
+using test::ProcessEventsUntil;
+
 // A window over a fixed port list; its built-in simulator is the real one on
 // a pseudo-terminal.
 class MainWindowTest : public ::testing::Test {
@@ -27,7 +30,7 @@ class MainWindowTest : public ::testing::Test {
     Messages.Texts.clear();
   }
 
-  static MainWindowServices Services(const test::TempDir& folder) {
+  static MainWindowServices Services(const orvel::test::TempDir& folder) {
     MainWindowServices services = DefaultMainWindowServices();
     services.WorkingFolder = folder.Path();
     services.ListPorts = [] { return std::vector<std::string>{"/dev/ttyS0", "/dev/orvel-no-such-port"}; };
@@ -43,18 +46,7 @@ class MainWindowTest : public ::testing::Test {
     emit list->activated(index);
   }
 
-  test::TempDir Folder;
-  // Lets the event loop run until `done` holds or `limit` has passed.
-  template <typename Condition>
-  static bool ProcessEventsUntil(Condition done, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-      QApplication::processEvents(QEventLoop::AllEvents, 20);
-      QTest::qWait(10);
-    }
-    return done();
-  }
-
+  orvel::test::TempDir Folder;
   RecordedMessages Messages;
   TForm1 Window;
   std::vector<std::string> StartMessages;

@@ -108,11 +108,11 @@ TEST(WindowStateTest, SigtermDuringLiveDataClosesTheWindowAndSavesEverything) {
                    [&window] { CloseFromMainLoop(window); });
 
   window.ActionStart->trigger();
-  ASSERT_TRUE(test::FrameRig::ProcessEventsUntil([&] { return window.LogModel().SampleCount() >= 20; },
+  ASSERT_TRUE(test::ProcessEventsUntil([&] { return window.LogModel().SampleCount() >= 20; },
                                                  std::chrono::seconds(5)));
   std::raise(SIGTERM);
   ASSERT_TRUE(
-      test::FrameRig::ProcessEventsUntil([&] { return window.Link() == nullptr; }, std::chrono::seconds(5)));
+      test::ProcessEventsUntil([&] { return window.Link() == nullptr; }, std::chrono::seconds(5)));
   EXPECT_TRUE(termination.Pending());
   EXPECT_FALSE(window.isVisible());
   EXPECT_FALSE(window.LogModel().IsRunning());
@@ -150,7 +150,7 @@ TEST(WindowStateTest, ADeferredHistoryLoadsAfterTheFirstPaintAndIsNeverOverwritt
     EXPECT_FALSE(window.HistoryLoaded());
     if (shown) {
       window.show();
-      ASSERT_TRUE(test::FrameRig::ProcessEventsUntil([&] { return window.HistoryLoaded(); },
+      ASSERT_TRUE(test::ProcessEventsUntil([&] { return window.HistoryLoaded(); },
                                                      std::chrono::seconds(5)));
       EXPECT_EQ(window.MainTable().History().HistoryCount(), snapshots);
     }

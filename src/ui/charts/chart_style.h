@@ -1,31 +1,41 @@
 #pragma once
 
-// The look the table charts share: fixed axes -30..300 (left) and 0..300
-// (bottom) with black lines, 12-point titles and a dotted grid, and a
-// vertical white - colour - white background gradient. Data pens are 1 px
-// cosmetic pens without antialiasing unless a series is drawn wider.
+// The look every chart over a table's axes shares (table graph, comparison,
+// dashboard): fixed axes 0…300 (bottom, "MAF,IAT,ECT") and −30…300 (left, its
+// title is the caller's), black axes with 12-point titles, a dotted grid,
+// four minor ticks per interval, no antialiasing, no built-in drag or zoom,
+// and the background gradient white – middle colour – white.
 
 #include <QColor>
 #include <QPen>
-#include <QString>
+#include <QPixmap>
+
+#include "core/messages.h"
+#include "table/chart_pointer.h"
 
 class QCustomPlot;
 
 namespace orvel::ui {
 
-inline constexpr double kChartLeftMin = -30;
-inline constexpr double kChartLeftMax = 300;
-inline constexpr double kChartBottomMin = 0;
-inline constexpr double kChartBottomMax = 300;
+inline constexpr double kChartBottomMin = kChartXMin;
+inline constexpr double kChartBottomMax = kChartXMax;
+inline constexpr double kChartLeftMin = kChartYMin;
+inline constexpr double kChartLeftMax = kChartYMax;
 
-// Axes, ticks, grid and titles as the table charts have them; the chart's own
-// drag and zoom interactions stay off.
-void SetUpTableChartAxes(QCustomPlot& plot, const QString& bottomTitle, const QString& leftTitle);
+inline const QColor kTableMiddleColor{0x66, 0x9D, 0xB5};
+inline const QColor kCompareMiddleColor{0xED, 0xF0, 0x6C};
+
+// Axes, ticks, grid, bottom title and background as the table charts have them.
+void ApplyTableChartLook(QCustomPlot& chart, const QColor& middle);
+// The background gradient white – `middle` – white.
+void SetGradientBackground(QCustomPlot& chart, const QColor& middle);
+// A tall strip of the gradient white – `middle` – white, for a scaled background.
+QPixmap GradientStrip(const QColor& middle);
 // The axes back to their full ranges.
-void ResetTableChartRanges(QCustomPlot& plot);
-// The plot area's background: white at the top and bottom, `middle` between.
-void SetGradientBackground(QCustomPlot& plot, const QColor& middle);
-// A data pen.
+void ResetTableChartRanges(QCustomPlot& chart);
+// A 1 px (or wider) cosmetic data pen.
 QPen DataPen(const QColor& color, int width = 1, Qt::PenStyle style = Qt::SolidLine);
+// A colour the models send as 0xRRGGBB.
+QColor ColorOf(TColorRgb rgb);
 
 }  // namespace orvel::ui

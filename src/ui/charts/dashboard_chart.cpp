@@ -23,11 +23,6 @@ const QColor kLearnedColor{0x00, 0x80, 0x00};
 const QColor kBorderColor{0x00, 0x00, 0xFF};
 const QColor kGrey{0x80, 0x80, 0x80};
 
-QColor ColorOf(TColorRgb rgb) {
-  return {static_cast<int>((rgb >> 16U) & 0xFFU), static_cast<int>((rgb >> 8U) & 0xFFU),
-          static_cast<int>(rgb & 0xFFU)};
-}
-
 void SetLine(QCPGraph* graph, double x0, double y0, double x1, double y1) {
   graph->data()->set(QVector<QCPGraphData>{{x0, y0}, {x1, y1}}, true);
 }
@@ -36,8 +31,7 @@ void SetLine(QCPGraph* graph, double x0, double y0, double x1, double y1) {
 
 DashboardChart::DashboardChart(QWidget* parent) : QCustomPlot(parent) {
   setObjectName(QStringLiteral("DashboardChart"));
-  SetUpTableChartAxes(*this, QStringLiteral("MAF,IAT,ECT"), QString());
-  SetGradientBackground(*this, Middle);
+  ApplyTableChartLook(*this, Middle);
   legend->setVisible(true);
   QFont legendFont = legend->font();
   legendFont.setPointSize(8);

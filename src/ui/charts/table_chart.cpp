@@ -1,11 +1,11 @@
 #include "ui/charts/table_chart.h"
 
 #include <QGuiApplication>
-#include <QLinearGradient>
 #include <QPainter>
 #include <algorithm>
 
 #include "table/table.h"
+#include "ui/charts/chart_style.h"
 
 namespace orvel::ui {
 
@@ -15,57 +15,8 @@ constexpr int kLegendWidth = 70;
 constexpr int kLegendHeight = 25;
 constexpr int kLegendRightMargin = 8;
 constexpr int kScatterSize = 4;
-constexpr int kTitlePointSize = 12;
-
-// Four minor ticks between major ones, whatever the label step.
-class FourSubTicks final : public QCPAxisTicker {
- protected:
-  int getSubTickCount(double /*tickStep*/) override { return 4; }
-};
 
 }  // namespace
-
-// A tall strip with the vertical gradient white – middle – white; the chart
-// scales it to its size once per resize, so a replot only copies it.
-QPixmap GradientStrip(const QColor& middle) {
-  QPixmap strip(8, 512);
-  QPainter painter(&strip);
-  QLinearGradient gradient(0, 0, 0, strip.height());
-  gradient.setColorAt(0.0, Qt::white);
-  gradient.setColorAt(0.5, middle);
-  gradient.setColorAt(1.0, Qt::white);
-  painter.fillRect(strip.rect(), gradient);
-  return strip;
-}
-
-// Fixed range, black axis, 12-point title, dotted grid, four minor ticks.
-static void StyleTableAxis(QCPAxis* axis, int tickInside, int subTickOutside) {
-  axis->setRange(axis->orientation() == Qt::Horizontal ? QCPRange(kChartXMin, kChartXMax)
-                                                       : QCPRange(kChartYMin, kChartYMax));
-  axis->setTicker(QSharedPointer<QCPAxisTicker>(new FourSubTicks));
-  axis->setBasePen(QPen(Qt::black));
-  axis->setTickPen(QPen(Qt::black));
-  axis->setSubTickPen(QPen(Qt::black));
-  axis->setTickLabelColor(Qt::black);
-  axis->setLabelColor(Qt::black);
-  QFont titleFont = axis->labelFont();
-  titleFont.setPointSize(kTitlePointSize);
-  axis->setLabelFont(titleFont);
-  axis->setTickLength(tickInside, 10);
-  axis->setSubTickLength(0, subTickOutside);
-  axis->grid()->setPen(QPen(QColor(0x80, 0x80, 0x80), 0, Qt::DotLine));
-  axis->grid()->setSubGridVisible(false);
-}
-
-void ApplyTableChartLook(QCustomPlot& chart, const QColor& middle) {
-  chart.setInteractions(QCP::Interactions());
-  chart.setNotAntialiasedElements(QCP::aeAll);
-  StyleTableAxis(chart.xAxis, 0, 3);
-  StyleTableAxis(chart.yAxis, 10, 5);
-  chart.xAxis->setLabel(QStringLiteral("MAF,IAT,ECT"));
-  chart.axisRect()->setBackground(Qt::NoBrush);
-  chart.setBackground(GradientStrip(middle), true, Qt::IgnoreAspectRatio);
-}
 
 TableChart::TableChart(bool secondTable, QWidget* parent)
     : QCustomPlot(parent),
@@ -244,8 +195,7 @@ PlotArea TableChart::Area() const {
 }
 
 void TableChart::UndoZoom() {
-  xAxis->setRange(kChartXMin, kChartXMax);
-  yAxis->setRange(kChartYMin, kChartYMax);
+  ResetTableChartRanges(*this);
   replot(QCustomPlot::rpQueuedReplot);
 }
 

@@ -17,18 +17,6 @@ class Table;
 
 namespace orvel::ui {
 
-inline const QColor kTableMiddleColor{0x66, 0x9D, 0xB5};
-inline const QColor kCompareMiddleColor{0xED, 0xF0, 0x6C};
-
-// The look of the table charts, for any chart over the table's axes: fixed
-// axes 0…300 and −30…300 (the left title is the caller's), black axes with
-// 12-point titles, a dotted grid, four minor ticks per interval, no
-// antialiasing, no built-in interactions, and the background gradient
-// white – `middle` – white.
-void ApplyTableChartLook(QCustomPlot& chart, const QColor& middle);
-// A tall strip of the gradient white – `middle` – white, for a scaled background.
-QPixmap GradientStrip(const QColor& middle);
-
 // The chart of a table model: its output, its temperature corrections, its
 // trained points and the two MAF lines, with legend buttons that choose the
 // series the pointer edits. The table graph uses it for the main table, the

@@ -11,6 +11,7 @@
 #include "core/ui_texts.h"
 #include "live/log_learning_controls.h"
 #include "table/table.h"
+#include "ui/charts/chart_style.h"
 #include "ui/charts/dashboard_chart.h"
 #include "ui/pages/correction_group.h"
 #include "ui/pages/page_layout.h"
@@ -27,11 +28,6 @@ constexpr int kPercentMax = 100;
 constexpr int kMarkerMax = 128;
 constexpr int kO2GaugeMax = 255;
 constexpr int kLastPoint = 255;
-
-QColor ColorOf(TColorRgb rgb) {
-  return {static_cast<int>((rgb >> 16U) & 0xFFU), static_cast<int>((rgb >> 8U) & 0xFFU),
-          static_cast<int>(rgb & 0xFFU)};
-}
 
 // The sensor list as FillO2SensorList fills it.
 class ComboSensorList final : public O2SensorListView {
