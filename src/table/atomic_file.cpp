@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 namespace orvel {
 
@@ -55,10 +56,27 @@ bool SyncFolderOf(const std::filesystem::path& path) {
   return ::fsync(folder.Get()) == 0 || errno == EINVAL;
 }
 
+// An unnamed file in the folder that holds `target`, or -1 where the file
+// system cannot make one. Naming it later goes through /proc/self/fd, so
+// without /proc the named temporary file is used instead.
+int OpenUnnamedBeside(const std::filesystem::path& target) {
+  if (::access("/proc/self/fd", X_OK) != 0) {
+    return -1;
+  }
+  const std::filesystem::path parent = target.parent_path();
+  // The mode is what a saved file gets (the umask applies), as with creat().
+  return ::open(parent.empty() ? "." : parent.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+}
+
 }  // namespace
 
-AtomicFileWriter::AtomicFileWriter(std::filesystem::path target)
-    : Target(std::move(target)), Temporary(Target.string() + ".XXXXXX") {
+AtomicFileWriter::AtomicFileWriter(std::filesystem::path target) : Target(std::move(target)) {
+  Fd = OpenUnnamedBeside(Target);
+  if (Fd >= 0) {
+    Unnamed = true;
+    return;
+  }
+  Temporary = Target.string() + ".XXXXXX";
   Fd = ::mkstemp(Temporary.data());
   if (Fd < 0) {
     Failure = {WriteOutcome::CannotCreate, std::strerror(errno)};
@@ -78,8 +96,34 @@ void AtomicFileWriter::Discard() {
   if (Fd >= 0) {
     ::close(Fd);
     Fd = -1;
-    ::unlink(Temporary.c_str());
+    if (!Unnamed) {
+      ::unlink(Temporary.c_str());
+    }
   }
+}
+
+bool AtomicFileWriter::NameUnnamed() {
+  // linkat cannot replace the target, so the file is named "<target>.XXXXXX"
+  // first and renamed over the target like a named temporary file; a save
+  // killed between the two leaves that name, a window of microseconds.
+  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device entropy;
+  std::uniform_int_distribution<std::size_t> letter(0, sizeof(kLetters) - 2);
+  const std::string self = "/proc/self/fd/" + std::to_string(Fd);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    Temporary = Target.string() + ".";
+    for (int i = 0; i < 6; ++i) {
+      Temporary += kLetters[letter(entropy)];
+    }
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, Temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      Unnamed = false;
+      return true;
+    }
+    if (errno != EEXIST) {
+      return false;
+    }
+  }
+  return false;
 }
 
 bool AtomicFileWriter::Write(std::span<const std::uint8_t> bytes) {
@@ -98,17 +142,20 @@ WriteResult AtomicFileWriter::Commit() {
   if (Failure.Outcome != WriteOutcome::Written) {
     return Failure;
   }
-  const int fd = Fd;
-  Fd = -1;
   // The content must be on the disk before the rename makes it the target:
   // otherwise a power cut soon after the rename (the way a logger in a car
   // usually stops) can leave the new name on an empty or partial file.
   // fdatasync is enough for a freshly written file, since the size is among
   // the metadata it writes, and costs no more than fsync.
-  const bool flushed = ::fdatasync(fd) == 0;
-  const int flushError = errno;
-  if (::close(fd) != 0 || !flushed) {
-    const int error = flushed ? errno : flushError;
+  if (::fdatasync(Fd) != 0 || (Unnamed && !NameUnnamed())) {
+    const int error = errno;
+    Discard();
+    return Failure = {WriteOutcome::WriteFailed, std::strerror(error)};
+  }
+  const int fd = Fd;
+  Fd = -1;
+  if (::close(fd) != 0) {
+    const int error = errno;
     ::unlink(Temporary.c_str());
     return Failure = {WriteOutcome::WriteFailed, std::strerror(error)};
   }

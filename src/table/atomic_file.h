@@ -27,6 +27,11 @@ struct WriteResult {
 // and renamed over the target by Commit. Without a successful Commit the
 // temporary file is removed and the target stays as it was.
 //
+// Where the file system allows it the temporary file has no name until the
+// content is on the disk (O_TMPFILE), so a save killed or cut off by a power
+// loss leaves nothing behind (a history save would otherwise leave 133 MB
+// beside the target every time); elsewhere it is a named "<target>.XXXXXX".
+//
 // This is how every file the program and the tool write is written (table,
 // log, undo history, program state, CSV, autosave): Commit flushes the
 // content to the disk before the rename and the folder after it, so a crash
@@ -46,8 +51,12 @@ class AtomicFileWriter {
  private:
   void Discard();
 
+  // Gives the unnamed temporary file a name beside the target.
+  bool NameUnnamed();
+
   std::filesystem::path Target;
-  std::string Temporary;
+  std::string Temporary;  // the temporary file's name, once it has one
+  bool Unnamed = false;   // the temporary file has no name yet
   int Fd = -1;
   WriteResult Failure;
 };

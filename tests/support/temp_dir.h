@@ -20,4 +20,8 @@ class TempDir {
   std::filesystem::path Folder;
 };
 
+// Whether the file system under `folder` makes unnamed temporary files
+// (O_TMPFILE), with which a save killed half-way leaves nothing behind.
+bool FolderMakesUnnamedFiles(const std::filesystem::path& folder);
+
 }  // namespace orvel::test

@@ -116,7 +116,7 @@ TEST_F(TableTest, HistoryFileRoundTripIsExactAndKeepsTheTable) {
   Model.PushHistory();
   Model.SetPoint(7, 70);
   Model.Undo();
-  const auto path = dir.Path / kHistoryFileName;
+  const auto path = dir.Path() / kHistoryFileName;
   ASSERT_TRUE(Model.SaveHistory(path));
   const std::vector<std::uint8_t> bytes = ReadAll(path);
   ASSERT_EQ(bytes.size(), 4 + 3 * kSnapshotFileBytes);
@@ -137,8 +137,8 @@ TEST_F(TableTest, HistoryFileRoundTripIsExactAndKeepsTheTable) {
   EXPECT_EQ(other.History().History(), Model.History().History());
   EXPECT_EQ(other.History().HistoryCount(), 3U);
   EXPECT_EQ(other.History().HistoryPos(), 1);
-  ASSERT_TRUE(other.SaveHistory(dir.Path / "again.his"));
-  EXPECT_EQ(ReadAll(dir.Path / "again.his"), bytes);
+  ASSERT_TRUE(other.SaveHistory(dir.Path() / "again.his"));
+  EXPECT_EQ(ReadAll(dir.Path() / "again.his"), bytes);
   other.Redo();
   EXPECT_EQ(other.Tab1()[TableBlock::kIatCorr], -5);
   EXPECT_EQ(other.GetOut(7), 70);
@@ -147,7 +147,7 @@ TEST_F(TableTest, HistoryFileRoundTripIsExactAndKeepsTheTable) {
 
 TEST_F(TableTest, MissingHistoryFileIsSkippedSilently) {
   TempDir dir;
-  EXPECT_FALSE(Model.LoadHistory(dir.Path / "none.his"));
+  EXPECT_FALSE(Model.LoadHistory(dir.Path() / "none.his"));
   EXPECT_EQ(Model.History().HistoryCount(), 1U);
   EXPECT_TRUE(Messages.Texts.empty());
 }
@@ -157,15 +157,15 @@ TEST_F(TableTest, MissingHistoryFileIsSkippedSilently) {
 std::vector<std::uint8_t> SavedBytes(const UndoHistory& history) {
   TempDir dir;
   RecordedMessages messages;
-  EXPECT_TRUE(SaveHistoryFile(dir.Path / "h.his", history, messages));
-  return ReadAll(dir.Path / "h.his");
+  EXPECT_TRUE(SaveHistoryFile(dir.Path() / "h.his", history, messages));
+  return ReadAll(dir.Path() / "h.his");
 }
 
 // Loads `bytes` as a history file into `history`.
 bool LoadBytes(const std::vector<std::uint8_t>& bytes, UndoHistory& history, RecordedMessages& messages) {
   TempDir dir;
-  WriteAll(dir.Path / "h.his", bytes);
-  return LoadHistoryFile(dir.Path / "h.his", history, messages);
+  WriteAll(dir.Path() / "h.his", bytes);
+  return LoadHistoryFile(dir.Path() / "h.his", history, messages);
 }
 
 TEST(HistoryFile, DamagedFilesAreRejectedAndTheHistoryKept) {

@@ -18,7 +18,7 @@ class TableFileTest : public TableTest {
     for (std::size_t i = 0; i < size; ++i) {
       bytes[i] = static_cast<std::uint8_t>((i + 1) % 256);
     }
-    const auto path = Dir.Path / ("f" + std::to_string(size) + ".tab");
+    const auto path = Dir.Path() / ("f" + std::to_string(size) + ".tab");
     WriteAll(path, bytes);
     return path;
   }
@@ -26,14 +26,14 @@ class TableFileTest : public TableTest {
 };
 
 TEST_F(TableFileTest, SaveAppendsExtensionUnlessExactlyTab) {
-  ASSERT_TRUE(Model.SaveTableFile(Dir.Path / "abc", 1));
-  ASSERT_TRUE(Model.SaveTableFile(Dir.Path / "abc.TAB", 1));
-  ASSERT_TRUE(Model.SaveTableFile(Dir.Path / "x.tab", 1));
-  EXPECT_TRUE(std::filesystem::exists(Dir.Path / "abc.tab"));
-  EXPECT_TRUE(std::filesystem::exists(Dir.Path / "abc.TAB.tab"));
-  EXPECT_TRUE(std::filesystem::exists(Dir.Path / "x.tab"));
-  EXPECT_FALSE(std::filesystem::exists(Dir.Path / "x.tab.tab"));
-  EXPECT_EQ(std::filesystem::file_size(Dir.Path / "abc.tab"), 392U);
+  ASSERT_TRUE(Model.SaveTableFile(Dir.Path() / "abc", 1));
+  ASSERT_TRUE(Model.SaveTableFile(Dir.Path() / "abc.TAB", 1));
+  ASSERT_TRUE(Model.SaveTableFile(Dir.Path() / "x.tab", 1));
+  EXPECT_TRUE(std::filesystem::exists(Dir.Path() / "abc.tab"));
+  EXPECT_TRUE(std::filesystem::exists(Dir.Path() / "abc.TAB.tab"));
+  EXPECT_TRUE(std::filesystem::exists(Dir.Path() / "x.tab"));
+  EXPECT_FALSE(std::filesystem::exists(Dir.Path() / "x.tab.tab"));
+  EXPECT_EQ(std::filesystem::file_size(Dir.Path() / "abc.tab"), 392U);
 }
 
 TEST_F(TableFileTest, RoundTripIsByteExactAndSigned) {
@@ -42,7 +42,7 @@ TEST_F(TableFileTest, RoundTripIsByteExactAndSigned) {
   Model.Tab1()[TableBlock::kEctCorr + 63] = 30;
   Panel.Texts[static_cast<int>(PanelField::Enrichment)] = "13";
   Panel.Texts[static_cast<int>(PanelField::TpsThreshold)] = "100";
-  const auto path = Dir.Path / "t.tab";
+  const auto path = Dir.Path() / "t.tab";
   ASSERT_TRUE(Model.SaveTableFile(path, 1));
   const std::vector<std::uint8_t> bytes = ReadAll(path);
   ASSERT_EQ(bytes.size(), 392U);
@@ -54,8 +54,8 @@ TEST_F(TableFileTest, RoundTripIsByteExactAndSigned) {
   ASSERT_TRUE(Model.LoadTableFile(path, 1));
   EXPECT_EQ(Model.Tab1()[TableBlock::kIatCorr], -30);
   EXPECT_EQ(Panel.Texts[static_cast<int>(PanelField::Enrichment)], "13");
-  ASSERT_TRUE(Model.SaveTableFile(Dir.Path / "u.tab", 1));
-  EXPECT_EQ(ReadAll(Dir.Path / "u.tab"), bytes);
+  ASSERT_TRUE(Model.SaveTableFile(Dir.Path() / "u.tab", 1));
+  EXPECT_EQ(ReadAll(Dir.Path() / "u.tab"), bytes);
 }
 
 TEST_F(TableFileTest, EverySizeLoadsByItsRule) {
@@ -94,32 +94,32 @@ TEST_F(TableFileTest, LoadLeavesBookkeepingAndOtherBlock) {
 }
 
 TEST_F(TableFileTest, FailuresGiveTheirMessagesAndKeepFiles) {
-  const auto missing = Dir.Path / "missing.tab";
+  const auto missing = Dir.Path() / "missing.tab";
   Model.Tab1()[0] = 5;
   EXPECT_FALSE(Model.LoadTableFile(missing, 1));
   EXPECT_EQ(Messages.Texts.back(), missing.string() + "Tab file load error");
   EXPECT_EQ(Model.Tab1()[0], 5);
 
-  EXPECT_FALSE(Model.SaveTableFile(Dir.Path / "no" / "such.tab", 1));
+  EXPECT_FALSE(Model.SaveTableFile(Dir.Path() / "no" / "such.tab", 1));
   EXPECT_EQ(Messages.Texts.back(), "Tab file save error");
 
   // A directory where the file should go cannot be replaced.
-  std::filesystem::create_directory(Dir.Path / "dir.tab");
-  std::filesystem::create_directory(Dir.Path / "dir.tab" / "inside");
-  EXPECT_FALSE(Model.SaveTableFile(Dir.Path / "dir.tab", 1));
+  std::filesystem::create_directory(Dir.Path() / "dir.tab");
+  std::filesystem::create_directory(Dir.Path() / "dir.tab" / "inside");
+  EXPECT_FALSE(Model.SaveTableFile(Dir.Path() / "dir.tab", 1));
   EXPECT_EQ(Messages.Texts.back(), "Can't delete file before saving");
 
   if (::geteuid() != 0) {
     // A folder that cannot be written keeps its old file untouched.
     const auto old = FileOfSize(392);
-    ::chmod(Dir.Path.c_str(), 0500);
+    ::chmod(Dir.Path().c_str(), 0500);
     EXPECT_FALSE(Model.SaveTableFile(old, 1));
-    ::chmod(Dir.Path.c_str(), 0700);
+    ::chmod(Dir.Path().c_str(), 0700);
     EXPECT_EQ(ReadAll(old).size(), 392U);
     EXPECT_EQ(ReadAll(old)[0], 1);
   }
   std::vector<std::string> leftovers;
-  for (const auto& entry : std::filesystem::directory_iterator(Dir.Path)) {
+  for (const auto& entry : std::filesystem::directory_iterator(Dir.Path())) {
     leftovers.push_back(entry.path().filename().string());
   }
   EXPECT_EQ(std::count_if(leftovers.begin(), leftovers.end(),
@@ -134,8 +134,8 @@ TEST_F(TableFileTest, ComparisonBlocksLoadAndSaveSeparately) {
   EXPECT_EQ(Model.Tab2()[0], 1);
   EXPECT_EQ(Model.Tab1()[0], 0);
   EXPECT_EQ(second.Texts[static_cast<int>(PanelField::MafTime)], std::to_string(257 % 256));
-  ASSERT_TRUE(Model.SaveTableFile(Dir.Path / "two", 2));
-  const auto bytes = ReadAll(Dir.Path / "two.tab");
+  ASSERT_TRUE(Model.SaveTableFile(Dir.Path() / "two", 2));
+  const auto bytes = ReadAll(Dir.Path() / "two.tab");
   EXPECT_EQ(bytes[263], 255);
   EXPECT_EQ(bytes[0], 1);
 }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -10,28 +9,10 @@
 
 #include "core/orvel_broadcaster.h"
 #include "core/user_messages.h"
+#include "support/temp_dir.h"
 #include "table/table.h"
 
 namespace orvel::test {
-
-// A folder of its own for one test, removed afterwards.
-class TempDir {
- public:
-  TempDir() {
-    static std::atomic<int> counter{0};
-    Path = std::filesystem::temp_directory_path() /
-           ("orvel_table_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-    std::filesystem::create_directories(Path);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::permissions(Path, std::filesystem::perms::owner_all, ignored);
-    std::filesystem::remove_all(Path, ignored);
-  }
-  std::filesystem::path Path;
-};
 
 inline std::vector<std::uint8_t> ReadAll(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
