@@ -34,6 +34,13 @@ function(orvel_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
+# The test code itself is compiled for debugging (-Og) in an optimised build:
+# the code under test lives in the libraries and stays optimised, while the
+# test files, long runs of assertion macros, compile in half the time at -O2.
+function(orvel_test_compile_options name)
+  target_compile_options(${name} PRIVATE ${ORVEL_WARNINGS} $<$<CONFIG:RelWithDebInfo,Release>:-Og>)
+endfunction()
+
 # orvel_test(<name> DEPS <libs...>): one GoogleTest executable from every .cpp
 # in the calling folder, registered with CTest test by test.
 # With OWN_MAIN the folder supplies main() itself (the widget tests create the
@@ -45,7 +52,7 @@ function(orvel_test name)
     return()
   endif()
   add_executable(${name} ${sources})
-  target_compile_options(${name} PRIVATE ${ORVEL_WARNINGS})
+  orvel_test_compile_options(${name})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest)
   if(NOT ARG_OWN_MAIN)
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
