@@ -250,8 +250,10 @@ void TForm1::RunCreationSequence() {
       *this, WindowKeyboardModels{*SerialLink, *Transfer, *MainTableModel, *Correction, *Reference, *Learning,
                                   *LiveLog, *Modifiers, Messages});
   Cues = Services.Cues ? Services.Cues() : std::make_unique<QtCuePlayer>();
-  DashboardView->Bind(DashboardModels{*MainTableModel, *Scale, *Correction, *Reference, *Learning,
+  DashboardView->Bind(DashboardModels{*MainTableModel, *Scale, *Correction, *Reference, *Learning, *LiveLog,
                                       Broadcaster, *CorrectionHost, *Cues});
+  // The table page's undo and redo show the restored table on the log chart too.
+  connect(TableGraphView, &TableGraphPage::HistoryMoved, this, [this] { LiveLog->RedrawIfData(); });
   // Every recording is also written to a file as it grows; subscribed after
   // the log, so a new file starts after the log has been cleared.
   Autosave = std::make_unique<LogAutosave>(*LiveLog, Messages, Services.WorkingFolder / kAutosaveFolderName);

@@ -20,9 +20,13 @@
 #include "scripted_file_dialogs.h"
 #include "support/temp_dir.h"
 #include "table/table.h"
+#include "ui/charts/dashboard_chart.h"
 #include "ui/charts/log_chart.h"
+#include "ui/charts/table_chart.h"
 #include "ui/main_window.h"
+#include "ui/pages/dashboard_page.h"
 #include "ui/pages/log_page.h"
+#include "ui/pages/table_graph_page.h"
 
 namespace orvel::ui {
 namespace {
@@ -276,6 +280,61 @@ TEST_F(LogPageTest, SaveProposesADatedNameAndAFileThatCannotBeReadKeepsTheLog) {
   EXPECT_NE(Messages.Texts.back().find("Log file load error"), std::string::npos) << Messages.Texts.back();
   EXPECT_EQ(TheLog().SampleCount(), 10'000U);
   EXPECT_EQ(Chart().Series(LogSeries::Maf)->data()->size(), 435);
+}
+
+// Undo and redo from any of the three button pairs show the restored table on
+// every chart that draws it, whichever page is in front: the table graph, the
+// dashboard chart and the log chart's "Tab" line.
+TEST_F(LogPageTest, EveryUndoRedoPairShowsTheRestoredTableOnEveryChart) {
+  OpenTestLog();
+  Table& table = Window.MainTable();
+  const std::int32_t original = table.Tab1()[150];
+  constexpr std::int32_t kEdited = 7;
+  ASSERT_NE(original, kEdited);
+  table.Tab1()[150] = kEdited;
+  table.PushHistory();
+
+  const auto tableGraphAt150 = [&] {
+    return Window.TableGraph().ChartTableGraph->Series(0)->data()->findBegin(150, false)->value;
+  };
+  const auto dashboardAt150 = [&] {
+    return Window.Dashboard()
+        .Chart->SeriesGraph(DashboardChart::Tab1Series)
+        ->data()
+        ->findBegin(150, false)
+        ->value;
+  };
+  // The log's MAF steps through 100…199, so samples at 150 draw the table's
+  // entry there on the "Tab" line.
+  const auto logShows = [&](std::int32_t value) {
+    const auto& line = *Chart().Series(LogSeries::Tab)->data();
+    return std::any_of(line.constBegin(), line.constEnd(),
+                       [value](const QCPGraphData& point) { return point.value == value; });
+  };
+
+  const struct {
+    const char* Page;
+    QAbstractButton* Undo;
+    QAbstractButton* Redo;
+  } pairs[] = {
+      {"table graph", Window.TableGraph().SpeedButtonUndo, Window.TableGraph().SpeedButtonRedo},
+      {"log", Page().SpeedButtonLogUndo, Page().SpeedButtonLogRedo},
+      {"dashboard", Window.Dashboard().ButtonUndo, Window.Dashboard().ButtonRedo},
+  };
+  for (const auto& pair : pairs) {
+    SCOPED_TRACE(pair.Page);
+    pair.Undo->click();
+    EXPECT_EQ(table.Tab1()[150], original);
+    EXPECT_EQ(tableGraphAt150(), original);
+    EXPECT_EQ(dashboardAt150(), original);
+    EXPECT_TRUE(logShows(original));
+    EXPECT_FALSE(logShows(kEdited));
+
+    pair.Redo->click();
+    EXPECT_EQ(tableGraphAt150(), kEdited);
+    EXPECT_EQ(dashboardAt150(), kEdited);
+    EXPECT_TRUE(logShows(kEdited));
+  }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "link/table_transfer.h"
 #include "live/log.h"
 #include "live/log_learning_controls.h"
+#include "live/table_history_moves.h"
 #include "table/table.h"
 #include "ui/keys/key_arrows.h"
 
@@ -147,19 +148,12 @@ void SaveAll(KeyContext& c, const KeyStroke& /*k*/) {
   c.Window.SaveAll();
 }
 
-void RedrawAfterHistory(KeyContext& c) {
-  c.Models.MainTable.Redraw();
-  c.Models.LogModel.RedrawIfData();
-}
-
 void Undo(KeyContext& c, const KeyStroke& /*k*/) {
-  c.Models.MainTable.Undo();
-  RedrawAfterHistory(c);
+  UndoMainTable(c.Models.MainTable, c.Models.LogModel);
 }
 
 void Redo(KeyContext& c, const KeyStroke& /*k*/) {
-  c.Models.MainTable.Redo();
-  RedrawAfterHistory(c);
+  RedoMainTable(c.Models.MainTable, c.Models.LogModel);
 }
 
 void SelectDashParameter(KeyContext& c, const KeyStroke& k) {

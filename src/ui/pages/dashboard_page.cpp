@@ -10,6 +10,7 @@
 #include "autotune/xrpm_table.h"
 #include "core/ui_texts.h"
 #include "live/log_learning_controls.h"
+#include "live/table_history_moves.h"
 #include "table/table.h"
 #include "ui/charts/chart_style.h"
 #include "ui/charts/dashboard_chart.h"
@@ -249,8 +250,10 @@ void DashboardPage::Bind(const DashboardModels& models) {
 
   Chart->Bind(models.MainTable, *Gestures);
   connect(ButtonUndoZoom, &QPushButton::clicked, Chart, &DashboardChart::UndoZoom);
-  connect(ButtonUndo, &QPushButton::clicked, this, [this] { MainTable->Undo(); });
-  connect(ButtonRedo, &QPushButton::clicked, this, [this] { MainTable->Redo(); });
+  connect(ButtonUndo, &QPushButton::clicked, this,
+          [this, &log = models.LogModel] { UndoMainTable(*MainTable, log); });
+  connect(ButtonRedo, &QPushButton::clicked, this,
+          [this, &log = models.LogModel] { RedoMainTable(*MainTable, log); });
   connect(SpeedButtonClrCorrWindow, &QPushButton::clicked, this,
           [this] { Correction->ClearWindowLearned(); });
   connect(ButtonClrAllLearned, &QPushButton::clicked, this, [this] { Correction->ClearAllLearned(); });

@@ -18,6 +18,7 @@ namespace orvel {
 class Table;
 class O2ReferenceModel;
 class LogLearningControls;
+class Log;
 class TOrvelBroadcaster;
 struct XrpmTable;
 }  // namespace orvel
@@ -37,6 +38,7 @@ struct DashboardModels {
   CorrectionWindowModel& Correction;
   O2ReferenceModel& Reference;
   LogLearningControls& Learning;
+  Log& LogModel;
   TOrvelBroadcaster& Bus;
   CorrectionWindowHost& Host;
   CuePlayer& Cues;

@@ -9,6 +9,7 @@
 #include "core/ui_texts.h"
 #include "live/log.h"
 #include "live/log_learning_controls.h"
+#include "live/table_history_moves.h"
 #include "table/table.h"
 #include "ui/charts/log_chart.h"
 #include "ui/keyboard_modifiers.h"
@@ -178,14 +179,8 @@ void LogPage::WireControls() {
   connect(SpeedButtonLogTakeOutput, &QPushButton::clicked, this, [this] { TakeConverterOutput(); });
   connect(SpeedButtonLogZoom, &QPushButton::clicked, this,
           [this] { SpeedButtonLogZoom->setText(Chart->ToggleMoveMode()); });
-  connect(SpeedButtonLogUndo, &QPushButton::clicked, this, [&m] {
-    m.MainTable.Undo();
-    m.LogModel.RedrawIfData();
-  });
-  connect(SpeedButtonLogRedo, &QPushButton::clicked, this, [&m] {
-    m.MainTable.Redo();
-    m.LogModel.RedrawIfData();
-  });
+  connect(SpeedButtonLogUndo, &QPushButton::clicked, this, [&m] { UndoMainTable(m.MainTable, m.LogModel); });
+  connect(SpeedButtonLogRedo, &QPushButton::clicked, this, [&m] { RedoMainTable(m.MainTable, m.LogModel); });
   connect(SpeedButtonLogShift, &QPushButton::toggled, this, [&m](bool down) { m.Keys.ShiftLatched = down; });
   connect(SpeedButtonLogAlt, &QPushButton::toggled, this, [this](bool down) { Chart->SetAltLatched(down); });
   Latches.Add([this] { SpeedButtonLogShift->setChecked(false); });
