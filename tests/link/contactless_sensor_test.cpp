@@ -53,6 +53,12 @@ TEST(SensorChoice, CalibrationRecordBytes) {
   EXPECT_EQ(left.CalibrationSettings(2).ToBytes(), (std::array<std::uint8_t, 5>{45, 135, 1, 0x00, 0x33}));
 }
 
+TDeviceInfo DeviceOfKind(std::uint32_t id) {
+  TDeviceInfo info;
+  info.DeviceId = id;
+  return info;
+}
+
 class Countdown final : public CalibrationCountdown {
  public:
   void CountDown(int seconds) override { Seconds.push_back(seconds); }
@@ -69,11 +75,11 @@ class ContactlessSensorTest : public ::testing::Test {
                              Waits.push_back(time);
                              std::this_thread::sleep_for(time);
                            }};
-  TDeviceInfo Kind2{2};
+  TDeviceInfo Kind2 = DeviceOfKind(2);
 };
 
 TEST_F(ContactlessSensorTest, QueryReadsTheRecordOfAKind2ConverterOnly) {
-  EXPECT_EQ(Sensor.Query(TDeviceInfo{1}), std::nullopt);
+  EXPECT_EQ(Sensor.Query(DeviceOfKind(1)), std::nullopt);
   EXPECT_EQ(Converter.Received("sy"), 0U);
   const auto settings = Sensor.Query(Kind2);
   ASSERT_TRUE(settings);

@@ -244,8 +244,8 @@ INSTANTIATE_TEST_SUITE_P(
             Fault(sim::FaultMode::ShortReplies),
             false,
             {"196", "ErrorConnect=", std::string(kNoResponseText) + "196 of/из 392 Recieved/Получено"}}),
-    [](const auto& info) {
-      std::string name = info.param.Name;
+    [](const auto& testInfo) {
+      std::string name = testInfo.param.Name;
       std::replace(name.begin(), name.end(), ' ', '_');
       std::erase(name, '-');
       return name;

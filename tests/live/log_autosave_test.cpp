@@ -146,6 +146,14 @@ TEST(LogAutosave, AFolderThatCannotBeMadeIsReportedAndTheRecordingGoesOn) {
   }
 }
 
+// The samples the autosave file in `folder` holds now (0 while there is none).
+std::size_t SamplesOnDisk(const std::filesystem::path& folder) {
+  const auto files = FilesIn(folder);
+  RecordedMessages messages;
+  Log log(messages);
+  return files.size() == 1 && log.LoadFromFile(files[0]) ? log.SampleCount() : 0;
+}
+
 TEST(LogAutosave, ARecordingKilledAfterFiveSecondsKeepsAllButTheLastSecond) {
   TempFolder temp;
   const auto folder = temp / "Logs";
@@ -154,18 +162,27 @@ TEST(LogAutosave, ARecordingKilledAfterFiveSecondsKeepsAllButTheLastSecond) {
   if (child == 0) {
     RecordUntilKilled(folder);
   }
-  std::this_thread::sleep_for(5s);
+  // Four seconds of samples (100 a second) on the disk, however long a busy
+  // machine takes to stream them, then the kill.
+  std::size_t beforeKill = 0;
+  const auto deadline = std::chrono::steady_clock::now() + 60s;
+  while (beforeKill < 400 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(100ms);
+    beforeKill = SamplesOnDisk(folder);
+  }
   ::kill(child, SIGKILL);
   int status = 0;
   ::waitpid(child, &status, 0);
   ASSERT_TRUE(WIFSIGNALED(status));
+  ASSERT_GE(beforeKill, 400U);
 
+  // The killed recording's file loads and keeps everything flushed before the kill.
   const auto files = FilesIn(folder);
   ASSERT_EQ(files.size(), 1U);
   RecordedMessages messages;
   Log log(messages);
   ASSERT_TRUE(log.LoadFromFile(files[0])) << (messages.Texts.empty() ? "" : messages.Texts[0]);
-  EXPECT_GE(log.SampleCount(), 400U);  // 4 s at 100 samples a second
+  EXPECT_GE(log.SampleCount(), beforeKill);
 }
 
 }  // namespace

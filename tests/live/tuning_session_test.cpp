@@ -41,7 +41,9 @@ double MeanDistance(const std::vector<int>& points, const auto& outputOf, const 
 }
 
 struct TuningRig {
-  explicit TuningRig(const sim::SimulatorOptions& options) : Host(options) {
+  explicit TuningRig(const sim::SimulatorOptions& options,
+                     std::chrono::milliseconds linkTimeout = SerialPort::DefaultTimeout)
+      : Host(options), Session(Messages, linkTimeout) {
     const auto file = Folder.Path() / "start.tab";
     EXPECT_EQ(WriteFileAtomically(file, options.InitialTable).Outcome, WriteOutcome::Written);
     EXPECT_TRUE(Session.MainTable().LoadTableFile(file, 1));
@@ -51,7 +53,7 @@ struct TuningRig {
   TempDir Folder;
   sim::SimulatorHost Host;
   RecordedMessages Messages;
-  TuningSession Session{Messages};
+  TuningSession Session;
 };
 
 sim::SimulatorOptions SimulatorAt(double timeScale) {
@@ -104,7 +106,10 @@ TEST(TuningSession, AConverterThatVanishesEndsTheSessionWithItsMessage) {
   sim::SimulatorOptions options = SimulatorAt(kTimeScale);
   options.Faults.Mode = sim::FaultMode::HangUpInStream;
   options.Faults.FrameCount = 3000;
-  TuningRig rig(options);
+  // A stream that merely pauses past the link's time-out ends live data
+  // without a message; on a loaded machine the simulator can stall for a
+  // second, so the time-out is long enough that only the hang-up ends it.
+  TuningRig rig(options, std::chrono::seconds(10));
   const TuningSummary summary = rig.Session.Run(NarrowBandSettings(10), {}, {});
   EXPECT_EQ(summary.Loop.End, HeadlessLoopEnd::StreamEnded);
   EXPECT_GT(summary.Samples, 0U);

@@ -75,7 +75,7 @@ TEST_F(TableGraphTest, DoubleClickSnapsThePointerToTheNearestPoint) {
 TEST_F(TableGraphTest, DoubleClickOutsideThePlotChangesNothing) {
   const auto before = Model.Tab1();
   const auto snapshots = Model.History().HistoryCount();
-  const QPoint outside(Px(Chart, 10), Chart.Area().Bottom + 20);
+  const QPoint outside(Px(Chart, 10), static_cast<int>(Chart.Area().Bottom) + 20);
   DoubleClick(Chart, outside);
   DoubleClick(Chart, QPoint(2, 2));
   EXPECT_EQ(Model.Tab1(), before);
