@@ -10,6 +10,8 @@ namespace orvel::test {
 class TempDir {
  public:
   TempDir();
+  // A fresh folder under `base` instead.
+  explicit TempDir(const std::filesystem::path& base);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
