@@ -35,6 +35,7 @@ TEST(DashboardScreenshots, DISABLED_TrainingAgainstTheSimulatorInBothLanguages) 
   CueRecord cues;
   RecordedMessages messages;
   TForm1 window(messages, DashboardServices(working, cues, {}, timeScale));
+  messages.Texts.clear();  // a first start finds no state file
   window.resize(1280, 800);
   window.show();
   ChoosePort(window, QStringLiteral("Simulator"));

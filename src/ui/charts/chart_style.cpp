@@ -35,18 +35,6 @@ void StyleAxis(QCPAxis& axis, int tickInside, int subTickOutside) {
   axis.grid()->setSubGridVisible(false);
 }
 
-}  // namespace
-
-void ApplyTableChartLook(QCustomPlot& chart, const QColor& middle) {
-  chart.setInteractions(QCP::Interactions());
-  chart.setNotAntialiasedElements(QCP::aeAll);
-  StyleAxis(*chart.xAxis, 0, kMinorTickBottom);
-  StyleAxis(*chart.yAxis, kMajorTick, kMinorTickLeft);
-  chart.xAxis->setLabel(QStringLiteral("MAF,IAT,ECT"));
-  ResetTableChartRanges(chart);
-  SetGradientBackground(chart, middle);
-}
-
 // A tall strip with the vertical gradient white – middle – white; the chart
 // scales it to its size once per resize, so a replot only copies it.
 QPixmap GradientStrip(const QColor& middle) {
@@ -58,6 +46,18 @@ QPixmap GradientStrip(const QColor& middle) {
   gradient.setColorAt(1.0, Qt::white);
   painter.fillRect(strip.rect(), gradient);
   return strip;
+}
+
+}  // namespace
+
+void ApplyTableChartLook(QCustomPlot& chart, const QColor& middle) {
+  chart.setInteractions(QCP::Interactions());
+  chart.setNotAntialiasedElements(QCP::aeAll);
+  StyleAxis(*chart.xAxis, 0, kMinorTickBottom);
+  StyleAxis(*chart.yAxis, kMajorTick, kMinorTickLeft);
+  chart.xAxis->setLabel(QStringLiteral("MAF,IAT,ECT"));
+  ResetTableChartRanges(chart);
+  SetGradientBackground(chart, middle);
 }
 
 void SetGradientBackground(QCustomPlot& chart, const QColor& middle) {

@@ -8,7 +8,6 @@
 
 #include <QColor>
 #include <QPen>
-#include <QPixmap>
 
 #include "core/messages.h"
 #include "table/chart_pointer.h"
@@ -29,8 +28,6 @@ inline const QColor kCompareMiddleColor{0xED, 0xF0, 0x6C};
 void ApplyTableChartLook(QCustomPlot& chart, const QColor& middle);
 // The background gradient white – `middle` – white.
 void SetGradientBackground(QCustomPlot& chart, const QColor& middle);
-// A tall strip of the gradient white – `middle` – white, for a scaled background.
-QPixmap GradientStrip(const QColor& middle);
 // The axes back to their full ranges.
 void ResetTableChartRanges(QCustomPlot& chart);
 // A 1 px (or wider) cosmetic data pen.

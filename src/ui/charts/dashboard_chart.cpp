@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <vector>
 
+#include "autotune/correction_decision.h"
 #include "table/table.h"
 #include "ui/charts/chart_style.h"
 
@@ -29,7 +30,8 @@ void SetLine(QCPGraph* graph, double x0, double y0, double x1, double y1) {
 
 }  // namespace
 
-DashboardChart::DashboardChart(QWidget* parent) : QCustomPlot(parent) {
+// The background starts in the idle state's colour.
+DashboardChart::DashboardChart(QWidget* parent) : QCustomPlot(parent), Middle(ColorOf(kIdleColor)) {
   setObjectName(QStringLiteral("DashboardChart"));
   ApplyTableChartLook(*this, Middle);
   legend->setVisible(true);

@@ -74,7 +74,7 @@ class DashboardChart final : public QCustomPlot, public DashboardChartView {
   QRubberBand* ZoomBand = nullptr;
   QPoint ZoomOrigin;
   bool ZoomActive = false;
-  QColor Middle{0xED, 0xF0, 0x6C};
+  QColor Middle;  // the background gradient's middle: the state colour
   int CursorX = 0;
   int CursorY = 0;
 };
