@@ -125,9 +125,10 @@ RunResult VirtualRun(sim::RealismLevel level, const SensorCase& sensor, const Se
   CorrectionDecision decision(table, scale);
   VirtualLink link(converter, table);
   table.SetLink(&link);
-  CorrectionWindowModel window(table, nullptr, decision.Settings(), link);
-  window.SetSensorType(sensor.SensorType);
-  window.SetO2Ref(sensor.O2Ref);
+  O2ReferenceModel reference;
+  CorrectionWindowModel window(table, nullptr, decision.Settings(), link, reference);
+  reference.ComboBoxO2Change(sensor.SensorType);
+  reference.SetRefO2Value(sensor.O2Ref);
   window.SetPulsLimit(setting.Delta);
   window.SetAvgB(setting.B);
   window.SetAvgT(setting.T);

@@ -32,12 +32,20 @@ std::string TimeText(std::int32_t value, NumberFormat format) {
 
 CorrectionWindowModel::CorrectionWindowModel(Table& mainTable, Table* compareTable,
                                              DecisionSettings& decisionSettings, CorrectionWindowHost& host,
-                                             NumberFormat format)
+                                             const O2ReferenceModel& reference, NumberFormat format)
     : MainTable(mainTable),
       CompareTable(compareTable),
       Settings(decisionSettings),
       Host(host),
-      Format(format) {}
+      Reference(reference),
+      Format(format) {
+  // A sensor change ends with the reference's change too.
+  ReferenceFollow = reference.RefO2Changed.Subscribe([this] {
+    Settings.O2Ref = Reference.O2Ref();
+    Changed();
+  });
+  Settings.O2Ref = Reference.O2Ref();
+}
 
 void CorrectionWindowModel::BindView(CorrectionWindowView* view) {
   View = view;
@@ -144,17 +152,6 @@ void CorrectionWindowModel::SetAvgT(std::int32_t value) {
   Changed();
 }
 
-void CorrectionWindowModel::SetO2Ref(std::int32_t value) {
-  O2RefValue = value;
-  Settings.O2Ref = value;
-  Changed();
-}
-
-void CorrectionWindowModel::SetSensorType(std::int32_t sensorType) {
-  O2SensorType = sensorType;
-  Changed();
-}
-
 void CorrectionWindowModel::SetForcedIdle(std::int32_t rpm, std::int32_t tps) {
   IdleRpm = rpm;
   IdleTps = tps;
@@ -167,8 +164,8 @@ void CorrectionWindowModel::CopySettings() {
   Settings.ForcedIdleRpm = IdleRpm;
   Settings.ForcedIdleTps = IdleTps;
   Settings.SetAveraging(AvgBValue, AvgTValue);
-  Settings.O2Ref = O2RefValue;
-  Settings.SensorType = O2SensorType;
+  Settings.O2Ref = Reference.O2Ref();
+  Settings.SensorType = Reference.SensorType();
 }
 
 void CorrectionWindowModel::SetAutocorrection(bool on) {

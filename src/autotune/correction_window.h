@@ -17,6 +17,7 @@
 
 #include "autotune/correction_decision.h"
 #include "autotune/dashboard_extremes.h"
+#include "autotune/o2_reference.h"
 #include "core/messages.h"
 #include "core/number_format.h"
 #include "table/table.h"
@@ -72,10 +73,14 @@ class CorrectionWindowModel {
   // `compareTable` (may be null) follows F6 and F9 like the main table.
   // `decisionSettings` (the decision's, as the log's tick runs it) are
   // written at the start of live data and whenever one of their controls
-  // changes.
+  // changes. The O2 sensor type and the O2 reference are `reference`'s: the
+  // model reads them there and follows its changes.
   // `format` gives the B and T time labels the user's decimal separator.
   CorrectionWindowModel(Table& mainTable, Table* compareTable, DecisionSettings& decisionSettings,
-                        CorrectionWindowHost& host, NumberFormat format = {});
+                        CorrectionWindowHost& host, const O2ReferenceModel& reference,
+                        NumberFormat format = {});
+  CorrectionWindowModel(const CorrectionWindowModel&) = delete;
+  CorrectionWindowModel& operator=(const CorrectionWindowModel&) = delete;
 
   void BindView(CorrectionWindowView* view);
   // Run after the correction, or "Delta", took a new value, whatever moved
@@ -106,8 +111,8 @@ class CorrectionWindowModel {
   [[nodiscard]] std::int32_t LearnedBegin() const { return LearnedBeginPoint; }
   [[nodiscard]] std::int32_t AvgB() const { return AvgBValue; }
   [[nodiscard]] std::int32_t AvgT() const { return AvgTValue; }
-  [[nodiscard]] std::int32_t O2Ref() const { return O2RefValue; }
-  [[nodiscard]] std::int32_t SensorType() const { return O2SensorType; }
+  [[nodiscard]] std::int32_t O2Ref() const { return Reference.O2Ref(); }
+  [[nodiscard]] std::int32_t SensorType() const { return Reference.SensorType(); }
   [[nodiscard]] std::int32_t ForcedIdleRpm() const { return IdleRpm; }
   [[nodiscard]] std::int32_t ForcedIdleTps() const { return IdleTps; }
   [[nodiscard]] TColorRgb StateColor() const { return Color; }
@@ -132,8 +137,6 @@ class CorrectionWindowModel {
   void SetPulsLimit(std::int32_t value);                   // "Delta", 0..255
   void SetAvgB(std::int32_t value);                        // B time, 1..1000
   void SetAvgT(std::int32_t value);                        // T time, 10..1000
-  void SetO2Ref(std::int32_t value);                       // the O2 target slider's value
-  void SetSensorType(std::int32_t sensorType);             // the sensor list's position
   void SetForcedIdle(std::int32_t rpm, std::int32_t tps);  // the hidden fields
   void SetLearnedBegin(std::int32_t point) { LearnedBeginPoint = point; }
 
@@ -204,6 +207,8 @@ class CorrectionWindowModel {
   Table* CompareTable;
   DecisionSettings& Settings;
   CorrectionWindowHost& Host;
+  const O2ReferenceModel& Reference;
+  Subscription ReferenceFollow;  // after Reference: it goes first
   CorrectionWindowView* View = nullptr;
   std::function<void()> CorrectionChangedHandler;
   std::function<void()> PulsLimitChangedHandler;
@@ -224,8 +229,6 @@ class CorrectionWindowModel {
   std::int32_t LearnedBeginPoint = 0;
   std::int32_t AvgBValue = kMinAvgB;
   std::int32_t AvgTValue = kMinAvgT;
-  std::int32_t O2RefValue = 0;
-  std::int32_t O2SensorType = 0;
   std::int32_t IdleRpm = 1200;
   std::int32_t IdleTps = 2;
   TColorRgb Color = kIdleColor;

@@ -93,18 +93,11 @@ void O2ReferenceModel::SetTargetMax(std::int32_t max) {
 
 void O2ReferenceModel::NotifyRef() {
   UpdateTexts();
-  if (RefO2Changed) {
-    RefO2Changed();
-  }
-  for (const auto& listener : RefO2Listeners) {
-    listener();
-  }
+  RefO2Changed.Emit();
 }
 
 void O2ReferenceModel::NotifyTarget() {
-  if (LogO2TargetChanged) {
-    LogO2TargetChanged();
-  }
+  LogO2TargetChanged.Emit();
 }
 
 void O2ReferenceModel::UpdateTexts() {

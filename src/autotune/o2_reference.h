@@ -7,12 +7,10 @@
 // logic reads it without a window.
 
 #include <cstdint>
-#include <functional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "core/number_format.h"
+#include "core/signal.h"
 
 namespace orvel {
 
@@ -28,21 +26,20 @@ struct VerticalSlider {
 
 class O2ReferenceModel {
  public:
-  using ChangeHandler = std::function<void()>;
-
   // Before any sensor type is chosen the reference slider has the range 0..50
   // at position 24 and the sensor type is 0; the O2 target slider stands at
   // 255 of 0..255.
   explicit O2ReferenceModel(NumberFormat format = {});
+  O2ReferenceModel(const O2ReferenceModel&) = delete;
+  O2ReferenceModel& operator=(const O2ReferenceModel&) = delete;
 
-  // The change handling of each slider, run whenever its position changes
-  // and at the end of ComboBoxO2Change. The reference slider's label texts
-  // are already current when its handler runs.
-  void SetRefO2ChangeHandler(ChangeHandler handler) { RefO2Changed = std::move(handler); }
-  void SetLogO2TargetChangeHandler(ChangeHandler handler) { LogO2TargetChanged = std::move(handler); }
-  // One more handler of the reference slider's change, run after the one
-  // above: models that follow the reference (the log page's) add themselves.
-  void AddRefO2Listener(ChangeHandler listener) { RefO2Listeners.push_back(std::move(listener)); }
+  // The reference slider moved (its label texts are already current), also
+  // at the end of every sensor change: the correction window, the log page's
+  // learning controls and the dashboard follow it.
+  Signal<> RefO2Changed;
+  // The log page's O2 target slider moved, also at the end of every sensor
+  // change.
+  Signal<> LogO2TargetChanged;
 
   // A new sensor type (list position): both sliders get the type's range, the
   // reference slider its default position, the target slider the same one.
@@ -57,6 +54,13 @@ class O2ReferenceModel {
   // within the slider's range.
   void SetRefO2Position(std::int32_t position);
   void SetLogO2TargetPosition(std::int32_t position);
+  // The reference slider at the position that shows `value` (the command
+  // line's target, in the O2 channel's unit).
+  void SetRefO2Value(std::int32_t value) { SetRefO2Position(RefSlider.Max + RefSlider.Min - value); }
+  // The target slider at the position that shows `value`.
+  void SetLogO2TargetValue(std::int32_t value) {
+    SetLogO2TargetPosition(TargetSlider.Max + TargetSlider.Min - value);
+  }
 
   // The reference slider's labels: the value ("0.51V", "14.7") and the
   // mixture against 14.7 ("0%"; " " for the voltage sensors; an air-fuel
@@ -80,9 +84,6 @@ class O2ReferenceModel {
   VerticalSlider TargetSlider{0, 255, 255};
   std::string ValueText;
   std::string PercentText;
-  ChangeHandler RefO2Changed;
-  ChangeHandler LogO2TargetChanged;
-  std::vector<ChangeHandler> RefO2Listeners;
 };
 
 }  // namespace orvel

@@ -16,6 +16,7 @@ LiveSettings RunSettingsOf(const CorrectionWindowModel& window) {
   settings.AvgT = window.AvgT();
   settings.O2Ref = window.O2Ref();
   settings.O2SensorType = window.SensorType();
+  settings.LearnedBegin = window.LearnedBegin();
   return settings;
 }
 

@@ -32,7 +32,7 @@ bool LiveSession::Start(std::string_view selectedPort, const LiveSettings& setti
     return false;
   }
   Dashboard.Reset(settings.ToyotaMode);
-  MainTable.SetBeginAsLearned(MainTable.LearnedBegin(), 0, false);
+  MainTable.SetBeginAsLearned(settings.LearnedBegin, 0, false);
   LiveLog.SetCorrValue(0);
   const Table::DashboardState& dash = MainTable.Dash();
   MainTable.SetCorrectionWindow(0, dash.MafBeg, dash.MafEnd, kCorrectionChanged);

@@ -25,6 +25,7 @@
 #include "autotune/o2_sensor.h"
 #include "core/number_format.h"
 #include "core/orvel_broadcaster.h"
+#include "core/signal.h"
 #include "core/user_messages.h"
 #include "live/live_frame.h"
 #include "live/log_channels.h"
@@ -123,6 +124,13 @@ class Log final : public TOrvelReceiver {
   // goes off under the channels' lock.
   void EndRecording();
   [[nodiscard]] bool IsRunning() const { return Running.load(); }
+  // Start and Stop changed IsRunning (main thread, after the change): the
+  // window's actions, the sensor list and the dashboard timer follow it.
+  Signal<> RunningChanged;
+  // While live data is being recorded, shows why a log cannot be opened or
+  // learned from now and returns true: the recording would be replaced or
+  // changed under the reader.
+  bool RefuseWhileRecording();
 
   // Live-data thread: appends one sample (the fourteen values in channel
   // order, stored as given) while Running; false when it was refused.

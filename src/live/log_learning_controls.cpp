@@ -23,8 +23,8 @@ std::string LogO2LevelText(std::int32_t value, std::int32_t sensorType, NumberFo
 LogLearningControls::LogLearningControls(Log& log, Table& mainTable, O2ReferenceModel& reference,
                                          NumberFormat format)
     : LogModel(log), MainTable(mainTable), Reference(reference), Format(format) {
-  Reference.SetLogO2TargetChangeHandler([this] { LogO2TargetChanged(); });
-  Reference.AddRefO2Listener([this] { O2FromDashChanged(); });
+  ReferenceFollow += Reference.LogO2TargetChanged.Subscribe([this] { LogO2TargetChanged(); });
+  ReferenceFollow += Reference.RefO2Changed.Subscribe([this] { O2FromDashChanged(); });
   UpdateTexts();
 }
 
@@ -68,14 +68,16 @@ void LogLearningControls::SetMafLimitPosition(std::int32_t position, bool dashbo
 }
 
 void LogLearningControls::HoldTargetOnRichSide() {
-  // A larger value is richer on sensor 0 only, and the sliders' positions
-  // run the other way.
+  // Values, not positions: until a sensor type is chosen the two sliders
+  // have different ranges (0..50 and 0..255), and a position copied from one
+  // to the other would put the target at the far end of the sensor's scale.
+  // A larger value is richer on sensor 0 only.
   const std::int32_t sensorType = Reference.SensorType();
-  const std::int32_t reference = Reference.RefO2().Position;
-  const std::int32_t target = Reference.LogO2Target().Position;
-  const bool lean = sensorType == kRicherWhenHigherSensor ? reference < target : target < reference;
+  const std::int32_t reference = Reference.O2Ref();
+  const std::int32_t target = Reference.LogO2Target().Value();
+  const bool lean = sensorType == kRicherWhenHigherSensor ? target < reference : reference < target;
   if (lean) {
-    Reference.SetLogO2TargetPosition(reference);  // runs LogO2TargetChanged
+    Reference.SetLogO2TargetValue(reference);  // runs LogO2TargetChanged
   }
 }
 
@@ -87,6 +89,9 @@ void LogLearningControls::LogO2TargetChanged() {
 }
 
 int LogLearningControls::LearnFromLogPass(const std::function<void()>& sendToConverterRam) {
+  if (LogModel.RefuseWhileRecording()) {
+    return 0;
+  }
   const int changed = LearnFromLog(LogModel, MainTable, Reference.SensorType(), MainTable.ToyotaMode());
   LogModel.Redraw(LogModel.Window().Step);
   if (sendToConverterRam) {
@@ -96,6 +101,9 @@ int LogLearningControls::LearnFromLogPass(const std::function<void()>& sendToCon
 }
 
 int LogLearningControls::TakeConverterOutput(const std::function<void()>& sendToConverterRam) {
+  if (LogModel.RefuseWhileRecording()) {
+    return 0;
+  }
   const int changed = LearnSelected(LogModel, MainTable);
   LogModel.Redraw(LogModel.Window().Step);
   if (sendToConverterRam) {

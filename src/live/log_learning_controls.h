@@ -13,6 +13,7 @@
 
 #include "autotune/o2_reference.h"
 #include "core/number_format.h"
+#include "core/signal.h"
 #include "live/log.h"
 #include "table/table.h"
 
@@ -80,6 +81,7 @@ class LogLearningControls {
   Log& LogModel;
   Table& MainTable;
   O2ReferenceModel& Reference;
+  Subscriptions ReferenceFollow;  // after Reference: it goes first
   NumberFormat Format;
   std::int32_t LimitPosition = SliderMax;
   bool Locked = true;

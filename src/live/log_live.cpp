@@ -70,6 +70,7 @@ void Log::Start(std::int32_t sensorType) {
       LogThreadLinks{Live->Link, *this, Live->Bus, Live->Dispatcher, Messages, StreamState}, sensorType);
   TimerOn = true;
   Stopped = false;
+  RunningChanged.Emit();
 }
 
 void Log::Stop() {
@@ -91,6 +92,7 @@ void Log::Stop() {
     // the error, and the next exchange will report it again.
   }
   EndRecording();
+  RunningChanged.Emit();
   if (!GetHasData()) {
     return;
   }

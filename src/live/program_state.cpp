@@ -118,7 +118,6 @@ void RestoreProgramState(std::span<const std::uint8_t> bytes, const ProgramState
       models.SensorListChanged(sensor);
     }
     models.Reference.ComboBoxO2Change(sensor);
-    correction.SetSensorType(sensor);
   }
   if (file.Has(at::Language, 1) && models.LanguageChanged) {
     models.LanguageChanged(window.Language);

@@ -30,8 +30,8 @@ void TuningSession::WindowDispatch(const TMessage& message) {
 void TuningSession::Begin(const TuningSettings& settings) {
   Scale.TpsMin = settings.TpsMin;
   Scale.TpsMax = settings.TpsMax;
-  Correction.SetSensorType(settings.SensorType);
-  Correction.SetO2Ref(settings.O2Ref);
+  Reference.ComboBoxO2Change(settings.SensorType);
+  Reference.SetRefO2Value(settings.O2Ref);
   Correction.SetPulsLimit(settings.PulsLimit);
   Correction.SetAvgB(settings.AvgB);
   Correction.SetAvgT(settings.AvgT);

@@ -120,7 +120,8 @@ class TuningSession {
   LiveSession Actions{Bus, LiveLog, Main, Transfer, Messages, &Tick};
   ConverterCorrectionLink CorrectionLink{Link, Messages};
   LiveCorrectionHost Host{LiveLog, Transfer};
-  CorrectionWindowModel Correction{Main, nullptr, Tick.Settings(), Host};
+  O2ReferenceModel Reference;
+  CorrectionWindowModel Correction{Main, nullptr, Tick.Settings(), Host, Reference};
   int AppliedCount = 0;
 };
 

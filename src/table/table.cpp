@@ -132,6 +132,10 @@ void Table::Restore(const TBufUndoRedo& snapshot) {
   Anchors2Flags = snapshot.Anchors2;
   TrainedAnchorFlags = snapshot.TrainedAnchors;
   TrainedValues = snapshot.Trained;
+  // The panels show the restored parameters: saving and sending take them
+  // from there.
+  ShowParameters(1);
+  ShowParameters(2);
 }
 
 void Table::PushHistory() {

@@ -62,25 +62,6 @@ constexpr int kWidebandVoltageSensor = 2;
 
 }  // namespace
 
-MainWindowServices DefaultMainWindowServices(double simulatorTimeScale) {
-  MainWindowServices services;
-  services.ListPorts = [] { return ListSerialPorts(); };
-  // ORVEL_SIM_REALISM and ORVEL_SIM_TIME_SCALE set up the built-in simulator;
-  // a time scale from the command line (above 0) overrides the latter.
-  services.StartSimulator = [simulatorTimeScale] {
-    sim::SimulatorOptions options = sim::SimulatorOptionsFromEnvironment();
-    if (simulatorTimeScale > 0) {
-      options.TimeScale = simulatorTimeScale;
-    }
-    return std::make_unique<sim::SimulatorHost>(options);
-  };
-  services.Dialogs = std::make_shared<QtFileDialogs>();
-  services.Cues = [] { return std::make_unique<QtCuePlayer>(); };
-  services.DashboardTick = std::chrono::milliseconds{
-      std::max<std::int64_t>(1, std::llround(100.0 / std::max(1.0, simulatorTimeScale)))};
-  return services;
-}
-
 TForm1::TForm1(UserMessages& messages, MainWindowServices services, QWidget* parent)
     : QMainWindow(parent),
       Messages(messages),
@@ -229,20 +210,19 @@ void TForm1::RunCreationSequence() {
   Session =
       std::make_unique<LiveSession>(Broadcaster, *LiveLog, *MainTableModel, *Transfer, Messages, Tick.get());
   CorrectionHost = std::make_unique<LiveCorrectionHost>(*LiveLog, *Transfer);
-  // The correction window starts armed, with LearnedBegin 0.
-  Correction = std::make_unique<CorrectionWindowModel>(*MainTableModel, CompareTableModel.get(),
-                                                       Tick->Settings(), *CorrectionHost, format);
-  Correction->SetLearnedBegin(0);
   // The oxygen sensor list starts at its first model.
   Reference = std::make_unique<O2ReferenceModel>(format);
+  // The correction window starts armed, with LearnedBegin 0; it follows the
+  // reference's changes from here on.
+  Correction = std::make_unique<CorrectionWindowModel>(*MainTableModel, CompareTableModel.get(),
+                                                       Tick->Settings(), *CorrectionHost, *Reference, format);
+  Correction->SetLearnedBegin(0);
   Learning = std::make_unique<LogLearningControls>(*LiveLog, *MainTableModel, *Reference, format);
   // The log-limit lock is pressed at start, so its slider starts disabled.
   Learning->SetMafLimitLocked(true);
-  // The log page's controls follow the reference themselves.
-  Reference->SetRefO2ChangeHandler([this] { Correction->SetO2Ref(Reference->O2Ref()); });
-  // The reference's and the averaging sliders' change handling, so their
-  // values reach the decision before anything is loaded.
-  Correction->SetO2Ref(Reference->O2Ref());
+  // The averaging sliders' change handling and the log page's view of the
+  // reference, so their values reach the decision and the log before
+  // anything is loaded.
   Learning->O2FromDashChanged();
   Correction->SetAvgB(Correction->AvgB());
   Correction->SetAvgT(Correction->AvgT());
@@ -261,6 +241,7 @@ void TForm1::RunCreationSequence() {
   LogPageView->Bind({*LiveLog, *MainTableModel, *Learning, *Reference, *Services.Dialogs, *Modifiers,
                      [this] { Transfer->SendToConverterRam(); }});
   connect(DashboardTimer, &QTimer::timeout, this, [this] { Autosave->Flush(); });
+  ModelFollow += LiveLog->RunningChanged.Subscribe([this] { ShowRunning(); });
 
   ConnectionBinding = std::make_unique<ConnectionPageBinding>(
       *this, Messages,
@@ -439,7 +420,6 @@ void TForm1::ActionUpgradeFirmwareOneToOneExecute() {
 
 void TForm1::ComboBoxO2Change(int sensorType) {
   Reference->ComboBoxO2Change(sensorType);
-  Correction->SetSensorType(sensorType);
 }
 
 void TForm1::ComboBoxKmaSensorTypeChange() {
@@ -555,34 +535,25 @@ void TForm1::Dispatch(const TMessage& message) {
   if (Correction && Correction->Dispatch(message)) {  // TMsgCorrAdvice, TMsgWindowPoint
     return;
   }
-  if (MessageAs<TMsgLogStart>(message) != nullptr) {
-    DashboardView->SetRecording(true);
-    DashboardTimer->start();
-    for (QAction* action : ConverterActions()) {
-      action->setEnabled(false);
-    }
-    ActionStart->setEnabled(false);
-    ActionStop->setEnabled(true);
-    SetO2ListEnabled(false);
-  } else if (MessageAs<TMsgLogStop>(message) != nullptr) {
-    DashboardTimer->stop();
-    DashboardView->SetRecording(false);
-    SetO2ListEnabled(true);
-    Correction->LiveDataStopped();
-    ActionStop->setEnabled(false);
-    for (QAction* action : ConverterActions()) {
-      action->setEnabled(true);
-    }
-    ActionStart->setEnabled(true);
-  }
 }
 
-void TForm1::SetO2ListEnabled(bool enabled) {
-  // The oxygen sensor list lives on the dashboard page; the sensor of a
-  // recording may not change while it runs.
-  if (auto* list = findChild<QWidget*>(QStringLiteral("ComboBoxO2"))) {
-    list->setEnabled(enabled);
+void TForm1::ShowRunning() {
+  // The log owns whether live data runs; the actions, the pages and the
+  // dashboard timer follow it.
+  const bool running = LiveLog->IsRunning();
+  if (running) {
+    DashboardTimer->start();
+  } else {
+    DashboardTimer->stop();
+    Correction->LiveDataStopped();
   }
+  for (QAction* action : ConverterActions()) {
+    action->setEnabled(!running);
+  }
+  ActionStart->setEnabled(!running);
+  ActionStop->setEnabled(running);
+  DashboardView->SetRecording(running);
+  LogPageView->SetRecording(running);
 }
 
 void TForm1::ApplyLanguage(int languagePosition) {

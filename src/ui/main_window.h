@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "core/orvel_broadcaster.h"
+#include "core/signal.h"
 #include "core/user_messages.h"
 #include "live/program_state.h"
+#include "ui/window/main_window_services.h"
 
 namespace orvel {
 class TRXTX;
@@ -57,39 +59,6 @@ class FileDialogs;
 class KeyCommands;
 class WindowKeyboard;
 class FirmwarePageBinding;
-
-// What the main window needs from the system besides the user: the serial
-// ports present and a way to start the built-in converter simulator. Tests
-// give fixed port lists.
-struct MainWindowServices {
-  std::function<std::vector<std::string>()> ListPorts;
-  std::function<std::unique_ptr<sim::SimulatorHost>()> StartSimulator;
-  std::chrono::milliseconds LinkTimeout{1000};
-  // Where the program keeps its state files ("UndoRedoHistory.his"); the
-  // process's current folder unless a test chooses another.
-  std::filesystem::path WorkingFolder;
-  // The open and save dialogs of the window's file actions.
-  std::shared_ptr<FileDialogs> Dialogs;
-  // A port outside the system's list (a pseudo-terminal, /dev/rfcomm0) from
-  // the command line: listed before "Simulator" and chosen at start through
-  // the ordinary port selection (SelectStartPort).
-  std::string ExtraPort;
-  // The calibration count-down's step; tests shorten it.
-  std::chrono::milliseconds CalibrationTick{1000};
-  // The player of the autocorrection's sound cues.
-  std::function<std::unique_ptr<CuePlayer>()> Cues;
-  // The undo history (up to 32000 snapshots, a 133 MB file) is loaded right
-  // after the window's first paint instead of before it, so the window shows
-  // at once. Until then closing leaves the history file as it is.
-  bool LoadHistoryAfterFirstPaint = false;
-  // The log's dashboard tick; shorter with a faster built-in simulator, so a
-  // raised time scale also speeds up the decisions.
-  std::chrono::milliseconds DashboardTick{100};
-};
-
-// `simulatorTimeScale` (when above 0): the built-in simulator's engine and
-// stream run this many times faster than real time.
-MainWindowServices DefaultMainWindowServices(double simulatorTimeScale = 0);
 
 // The main window and the application core: it builds the long-lived objects
 // in their fixed order, owns them, lays out the pages and wires the controls
@@ -199,7 +168,7 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   void RunCreationSequence();
   void ConnectControls();
   void LanguageChanged(int languagePosition);
-  void SetO2ListEnabled(bool enabled);
+  void ShowRunning();
   void FillPortList();
   void ComComboBox1Change();
   void SpeedButtonReconnectClick();
@@ -267,6 +236,7 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   bool StartCompleted = false;
   bool Closing = false;  // the close sequence has begun
   bool Closed = false;   // the link is gone: no action may run any more
+  Subscriptions ModelFollow;
 };
 
 }  // namespace orvel::ui

@@ -40,7 +40,8 @@ struct WindowRig : DecisionRig {
     MainTable.SetLink(&Program);
   }
   FakeProgram Program;
-  CorrectionWindowModel Window{MainTable, nullptr, Decision.Settings(), Program};
+  O2ReferenceModel Reference;
+  CorrectionWindowModel Window{MainTable, nullptr, Decision.Settings(), Program, Reference};
 };
 
 TMsgCorrAdvice Advice(std::int32_t beg, std::int32_t end, std::int32_t step, bool apply = false,
@@ -195,7 +196,8 @@ TEST(CorrectionWindow, DecisionCycleTrainsTheMiddlePoint) {
   rig.Window.SetAutocorrection(true);
   rig.Window.SetAvgB(1);
   rig.Window.SetAvgT(10);
-  rig.Window.SetO2Ref(26);
+  rig.Reference.SetRefO2Value(26);
+  ASSERT_EQ(rig.Window.O2Ref(), 26);
   // A window 100..104 around the point 102.
   const auto add = [&rig](std::int32_t o2, std::size_t count) { rig.AddCycling(100, 5, o2, count); };
   add(26, 120);
@@ -255,7 +257,7 @@ TEST(CorrectionWindow, StartingLiveDataHandsTheDecisionItsSettings) {
   rig.Window.SetPulsLimit(7);
   rig.Window.SetAvgB(25);
   rig.Window.SetAvgT(1000);
-  rig.Window.SetSensorType(3);
+  rig.Reference.ComboBoxO2Change(3);
   rig.Window.SetForcedIdle(1500, 4);
   rig.Window.SetToyota(true);
   rig.Window.SetCorrection(9);
@@ -287,8 +289,8 @@ TEST(CorrectionWindow, StartingLiveDataHandsTheDecisionItsSettings) {
 
 TEST(CorrectionWindow, TimeLabelsUseTheUsersDecimalSeparator) {
   WindowRig rig;
-  CorrectionWindowModel window{rig.MainTable, nullptr, rig.Decision.Settings(), rig.Program,
-                               NumberFormat{','}};
+  CorrectionWindowModel window{rig.MainTable, nullptr,       rig.Decision.Settings(),
+                               rig.Program,   rig.Reference, NumberFormat{','}};
   window.SetAvgB(25);
   EXPECT_EQ(window.BTimeText(), "0,25s");
   EXPECT_EQ(window.TTimeText(), "0,10s");

@@ -10,13 +10,16 @@ namespace {
 // Records the position each slider had whenever its change handling ran.
 struct O2ReferenceFixture : ::testing::Test {
   O2ReferenceFixture() {
-    Model.SetRefO2ChangeHandler([this] { RefRuns.push_back(Model.RefO2().Position); });
-    Model.SetLogO2TargetChangeHandler([this] { TargetRuns.push_back(Model.LogO2Target().Position); });
+    Follow += Model.RefO2Changed.Subscribe([this] { RefRuns.push_back(Model.RefO2().Position); });
+    TargetFollow =
+        Model.LogO2TargetChanged.Subscribe([this] { TargetRuns.push_back(Model.LogO2Target().Position); });
   }
 
   O2ReferenceModel Model{NumberFormat{','}};
   std::vector<std::int32_t> RefRuns;
   std::vector<std::int32_t> TargetRuns;
+  Subscriptions Follow;
+  Subscription TargetFollow;
 };
 
 TEST_F(O2ReferenceFixture, BeforeAnySensorTypeTheDesignRangeHolds) {
@@ -100,7 +103,7 @@ TEST_F(O2ReferenceFixture, AirFuelReferenceOfZeroKeepsTheMixtureText) {
 TEST_F(O2ReferenceFixture, HandlerMayMoveTheOtherSlider) {
   // The log page keeps its target on the rich side of the reference; a
   // handler that moves a slider from inside a change must not loop.
-  Model.SetLogO2TargetChangeHandler([this] {
+  TargetFollow = Model.LogO2TargetChanged.Subscribe([this] {
     TargetRuns.push_back(Model.LogO2Target().Position);
     if (Model.LogO2Target().Position < Model.RefO2().Position) {
       Model.SetLogO2TargetPosition(Model.RefO2().Position);

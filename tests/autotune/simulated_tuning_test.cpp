@@ -86,9 +86,10 @@ void TuneTenMinutes(const SensorCase& c) {
   CorrectionDecision decision(table, scale);
   SimulatedConverter converter(table);
   table.SetLink(&converter);
-  CorrectionWindowModel window(table, nullptr, decision.Settings(), converter);
-  window.SetSensorType(c.SensorType);
-  window.SetO2Ref(c.O2Ref);
+  O2ReferenceModel reference;
+  CorrectionWindowModel window(table, nullptr, decision.Settings(), converter, reference);
+  reference.ComboBoxO2Change(c.SensorType);
+  reference.SetRefO2Value(c.O2Ref);
   window.StartLiveData();
   window.SetAutocorrection(true);
 

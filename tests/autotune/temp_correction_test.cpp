@@ -27,7 +27,8 @@ struct TempRig : test::DecisionRig {
   }
   std::int32_t Entry(std::size_t index) { return MainTable.Tab1()[index]; }
   Recorder Host;
-  CorrectionWindowModel Window{MainTable, nullptr, Decision.Settings(), Host};
+  O2ReferenceModel Reference;
+  CorrectionWindowModel Window{MainTable, nullptr, Decision.Settings(), Host, Reference};
 };
 
 TEST(TempCorrection, TargetButtonAppliesToTheEntryInForceAndHolds) {

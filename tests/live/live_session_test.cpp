@@ -6,6 +6,8 @@
 #include "core/progress.h"
 #include "link/table_transfer.h"
 #include "live/correction_tick.h"
+#include "live/live_correction_host.h"
+#include "live/live_run.h"
 #include "live/live_session.h"
 #include "live_rig.h"
 #include "support/pty_pair.h"
@@ -29,6 +31,31 @@ TEST(LiveSession, WithoutAPortBothActionsOnlyAskForOne) {
   EXPECT_EQ(rig.Messages.Texts[0], kChooseComPortText);
   EXPECT_FALSE(rig.TheLog.IsRunning());
   EXPECT_EQ(rig.Window.Stops, 0);
+}
+
+// F7 at 40, then the 1:1 table: the table keeps its own learned beginning
+// (40), the correction window's goes back to 0. Start marks the beginning up
+// to the window's, so the fresh 1:1 table stays a straight line.
+TEST(LiveSession, StartMarksTheBeginningUpToTheCorrectionWindowsLearnedBegin) {
+  PtyPair pty;
+  SessionRig rig;
+  rig.Link.Open(pty.SlavePath());
+  LiveCorrectionHost host{rig.TheLog, rig.Transfer};
+  O2ReferenceModel reference;
+  CorrectionWindowModel window{rig.MainTable, nullptr, rig.Decision.Settings(), host, reference};
+  window.SetMafBeg(40);
+  window.SetBeginOfTableAsLearned();
+  rig.MainTable.MakeOneToOne();
+  window.SetLearnedBegin(0);
+  ASSERT_EQ(rig.MainTable.LearnedBegin(), 40);
+
+  ASSERT_TRUE(StartLiveRun(rig.Session, window, pty.SlavePath()));
+  for (int i = 1; i <= 40; ++i) {
+    EXPECT_EQ(rig.MainTable.GetOut(i), i) << "point " << i;
+    EXPECT_EQ(rig.MainTable.Trained()[i], 0) << "point " << i;
+  }
+  EXPECT_EQ(rig.MainTable.LearnedBegin(), 0);
+  StopLiveRun(rig.Session, window, pty.SlavePath());
 }
 
 TEST(LiveSession, StartSendsTheTableThenStartsLiveDataAndTracksTheExtremes) {

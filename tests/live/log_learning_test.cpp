@@ -4,10 +4,12 @@
 
 #include "autotune/o2_reference.h"
 #include "core/orvel_broadcaster.h"
+#include "live/log_file.h"
 #include "live/log_learning.h"
 #include "live/log_learning_controls.h"
 #include "live/log_time.h"
 #include "log_test_support.h"
+#include "support/temp_dir.h"
 
 namespace orvel {
 namespace {
@@ -52,6 +54,35 @@ struct LearningRig {
   Table MainTable{Bus, Messages, Keys};
   Log TheLog{Messages};
 };
+
+// While a recording runs, opening a file would swap its channels under the
+// reader and a pass would learn from a log still growing: both are refused
+// with a message, and the recording and the table stay as they were.
+TEST(LogLearningControls, OpeningALogAndLearningAreRefusedWhileRecording) {
+  test::TempDir dir;
+  LearningRig rig;
+  rig.Record(std::vector<Row>(50, Row{100, 90, 160}));
+  ASSERT_TRUE(rig.TheLog.SaveToFile(dir.Path() / "other.log"));
+  O2ReferenceModel reference;
+  LogLearningControls controls(rig.TheLog, rig.MainTable, reference);
+
+  rig.TheLog.BeginRecording();
+  rig.TheLog.AppendSample(test::Filled(7));
+  const TableBlock before = rig.MainTable.Tab1();
+  int sent = 0;
+  EXPECT_FALSE(rig.TheLog.LoadFromFile(dir.Path() / "other.log"));
+  EXPECT_EQ(controls.LearnFromLogPass([&sent] { ++sent; }), 0);
+  EXPECT_EQ(controls.TakeConverterOutput([&sent] { ++sent; }), 0);
+  EXPECT_EQ(rig.TheLog.SampleCount(), 1U) << "the recording keeps only its own sample";
+  EXPECT_EQ(rig.MainTable.Tab1().Entries, before.Entries);
+  EXPECT_EQ(sent, 0);
+  ASSERT_EQ(rig.Messages.Texts.size(), 3U);
+  EXPECT_EQ(rig.Messages.Texts[0], kStopLiveDataFirstText);
+
+  rig.TheLog.EndRecording();
+  EXPECT_TRUE(rig.TheLog.LoadFromFile(dir.Path() / "other.log"));
+  EXPECT_EQ(rig.TheLog.SampleCount(), 50U);
+}
 
 TEST(LearnDelta, RichLeanAndDirection) {
   const struct {
@@ -225,6 +256,14 @@ TEST(LogLearningControls, O2TargetStaysOnTheRichSideWithItsTexts) {
   LearningRig rig;
   O2ReferenceModel reference;
   LogLearningControls controls(rig.TheLog, rig.MainTable, reference);
+  // A first start, before any sensor type is chosen: the reference slider
+  // (0..50 at 24, value 26 = 0.51 V) holds the target (0..255) at the same
+  // value, not at the same position (value 231 = 4.51 V).
+  controls.O2FromDashChanged();
+  EXPECT_EQ(reference.LogO2Target().Value(), 26);
+  EXPECT_EQ(rig.TheLog.Levels().O2Target, 26);
+  EXPECT_EQ(controls.O2TargetText(), "0.51");
+
   reference.ComboBoxO2Change(1);          // reference 147 at position 108
   reference.SetLogO2TargetPosition(125);  // value 130: richer than 14.7
   EXPECT_EQ(rig.TheLog.Levels().O2Target, 130);
@@ -251,7 +290,6 @@ TEST(LogLearningControls, MovingTheReferencePastTheTargetTakesTheTargetAlong) {
   LearningRig rig;
   O2ReferenceModel reference;
   LogLearningControls controls(rig.TheLog, rig.MainTable, reference);
-  reference.SetRefO2ChangeHandler([&controls] { controls.O2FromDashChanged(); });
   struct Case {
     std::int32_t SensorType;
     std::int32_t TargetPosition;  // on the rich side of the default reference

@@ -26,7 +26,7 @@ class NoHost final : public CorrectionWindowHost {
 // and a record of the change handling the restore runs.
 struct StateRig {
   StateRig() {
-    Reference.SetRefO2ChangeHandler(
+    RefFollow = Reference.RefO2Changed.Subscribe(
         [this] { Calls.push_back("ref " + std::to_string(Reference.RefO2().Position)); });
   }
 
@@ -46,11 +46,12 @@ struct StateRig {
   Table MainTable{Bus, Messages, Keys};
   DecisionSettings Settings;
   NoHost Host;
-  CorrectionWindowModel Correction{MainTable, nullptr, Settings, Host};
   O2ReferenceModel Reference;
+  CorrectionWindowModel Correction{MainTable, nullptr, Settings, Host, Reference};
   XrpmTable Scale;
   WindowSettings Window;
   std::vector<std::string> Calls;
+  Subscription RefFollow;
 };
 
 using Bytes = std::vector<std::uint8_t>;
@@ -78,7 +79,6 @@ TEST(ProgramStateTest, EveryFieldSurvivesARoundTripAtItsOffset) {
   saved.Window.RememberedT = 500;
   saved.Reference.ComboBoxO2Change(2);
   saved.Reference.SetRefO2Position(140);
-  saved.Correction.SetSensorType(2);
   saved.Correction.SetToyota(true);
   saved.Correction.SetPulsLimit(33);
   saved.Scale.TpsMin = 30;
@@ -103,7 +103,9 @@ TEST(ProgramStateTest, EveryFieldSurvivesARoundTripAtItsOffset) {
   EXPECT_EQ(loaded.Correction.AvgB(), 101);
   EXPECT_EQ(loaded.Correction.AvgT(), 210);
   EXPECT_EQ(loaded.Correction.LearnedBegin(), 17);
-  EXPECT_EQ(loaded.Correction.O2Ref(), 0) << "the reference's change handling is the window's wiring";
+  EXPECT_EQ(loaded.Correction.O2Ref(), loaded.Reference.O2Ref())
+      << "the correction window reads the reference";
+  EXPECT_EQ(loaded.Settings.O2Ref, loaded.Reference.O2Ref()) << "and hands it to the decision";
 }
 
 TEST(ProgramStateTest, ASensorTypeRestoresItsRangeThenTheSavedPositionThenTheLanguage) {

@@ -110,6 +110,28 @@ TEST_F(TableTest, UndoAndRedoRestoreTheModel) {
   EXPECT_EQ(Model.GetOut(4), 40);
 }
 
+// A block's parameters travel with its snapshots, and the panel (which saves
+// and sends read back) shows the restored ones: an undo followed by a save
+// writes the undone table's parameters.
+TEST_F(TableTest, UndoAndRedoShowTheRestoredParametersOnThePanel) {
+  Model.Tab1()[TableBlock::kMafTime] = 20;
+  Model.Tab1()[TableBlock::kThreshold] = 30;
+  Model.ShowParameters(1);
+  Model.PushHistory();
+  Model.Tab1()[TableBlock::kMafTime] = 90;
+  Model.Tab1()[TableBlock::kThreshold] = 100;
+  Model.ShowParameters(1);
+  Model.PushHistory();
+  const TextPanel later = Panel;
+
+  Model.Undo();
+  Model.TakeParameters(1);  // what a save or a send does first
+  EXPECT_EQ(Model.Tab1()[TableBlock::kMafTime], 20);
+  EXPECT_EQ(Model.Tab1()[TableBlock::kThreshold], 30);
+  Model.Redo();
+  EXPECT_EQ(Panel.Texts, later.Texts);
+}
+
 TEST_F(TableTest, HistoryFileRoundTripIsExactAndKeepsTheTable) {
   TempDir dir;
   Model.Tab1()[TableBlock::kIatCorr] = -5;

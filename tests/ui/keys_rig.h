@@ -86,10 +86,6 @@ struct KeysRig {
     }
     MainTable.PushHistory();
     Correction.BindView(&View);
-    Reference.SetRefO2ChangeHandler([this] {
-      Correction.SetO2Ref(Reference.O2Ref());
-      Learning.O2FromDashChanged();
-    });
   }
 
   bool Down(KeyCode key, bool shift = false, bool ctrl = false) {
@@ -131,9 +127,9 @@ struct KeysRig {
   Log LiveLog{Messages};
   LiveCorrectionHost Host{LiveLog, Transfer};
   DecisionSettings Settings;
-  CorrectionWindowModel Correction{MainTable, nullptr, Settings, Host};
-  CountingCorrectionView View;
   O2ReferenceModel Reference;
+  CorrectionWindowModel Correction{MainTable, nullptr, Settings, Host, Reference};
+  CountingCorrectionView View;
   LogLearningControls Learning{LiveLog, MainTable, Reference};
   ConverterReset Reset{Link, Transfer, MainTable, Messages, [](std::chrono::milliseconds) {}};
   KeySelection Selection;

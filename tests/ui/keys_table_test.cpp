@@ -221,7 +221,7 @@ TEST(KeyTableTest, DashboardParametersStepAndStopAtTheirEndsWithoutChangeHandlin
     KeysRig rig;
     rig.On(kDashboardPagePosition);
     int referenceChanges = 0;
-    rig.Reference.SetRefO2ChangeHandler([&] { ++referenceChanges; });
+    const Subscription counting = rig.Reference.RefO2Changed.Subscribe([&] { ++referenceChanges; });
     c.ToEnd(rig);
     rig.Down(c.Select);
     rig.Down(c.Arrow);

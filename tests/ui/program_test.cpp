@@ -5,12 +5,16 @@
 
 #include <QProcess>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <thread>
 
+#include "live/dashboard_tick_interval.h"
 #include "sim/simulator_host.h"
 #include "support/temp_dir.h"
+#include "ui/window/main_window_services.h"
 
 namespace orvel::ui {
 namespace {
@@ -67,6 +71,38 @@ TEST(ProgramTest, HelpAndVersionNeedNoWindow) {
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_TRUE(program.readAllStandardOutput().contains(expected)) << argument;
   }
+}
+
+// The built-in simulator's time scale has one source, and the dashboard tick
+// follows the same one as the simulator's stream: from the command line,
+// else from ORVEL_SIM_TIME_SCALE.
+TEST(ProgramTest, TheDashboardTickFollowsTheSimulatorsTimeScaleFromEitherSource) {
+  const auto environment = [](const char* value) {
+    return [value](const char* name) {
+      return std::string_view(name) == "ORVEL_SIM_TIME_SCALE" ? value : nullptr;
+    };
+  };
+  struct Case {
+    double CommandLine;
+    const char* Environment;
+    double Scale;
+    std::chrono::milliseconds Tick;
+  };
+  for (const Case& c :
+       {Case{0, nullptr, 1, std::chrono::milliseconds(100)}, Case{0, "10", 10, std::chrono::milliseconds(10)},
+        Case{4, "10", 4, std::chrono::milliseconds(25)}, Case{0, "1000", 1000, std::chrono::milliseconds(1)},
+        Case{0, "nonsense", 1, std::chrono::milliseconds(100)}}) {
+    const double scale = SimulatorTimeScale(c.CommandLine, environment(c.Environment));
+    EXPECT_EQ(scale, c.Scale) << c.CommandLine << " " << (c.Environment ? c.Environment : "-");
+    EXPECT_EQ(DashboardTickInterval(scale), c.Tick) << scale;
+  }
+  EXPECT_EQ(DashboardTickInterval(0.5), std::chrono::milliseconds(100)) << "never slower than the converter";
+
+  // The program's own services read the environment the same way.
+  ::setenv("ORVEL_SIM_TIME_SCALE", "10", 1);
+  const MainWindowServices services = DefaultMainWindowServices(0);
+  ::unsetenv("ORVEL_SIM_TIME_SCALE");
+  EXPECT_EQ(services.DashboardTick, std::chrono::milliseconds(10));
 }
 
 }  // namespace

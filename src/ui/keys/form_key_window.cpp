@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "live/log.h"
 #include "ui/connection_page.h"
 #include "ui/main_window.h"
 #include "ui/pages/correction_group.h"
@@ -24,11 +25,11 @@ void FormKeyWindow::FocusMainPageControl() {
 }
 
 bool FormKeyWindow::StartEnabled() const {
-  return Form.ActionStart->isEnabled();
+  return !Form.LogModel().IsRunning();
 }
 
 bool FormKeyWindow::StopEnabled() const {
-  return Form.ActionStop->isEnabled();
+  return Form.LogModel().IsRunning();
 }
 
 void FormKeyWindow::RunStart() {

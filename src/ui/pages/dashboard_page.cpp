@@ -234,13 +234,11 @@ void DashboardPage::Bind(const DashboardModels& models) {
   ComboSensorList list(*ComboBoxO2);
   FillO2SensorList(list);
   ComboBoxO2->setCurrentIndex(Reference->SensorType());
-  connect(ComboBoxO2, &QComboBox::activated, this, [this](int index) {
-    Correction->SetSensorType(index);
-    Reference->ComboBoxO2Change(index);
-  });
-  // The reference slider's labels follow its changes (the window hands the
-  // value to the decision, the log page follows it itself).
-  Reference->AddRefO2Listener([this] { ShowReference(); });
+  connect(ComboBoxO2, &QComboBox::activated, this, [this](int index) { Reference->ComboBoxO2Change(index); });
+  // The sensor list and the reference slider's labels follow the reference
+  // (a sensor change ends with a reference change); the correction window and
+  // the log page follow it themselves.
+  ModelFollow += Reference->RefO2Changed.Subscribe([this] { ShowReference(); });
   connect(TrackBarRefO2, &QSlider::valueChanged, this, [this](int value) {
     const VerticalSlider& bar = Reference->RefO2();
     Reference->SetRefO2Position(bar.Max + bar.Min - value);
@@ -259,8 +257,6 @@ void DashboardPage::Bind(const DashboardModels& models) {
   connect(ButtonClrAllLearned, &QPushButton::clicked, this, [this] { Correction->ClearAllLearned(); });
 
   GroupBoxCorr->Bind(models.Correction);
-  Correction->SetO2Ref(Reference->O2Ref());
-  Correction->SetSensorType(Reference->SensorType());
   ShowReference();
   Correction->BindView(this);
   Chart->SetStateColor(Correction->StateColor());

@@ -13,6 +13,7 @@
 #include "autotune/dashboard_chart_gestures.h"
 #include "autotune/state_cues.h"
 #include "core/messages.h"
+#include "core/signal.h"
 
 namespace orvel {
 class Table;
@@ -121,6 +122,7 @@ class DashboardPage final : public QWidget, public CorrectionWindowView {
   LogLearningControls* Learning = nullptr;
   std::unique_ptr<DashboardChartGestures> Gestures;
   std::unique_ptr<StateCues> StateCuePlayer;
+  Subscriptions ModelFollow;
   std::string SoundFolder = "Sound/En/";
 };
 

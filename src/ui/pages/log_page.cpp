@@ -235,6 +235,12 @@ void LogPage::LockLogLimitSpeedButtonClick() {
   LockLogLimitSpeedButton->click();
 }
 
+void LogPage::SetRecording(bool recording) {
+  LogFileOpen->setEnabled(!recording);
+  SpeedButtonLogMagicLearn->setEnabled(!recording);
+  SpeedButtonLogTakeOutput->setEnabled(!recording);
+}
+
 void LogPage::LogFileOpenExecute() {
   if (!BoundModels) {
     return;

@@ -54,6 +54,9 @@ class LogPage final : public QWidget {
   void SpeedButtonLogMagicLearnClick();
   void TakeConverterOutput();
   void LockLogLimitSpeedButtonClick();
+  // While live data is recorded the log may be saved but not opened or
+  // learned from.
+  void SetRecording(bool recording);
   void LogFileOpenExecute();
   // The save dialog with a proposed name (the date-and-time one by default).
   void LogFileSaveExecute(const QString& proposedName = {});
