@@ -2,38 +2,15 @@
 
 #include <QCloseEvent>
 #include <QLocale>
-#include <QStatusBar>
 #include <QTabBar>
-#include <QToolBar>
-#include <QVBoxLayout>
 #include <algorithm>
-#include <cmath>
-#include <thread>
 
-#include "autotune/converter_correction_link.h"
-#include "autotune/correction_window.h"
-#include "autotune/o2_reference.h"
-#include "autotune/state_cues.h"
-#include "autotune/xrpm_table.h"
 #include "core/ui_texts.h"
-#include "link/contactless_sensor.h"
-#include "link/converter_steps.h"
-#include "link/device_info.h"
 #include "link/firmware_update.h"
 #include "link/link_errors.h"
-#include "link/rxtx.h"
 #include "link/serial_port.h"
-#include "link/table_transfer.h"
-#include "live/correction_tick.h"
-#include "live/live_correction_host.h"
-#include "live/live_run.h"
-#include "live/live_session.h"
-#include "live/live_settings.h"
-#include "live/log.h"
-#include "live/log_autosave.h"
-#include "live/log_learning_controls.h"
+#include "live/table_history_moves.h"
 #include "sim/simulator_host.h"
-#include "table/table.h"
 #include "ui/connection_page.h"
 #include "ui/connection_page_binding.h"
 #include "ui/keyboard_modifiers.h"
@@ -46,7 +23,6 @@
 #include "ui/pages/table_graph_page.h"
 #include "ui/progress_window.h"
 #include "ui/qt_dispatcher.h"
-#include "ui/qt_text.h"
 #include "ui/sound/qt_cue_player.h"
 #include "ui/widgets/calibration_overlay.h"
 #include "ui/window/file_dialogs.h"
@@ -55,50 +31,43 @@
 
 namespace orvel::ui {
 
-namespace {
-
-// The sensor model the update-with-1:1 action selects: "0-5V Signal".
-constexpr int kWidebandVoltageSensor = 2;
-
-}  // namespace
-
 TForm1::TForm1(UserMessages& messages, MainWindowServices services, QWidget* parent)
     : QMainWindow(parent),
       Messages(messages),
       Services(std::move(services)),
       TextsOfWindow(std::make_unique<TextRegistry>()),
-      LatchesOfWindow(std::make_unique<LatchRegistry>()) {
+      LatchesOfWindow(std::make_unique<LatchRegistry>()),
+      Modifiers(std::make_unique<KeyboardModifiers>()),
+      Dispatcher(std::make_unique<QtMainThreadDispatcher>(this)),
+      Progress(new TForm2(this)) {
   setWindowTitle(QString::fromLatin1(kCaption));
   BuildPages();
-  RunCreationSequence();
+  Models = std::make_unique<ApplicationCore>(
+      CoreServices{Messages, *Progress, *Dispatcher, *Modifiers, Services.LinkTimeout, Services.WorkingFolder,
+                   NumberFormat{QLocale().decimalPoint().at(0).toLatin1()}, Services.StartSimulator});
+  FillPortList();
+  BindPages();
+  // English first; the state file may then choose another language.
+  ApplyLanguage(kLanguageEnglish);
+  Models->LoadState();
+  // The history comes last, now or right after the first paint.
+  if (!Services.LoadHistoryAfterFirstPaint) {
+    Models->LoadHistory();
+  }
+  ConnectControls();
 }
 
 TForm1::~TForm1() {
-  // The objects go in the reverse order of their creation: the binding, the
-  // live-data session and the log (which joins its reader) before the link
-  // they use, and the link before the simulator behind it. No key reaches
-  // the commands once their models start to go.
+  // The keyboard and the bindings first, then the pages (whose charts unbind
+  // from their models as they go), then the models: no widget outlives a
+  // model it is bound to.
   Keyboard.reset();
   ConnectionBinding.reset();
   FirmwareRun.reset();
   FirmwareBinding.reset();
-  State.reset();
-  Autosave.reset();
-  Learning.reset();
-  Correction.reset();
-  Cues.reset();
-  CorrectionHost.reset();
-  Session.reset();
-  LiveLog.reset();
-  Tick.reset();
-  Sensor.reset();
-  Identifier.reset();
-  Transfer.reset();
-  CompareTableModel.reset();
-  MainTableModel.reset();
-  CorrectionLink.reset();
-  SerialLink.reset();
-  Simulator.reset();
+  delete takeCentralWidget();
+  ModelFollow.Clear();
+  Models.reset();
 }
 
 void TForm1::BuildPages() {
@@ -111,7 +80,6 @@ void TForm1::BuildPages() {
 
   Connection = new ConnectionPageWidget(texts);
   Pages->addTab(Connection, QStringLiteral(" 1 "));
-
   TablePages = new QTabWidget;
   TablePages->setTabPosition(QTabWidget::North);
   TableGraphView = new TableGraphPage(texts, latches);
@@ -121,25 +89,23 @@ void TForm1::BuildPages() {
   texts.AddTab(TablePages, 0, texts::TabSheetTableGraph);
   texts.AddTab(TablePages, 1, texts::TabSheetTableCompare);
   Pages->addTab(TablePages, QStringLiteral("2 Таблица Замены"));
-
   LogPageView = new LogPage(texts, latches);
   Pages->addTab(LogPageView, QStringLiteral("3 Графики лога"));
-
   DashboardView = new DashboardPage(texts, latches);
   Pages->addTab(DashboardView, QStringLiteral("4 Панель приборов"));
-
   SetupPages = new QTabWidget;
   SetupPages->setTabPosition(QTabWidget::South);
   FirmwareView = new FirmwarePage(texts, latches);
   SetupPages->addTab(FirmwareView, QStringLiteral("Обновление прошивки"));
   texts.AddTab(SetupPages, 0, texts::TabSheetFirmwareUpdate);
   Pages->addTab(SetupPages, QStringLiteral("5 Настройки"));
-
   texts.AddFixed(Pages->widget(kConnectionPage));
   texts.AddTab(Pages, kTablePage, texts::TableTabSheet);
   texts.AddTab(Pages, kLogPage, texts::LogTabSheet);
   texts.AddTab(Pages, kDashboardPage, texts::DashboardTabSheet);
   texts.AddTab(Pages, kSetupPage, texts::SetupTabSheet);
+  texts.Add(Progress, texts::ProgressCaption,
+            [this](const QString& title) { Progress->setWindowTitle(title); });
 
   ActionStart = DashboardView->ActionStart;
   ActionStop = DashboardView->ActionStop;
@@ -148,14 +114,19 @@ void TForm1::BuildPages() {
   ActionSaveALL = DashboardView->ActionSaveALL;
   ActionTableOneToOne = TableGraphView->ActionTableOneToOne;
   ActionUpgradeFirmwareOneToOne = FirmwareView->ActionUpgradeFirmwareOneToOne;
-
   Pages->setCurrentIndex(kConnectionPage);
   setCentralWidget(Pages);
-
   ActionStop->setEnabled(false);
   for (QAction* action : ConverterActions()) {
     action->setEnabled(false);
   }
+  // The hardware labels appear only for the converter kind that reports them.
+  Connection->LabelHwVersion->hide();
+  Connection->LabelFOsc->hide();
+  for (const int angle : kSensorAngles) {
+    Connection->ComboBoxKmaAngleDegrees->addItem(QString::number(angle) + QStringLiteral("°"), angle);
+  }
+  Connection->ComboBoxKmaAngleDegrees->setCurrentIndex(0);
   resize(1280, 800);
 }
 
@@ -164,122 +135,62 @@ std::vector<QAction*> TForm1::ConverterActions() const {
           TableGraphView->ActionReadCoverter, TableGraphView->ActionWriteConverter};
 }
 
-void TForm1::RunCreationSequence() {
-  // The values the window keeps for the program state file start as
-  // WindowSettings gives them (spare 10, remembered B and T 1000).
-  Frame = WindowSettings{};
-  // The hardware labels appear only for the converter kind that reports them.
-  Connection->LabelHwVersion->hide();
-  Connection->LabelFOsc->hide();
-  for (const int angle : kSensorAngles) {
-    Connection->ComboBoxKmaAngleDegrees->addItem(QString::number(angle) + QStringLiteral("°"), angle);
-  }
-  Connection->ComboBoxKmaAngleDegrees->setCurrentIndex(0);
-
-  // The window is the bus's first subscriber.
-  Broadcaster.Subscribe(*this);
-  FillPortList();
-  // The link is the second subscriber.
-  SerialLink = std::make_unique<TRXTX>(Broadcaster, Services.LinkTimeout);
-  Modifiers = std::make_unique<KeyboardModifiers>();
-  Scale = std::make_unique<XrpmTable>();
-  MainTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
+void TForm1::BindPages() {
+  ApplicationCore& core = *Models;
   // Binding the table page resets the table's parameters and takes the
   // history's first snapshot.
-  TableGraphView->Bind(*MainTableModel, *Modifiers, *Services.Dialogs);
-  MainTableModel->BindDashboard(nullptr);
-  CorrectionLink = std::make_unique<ConverterCorrectionLink>(*SerialLink, Messages);
-  MainTableModel->SetLink(CorrectionLink.get());
-  const NumberFormat format{QLocale().decimalPoint().at(0).toLatin1()};
-  Progress = new TForm2(this);
-  Transfer = std::make_unique<TableTransfer>(*MainTableModel, *SerialLink, Messages, *Progress);
-  Identifier = std::make_unique<DeviceIdentification>(*SerialLink, format);
-  Sensor = std::make_unique<ContactlessSensor>(*SerialLink);
-  Dispatcher = std::make_unique<QtMainThreadDispatcher>(this);
-  // The log is the bus's third subscriber, after the window and the link.
-  LiveLog = std::make_unique<Log>(Messages,
-                                  LiveLinks{*SerialLink, Broadcaster, *MainTableModel, *Dispatcher, format});
-  DashboardTimer = new QTimer(this);
-  DashboardTimer->setInterval(Services.DashboardTick);
-  connect(DashboardTimer, &QTimer::timeout, this, [this] { LiveLog->TimerTick(); });
-  CompareTableModel = std::make_unique<Table>(Broadcaster, Messages, *Modifiers);
-  CompareView->Bind(*CompareTableModel, *Services.Dialogs);
-  Tick = std::make_unique<CorrectionTick>(*MainTableModel, *Scale, Broadcaster);
-  // The log's tick runs the correction decision after every dashboard message.
-  LiveLog->SetDashboardHook(Tick.get());
-  Session =
-      std::make_unique<LiveSession>(Broadcaster, *LiveLog, *MainTableModel, *Transfer, Messages, Tick.get());
-  CorrectionHost = std::make_unique<LiveCorrectionHost>(*LiveLog, *Transfer);
-  // The oxygen sensor list starts at its first model.
-  Reference = std::make_unique<O2ReferenceModel>(format);
-  // The correction window starts armed, with LearnedBegin 0; it follows the
-  // reference's changes from here on.
-  Correction = std::make_unique<CorrectionWindowModel>(*MainTableModel, CompareTableModel.get(),
-                                                       Tick->Settings(), *CorrectionHost, *Reference, format);
-  Correction->SetLearnedBegin(0);
-  Learning = std::make_unique<LogLearningControls>(*LiveLog, *MainTableModel, *Reference, format);
-  // The log-limit lock is pressed at start, so its slider starts disabled.
-  Learning->SetMafLimitLocked(true);
-  // The averaging sliders' change handling and the log page's view of the
-  // reference, so their values reach the decision and the log before
-  // anything is loaded.
-  Learning->O2FromDashChanged();
-  Correction->SetAvgB(Correction->AvgB());
-  Correction->SetAvgT(Correction->AvgT());
+  TableGraphView->Bind(core.MainTable, *Modifiers, *Services.Dialogs);
+  core.MainTable.BindDashboard(nullptr);
+  CompareView->Bind(core.CompareTable, *Services.Dialogs);
   Keyboard = std::make_unique<WindowKeyboard>(
-      *this, WindowKeyboardModels{*SerialLink, *Transfer, *MainTableModel, *Correction, *Reference, *Learning,
-                                  *LiveLog, *Modifiers, Messages});
+      *this, WindowKeyboardModels{core.Link, core.Transfer, core.MainTable, core.Correction, core.Reference,
+                                  core.Learning, core.LiveLog, *Modifiers, Messages});
   Cues = Services.Cues ? Services.Cues() : std::make_unique<QtCuePlayer>();
-  DashboardView->Bind(DashboardModels{*MainTableModel, *Scale, *Correction, *Reference, *Learning, *LiveLog,
-                                      Broadcaster, *CorrectionHost, *Cues});
+  DashboardView->Bind(DashboardModels{core.MainTable, core.Scale, core.Correction, core.Reference,
+                                      core.Learning, core.LiveLog, core.Bus, core.CorrectionHost, *Cues});
   // The table page's undo and redo show the restored table on the log chart too.
-  connect(TableGraphView, &TableGraphPage::HistoryMoved, this, [this] { LiveLog->RedrawIfData(); });
-  // Every recording is also written to a file as it grows; subscribed after
-  // the log, so a new file starts after the log has been cleared.
-  Autosave = std::make_unique<LogAutosave>(*LiveLog, Messages, Services.WorkingFolder / kAutosaveFolderName);
-  Broadcaster.Subscribe(*Autosave);
-  LogPageView->Bind({*LiveLog, *MainTableModel, *Learning, *Reference, *Services.Dialogs, *Modifiers,
-                     [this] { Transfer->SendToConverterRam(); }});
-  connect(DashboardTimer, &QTimer::timeout, this, [this] { Autosave->Flush(); });
-  ModelFollow += LiveLog->RunningChanged.Subscribe([this] { ShowRunning(); });
-
+  connect(TableGraphView, &TableGraphPage::HistoryMoved, this, [this] { Models->LiveLog.RedrawIfData(); });
+  LogPageView->Bind({core.LiveLog, core.MainTable, core.Learning, core.Reference, *Services.Dialogs,
+                     *Modifiers, [this] { Models->Transfer.SendToConverterRam(); }});
   ConnectionBinding = std::make_unique<ConnectionPageBinding>(
       *this, Messages,
       [this](const std::string& entry) { return DevicePathFor(QString::fromStdString(entry)); },
-      [this](SensorQueryView& view) {
-        return ConverterSteps([this] { ActionReadCoverterExecute(); }, *Identifier, *Sensor, view);
+      [this, &core](SensorQueryView& view) {
+        return ConverterSteps([this] { ActionReadCoverterExecute(); }, core.Identifier, core.Sensor, view);
       });
   FirmwareBinding = std::make_unique<FirmwarePageBinding>(
-      *FirmwareView, *Connection->CheckBoxFirmwareRecovery, [this] { return LiveLog->IsRunning(); });
-  FirmwareRun = std::make_unique<FirmwareUpdate>(*SerialLink, Messages, *FirmwareBinding);
-  Texts().Add(Progress, texts::ProgressCaption,
-              [this](const QString& title) { Progress->setWindowTitle(title); });
+      *FirmwareView, *Connection->CheckBoxFirmwareRecovery, [this] { return Models->LiveLog.IsRunning(); });
+  FirmwareRun = std::make_unique<FirmwareUpdate>(core.Link, Messages, *FirmwareBinding);
 
-  // English first; the state file may then choose another language.
-  ApplyLanguage(kLanguageEnglish);
-  State = std::make_unique<ProgramState>(
-      ProgramStateModels{*Correction, *Reference, *Scale, Frame,
-                         [this](std::int32_t language) { LanguageChanged(language); }, nullptr},
-      Messages);
-  State->LoadState(StateFile(kStateFileName));
-  // The Toyota button's click handling, so the tables follow its restored state.
-  Correction->SetToyota(Correction->Toyota());
-  // The history comes last, now or right after the first paint.
-  HistoryPending = true;
-  if (!Services.LoadHistoryAfterFirstPaint) {
-    MainTableModel->LoadHistory(StateFile(kHistoryFileName));
-    HistoryPending = false;
-  }
-
-  ConnectControls();
+  DashboardTimer = new QTimer(this);
+  DashboardTimer->setInterval(Services.DashboardTick);
+  connect(DashboardTimer, &QTimer::timeout, this, [this] {
+    Models->LiveLog.TimerTick();
+    Models->Autosave.Flush();
+  });
+  ModelFollow += core.LiveLog.RunningChanged.Subscribe([this] { ShowRunning(); });
+  ModelFollow += core.Front.Received.Subscribe([this](const TMessage& message) { ShowDashData(message); });
+  ModelFollow += core.LanguageChosen.Subscribe([this](std::int32_t language) {
+    // A position the list does not have leaves it without a selection.
+    Connection->ComboBoxLanguage->setCurrentIndex(
+        language >= 0 && language < Connection->ComboBoxLanguage->count() ? language : -1);
+    ApplyLanguage(language);
+  });
 }
 
 void TForm1::ConnectControls() {
-  connect(Connection->ComComboBox1, &QComboBox::activated, this, [this] { ComComboBox1Change(); });
-  connect(Connection->SpeedButtonReconnect, &QPushButton::clicked, this,
-          [this] { SpeedButtonReconnectClick(); });
+  connect(Connection->ComComboBox1, &QComboBox::activated, this, [this] {
+    if (!Models->Closed() && Connection->ComComboBox1->currentIndex() >= 0) {
+      ConnectionBinding->SelectPort();
+    }
+  });
+  connect(Connection->SpeedButtonReconnect, &QPushButton::clicked, this, [this] {
+    if (!Models->Closed()) {
+      ConnectionBinding->Reconnect();
+    }
+  });
   connect(Connection->ComboBoxLanguage, &QComboBox::activated, this, [this](int index) {
-    Frame.Language = index;
+    Models->Frame.Language = index;
     ApplyLanguage(index);
   });
   connect(Connection->ComboBoxKmaSensorType, &QComboBox::activated, this,
@@ -310,59 +221,24 @@ void TForm1::ConnectControls() {
   });
 }
 
-void TForm1::LanguageChanged(int languagePosition) {
-  // A position the list does not have leaves it without a selection.
-  Connection->ComboBoxLanguage->setCurrentIndex(
-      languagePosition >= 0 && languagePosition < Connection->ComboBoxLanguage->count() ? languagePosition
-                                                                                        : -1);
-  ApplyLanguage(languagePosition);
-}
-
 std::string TForm1::SelectedPort() const {
-  return Connection->ComComboBox1->currentIndex() < 0 || !SerialLink ? std::string() : SerialLink->PortName();
+  return Connection->ComComboBox1->currentIndex() < 0 ? std::string() : Models->Link.PortName();
 }
 
 void TForm1::ActionReadCoverterExecute() {
-  ActionStopExecute();
-  const std::int32_t historyBefore = MainTableModel->History().HistoryPos();
-  const std::uint32_t countBefore = MainTableModel->History().HistoryCount();
-  if (!Transfer->ReadFromConverter()) {
-    // The read reported its failure; the steps below would only fail again.
-    return;
-  }
-  // The MAF window's beginning follows the learned beginning, which is
-  // marked learned with correction 0; the correction goes back to 0 through
-  // the correction window, so the log and the converter hear of it.
-  const std::int32_t learnedBegin = Correction->LearnedBegin();
-  Correction->SetMafBeg(learnedBegin);
-  MainTableModel->SetBeginAsLearned(learnedBegin, 0, false);
-  Correction->SetCorrection(0);
-  LiveLog->SetCorrValue(0);
-  Transfer->SendToConverterRam();
-  // One undo takes the user back to the table before the read.
-  MainTableModel->TieHistorySince(historyBefore, countBefore);
+  Models->ReadFromConverter(SelectedPort());
 }
 
 void TForm1::ActionWriteConverterExecute() {
-  Transfer->WriteToConverter();
+  Models->WriteToConverter();
 }
 
 void TForm1::ActionStartExecute() {
-  if (Closed) {
-    return;
-  }
-  StartLiveRun(*Session, *Correction, SelectedPort());
+  Models->StartLiveData(SelectedPort());
 }
 
 void TForm1::ActionStopExecute() {
-  if (Closed) {
-    return;
-  }
-  const bool autocorrection = Correction->Autocorrection();
-  if (StopLiveRun(*Session, *Correction, SelectedPort()) && autocorrection) {
-    // The run's MAF limit stays where autocorrection left it.
-    Learning->SetMafLimitLocked(true);
-  }
+  Models->StopLiveData(SelectedPort());
 }
 
 KeySelection& TForm1::Selection() {
@@ -382,44 +258,35 @@ void TForm1::ActionSaveALLExecute() {
   const QString name = ProposedSaveName();
   if (auto table =
           Dialogs().Save(FileDialogRequest{QStringLiteral("Tab Files|*.tab"), QStringLiteral("tab"), name})) {
-    MainTableModel->SaveTableFile(*table, 1);
+    Models->MainTable.SaveTableFile(*table, 1);
   }
   if (auto log =
           Dialogs().Save(FileDialogRequest{QStringLiteral("Log Files|*.log"), QStringLiteral("log"), name})) {
-    LiveLog->SaveToFile(*log);
+    Models->LiveLog.SaveToFile(*log);
   }
 }
 
 void TForm1::ActionTableOneToOneExecute() {
-  MainTableModel->MakeOneToOne();
-  // The window's copy of the learned beginning and the MAF window's beginning
-  // go back to 0; the table's own LearnedBegin stays.
-  Correction->SetLearnedBegin(0);
-  Correction->SetMafBeg(0);
+  Models->MakeTableOneToOne();
 }
 
 void TForm1::FileOpenFirmwareExecute() {
+  if (Models->Closed()) {
+    return;
+  }
   FirmwareRun->Update(Dialogs().Open(FileDialogRequest{QStringLiteral("Firmware files|*.enc"), {}, {}}));
 }
 
 void TForm1::ActionUpgradeFirmwareOneToOneExecute() {
+  if (Models->Closed()) {
+    return;
+  }
   const auto chosen = Dialogs().Open(FileDialogRequest{QStringLiteral("Firmware files|*.enc"), {}, {}});
   if (FirmwareRun->Update(chosen) != FirmwareOutcome::Updated) {
     return;
   }
   repaint();
-  // The converter needs a moment to start its new firmware before it
-  // answers the table write.
-  std::this_thread::sleep_for(kFirmwareStartPause);
-  ActionTableOneToOneExecute();
-  Transfer->WriteToConverter();
-  // Whatever the write's outcome: the wideband voltage sensor and live data.
-  ComboBoxO2Change(kWidebandVoltageSensor);
-  ActionStartExecute();
-}
-
-void TForm1::ComboBoxO2Change(int sensorType) {
-  Reference->ComboBoxO2Change(sensorType);
+  Models->AfterFirmwareOneToOne(SelectedPort());
 }
 
 void TForm1::ComboBoxKmaSensorTypeChange() {
@@ -438,11 +305,11 @@ void TForm1::ButtonCalibrateKMAClick() {
   choice.DirectionIndex = std::max(0, Connection->ComboBoxKmaDirection->currentIndex());
   choice.End = Connection->ComboBoxKmaCalAtMinOrMaxAngle->currentIndex() == 1 ? CalibrationEnd::MaxAngle
                                                                               : CalibrationEnd::MinAngle;
-  const ContactlessSettings settings = choice.CalibrationSettings(Identifier->Stored().DeviceId);
+  const ContactlessSettings settings = choice.CalibrationSettings(Models->Identifier.Stored().DeviceId);
   // One overlay per calibration, gone when the count-down has ended.
   TCalibrationOverlayForm overlay(this, Services.CalibrationTick);
   try {
-    Sensor->Calibrate(settings, overlay);
+    Models->Sensor.Calibrate(settings, overlay);
   } catch (const std::exception& error) {
     ReportPortError(error, Messages);
   }
@@ -458,13 +325,10 @@ bool TForm1::event(QEvent* event) {
 }
 
 void TForm1::CompleteStart() {
-  if (Closing || Closed) {
+  if (Closing || Models->Closed()) {
     return;
   }
-  if (HistoryPending) {
-    MainTableModel->LoadHistory(StateFile(kHistoryFileName));
-    HistoryPending = false;
-  }
+  Models->LoadHistory();
   SelectStartPort();
 }
 
@@ -473,11 +337,11 @@ void TForm1::SelectStartPort() {
     return;
   }
   const int index = Connection->ComComboBox1->findText(QString::fromStdString(Services.ExtraPort));
-  if (index < 0) {
+  if (index < 0 || Models->Closed()) {
     return;
   }
   Connection->ComComboBox1->setCurrentIndex(index);
-  ComComboBox1Change();
+  ConnectionBinding->SelectPort();
 }
 
 void TForm1::FillPortList() {
@@ -494,58 +358,25 @@ void TForm1::FillPortList() {
 }
 
 std::string TForm1::DevicePathFor(const QString& entry) {
-  if (entry != QLatin1String(kSimulatorEntry)) {
-    return entry.toStdString();
-  }
-  if (!Simulator && Services.StartSimulator) {
-    try {
-      Simulator = Services.StartSimulator();
-    } catch (const std::exception&) {
-      // No pseudo-terminal to be had: the open of the empty path fails and
-      // the port selection reports it like any port that does not open.
-      return {};
-    }
-  }
-  return Simulator ? Simulator->PortPath() : std::string();
+  return entry == QLatin1String(kSimulatorEntry) ? Models->SimulatorPort() : entry.toStdString();
 }
 
-void TForm1::ComComboBox1Change() {
-  if (Closed) {
-    return;
-  }
-  if (Connection->ComComboBox1->currentIndex() < 0) {
-    return;
-  }
-  ConnectionBinding->SelectPort();
-}
-
-void TForm1::SpeedButtonReconnectClick() {
-  if (Closed) {
-    return;
-  }
-  ConnectionBinding->Reconnect();
-}
-
-void TForm1::Dispatch(const TMessage& message) {
+void TForm1::ShowDashData(const TMessage& message) {
   if (const auto* dash = MessageAs<TMsgDashData>(message)) {
     FirmwareView->ShowSample(dash->Maf, dash->Tps, dash->Conv, dash->O2);
     DashboardView->ShowDashData(*dash);
-    return;
-  }
-  if (Correction && Correction->Dispatch(message)) {  // TMsgCorrAdvice, TMsgWindowPoint
-    return;
   }
 }
 
 void TForm1::ShowRunning() {
   // The log owns whether live data runs; the actions, the pages and the
   // dashboard timer follow it.
-  const bool running = LiveLog->IsRunning();
+  const bool running = Models->LiveLog.IsRunning();
   if (running) {
     DashboardTimer->start();
   } else {
     DashboardTimer->stop();
-    Correction->LiveDataStopped();
+    Models->Correction.LiveDataStopped();
   }
   for (QAction* action : ConverterActions()) {
     action->setEnabled(!running);
@@ -565,45 +396,15 @@ void TForm1::ApplyLanguage(int languagePosition) {
 }
 
 void TForm1::RunCloseSequence() {
-  if (Closed || Closing) {
+  if (Closing) {
     return;
   }
   Closing = true;
-  try {
-    // A latched Shift or Ctrl must not outlive the program.
-    LatchesOfWindow->ReleaseAll();
-    Modifiers->ShiftLatched = false;
-    Modifiers->CtrlLatched = false;
-    if (SerialLink->Connected() != 0) {
-      ActionStopExecute();
-    }
-    if (Correction->ManualBorders()) {
-      Correction->SetManualBorders(false);
-    }
-  } catch (...) {
-    // A failure while stopping must not keep the state from being saved.
-  }
-  Closed = true;
-  try {
-    // The reader must have finished its last read before the port goes.
-    LiveLog->JoinReader();
-    ConnectionBinding.reset();
-    Session.reset();
-    FirmwareRun.reset();
-    SerialLink.reset();
-  } catch (...) {
-    // Likewise while taking the link down.
-  }
-  Simulator.reset();
-  State->SaveState(StateFile(kStateFileName));
-  // A history not loaded yet stays in its file as it is.
-  if (!HistoryPending) {
-    MainTableModel->SaveHistory(StateFile(kHistoryFileName));
-  }
-}
-
-std::filesystem::path TForm1::StateFile(const char* name) const {
-  return Services.WorkingFolder / name;
+  // A latched Shift or Ctrl must not outlive the program.
+  LatchesOfWindow->ReleaseAll();
+  Modifiers->ShiftLatched = false;
+  Modifiers->CtrlLatched = false;
+  Models->Close(SelectedPort());
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

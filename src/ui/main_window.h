@@ -4,41 +4,19 @@
 #include <QMainWindow>
 #include <QTabWidget>
 #include <QTimer>
-#include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "core/orvel_broadcaster.h"
+#include "app_core/application_core.h"
 #include "core/signal.h"
 #include "core/user_messages.h"
-#include "live/program_state.h"
 #include "ui/window/main_window_services.h"
 
 namespace orvel {
-class TRXTX;
-class Table;
-class Log;
-class LiveSession;
-class TableTransfer;
-class DeviceIdentification;
-class ContactlessSensor;
-class ConverterCorrectionLink;
-class CorrectionTick;
-class LiveCorrectionHost;
-class CorrectionWindowModel;
-class O2ReferenceModel;
-class LogLearningControls;
-class KeySelection;
 class FirmwareUpdate;
-struct LiveSettings;
+class KeySelection;
 class CuePlayer;
-class LogAutosave;
-struct XrpmTable;
-namespace sim {
-class SimulatorHost;
-}
 }  // namespace orvel
 
 namespace orvel::ui {
@@ -60,10 +38,10 @@ class KeyCommands;
 class WindowKeyboard;
 class FirmwarePageBinding;
 
-// The main window and the application core: it builds the long-lived objects
-// in their fixed order, owns them, lays out the pages and wires the controls
-// to the models. It also receives the bus's messages (first subscriber).
-class TForm1 final : public QMainWindow, public TOrvelReceiver {
+// The main window: it creates the application core (the models), lays out
+// the pages, binds them to the models and connects the controls to the
+// core's commands.
+class TForm1 final : public QMainWindow {
   Q_OBJECT
 
  public:
@@ -79,41 +57,40 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   TForm1(UserMessages& messages, MainWindowServices services, QWidget* parent = nullptr);
   ~TForm1() override;
 
-  void Dispatch(const TMessage& message) override;
-
-  // Runs the close sequence once: releases the modifier latches, stops live
-  // data, turns manual borders off, destroys the serial link, then saves
-  // "config.cfg" and the undo history. Called by the close event; safe to
-  // call again.
+  // Runs the close sequence once: releases the modifier latches, then the
+  // core's close (live data stopped, manual borders off, the link gone,
+  // "config.cfg" and the history saved). Safe to call again.
   void RunCloseSequence();
 
   // Chooses the command line's extra port, if any, as the user would.
   // Runs by itself once the window has first painted (after the history).
   void SelectStartPort();
-  [[nodiscard]] bool HistoryLoaded() const { return !HistoryPending; }
+  [[nodiscard]] bool HistoryLoaded() const { return Models->HistoryLoaded(); }
 
   void ApplyLanguage(int languagePosition);
 
-  [[nodiscard]] TOrvelBroadcaster& Bus() { return Broadcaster; }
-  [[nodiscard]] TRXTX* Link() { return SerialLink.get(); }
-  [[nodiscard]] Table& MainTable() { return *MainTableModel; }
-  [[nodiscard]] Table& CompareTable() { return *CompareTableModel; }
-  [[nodiscard]] XrpmTable& ThrottleScale() { return *Scale; }
-  [[nodiscard]] CorrectionWindowModel& CorrectionWindow() { return *Correction; }
-  [[nodiscard]] O2ReferenceModel& O2Reference() { return *Reference; }
-  [[nodiscard]] LogLearningControls& LogLearning() { return *Learning; }
+  [[nodiscard]] ApplicationCore& Core() { return *Models; }
+  [[nodiscard]] TOrvelBroadcaster& Bus() { return Models->Bus; }
+  [[nodiscard]] TRXTX* Link() { return &Models->Link; }
+  [[nodiscard]] Table& MainTable() { return Models->MainTable; }
+  [[nodiscard]] Table& CompareTable() { return Models->CompareTable; }
+  [[nodiscard]] XrpmTable& ThrottleScale() { return Models->Scale; }
+  [[nodiscard]] CorrectionWindowModel& CorrectionWindow() { return Models->Correction; }
+  [[nodiscard]] O2ReferenceModel& O2Reference() { return Models->Reference; }
+  [[nodiscard]] LogLearningControls& LogLearning() { return Models->Learning; }
+  [[nodiscard]] Log& LogModel() { return Models->LiveLog; }
+  [[nodiscard]] const DeviceIdentification& Identification() const { return Models->Identifier; }
+  [[nodiscard]] sim::SimulatorHost* BuiltInSimulator() { return Models->Simulator(); }
+  [[nodiscard]] WindowSettings& Settings() { return Models->Frame; }
   [[nodiscard]] TextRegistry& Texts() { return *TextsOfWindow; }
   [[nodiscard]] LatchRegistry& Latches() { return *LatchesOfWindow; }
   [[nodiscard]] FileDialogs& Dialogs() { return *Services.Dialogs; }
   [[nodiscard]] KeyboardModifiers& ModifierKeys() { return *Modifiers; }
   [[nodiscard]] KeySelection& Selection();
   [[nodiscard]] KeyCommands& Keys();
-  [[nodiscard]] Log& LogModel() { return *LiveLog; }
   [[nodiscard]] TForm2& ProgressWindow() { return *Progress; }
-  [[nodiscard]] const DeviceIdentification& Identification() const { return *Identifier; }
 
-  // The read action: stops live data, reads the table, marks the table's
-  // beginning as learned and sends the table back to working memory.
+  // The actions the buttons, the keys and the bars share.
   void ActionReadCoverterExecute();
   void ActionWriteConverterExecute();
   void ActionStartExecute();
@@ -130,11 +107,9 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   // The update, then (after a successful update) the 1:1 table written to
   // the converter, the "0-5V Signal" sensor selected and live data started.
   void ActionUpgradeFirmwareOneToOneExecute();
-  // The oxygen sensor list's change handling on the models.
-  void ComboBoxO2Change(int sensorType);
+  void ComboBoxO2Change(int sensorType) { Models->SelectO2Sensor(sensorType); }
   void ComboBoxKmaSensorTypeChange();
   void ButtonCalibrateKMAClick();
-  [[nodiscard]] WindowSettings& Settings() { return Frame; }
   // The read and write actions of both bars that wait for an identified converter.
   [[nodiscard]] std::vector<QAction*> ConverterActions() const;
   [[nodiscard]] ConnectionPageWidget& ConnectionPage() { return *Connection; }
@@ -147,7 +122,6 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   [[nodiscard]] QTabWidget& SetupInnerPages() { return *SetupPages; }
   [[nodiscard]] QTabWidget& MainPageControl() { return *Pages; }
   [[nodiscard]] const std::string& SoundFolder() const { return CurrentSoundFolder; }
-  [[nodiscard]] sim::SimulatorHost* BuiltInSimulator() { return Simulator.get(); }
 
   // The dashboard bar's actions; the table graph's bar has its own read and
   // write actions that follow the same enabling rules.
@@ -165,26 +139,32 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
 
  private:
   void BuildPages();
-  void RunCreationSequence();
+  void BindPages();
   void ConnectControls();
-  void LanguageChanged(int languagePosition);
   void ShowRunning();
+  void ShowDashData(const TMessage& message);
   void FillPortList();
-  void ComComboBox1Change();
-  void SpeedButtonReconnectClick();
   // The device path to open for the port list's entry; starts the built-in
   // simulator for its entry. Empty when nothing can be opened.
   std::string DevicePathFor(const QString& entry);
-  [[nodiscard]] std::filesystem::path StateFile(const char* name) const;
   // The port the actions talk to: empty while none is chosen in the list.
   [[nodiscard]] std::string SelectedPort() const;
+  // The last steps of the start: the history (when deferred), then the
+  // command line's port.
+  void CompleteStart();
 
   UserMessages& Messages;
   MainWindowServices Services;
-
   std::unique_ptr<TextRegistry> TextsOfWindow;
   std::unique_ptr<LatchRegistry> LatchesOfWindow;
+  std::unique_ptr<KeyboardModifiers> Modifiers;
+  std::unique_ptr<QtMainThreadDispatcher> Dispatcher;
+  TForm2* Progress = nullptr;  // a child window, it outlives the models that report to it
+  // The models, after everything they use; the objects below are bound to
+  // them and go first.
+  std::unique_ptr<ApplicationCore> Models;
 
+  // The pages: children of the window, destroyed first by ~TForm1.
   QTabWidget* Pages = nullptr;
   ConnectionPageWidget* Connection = nullptr;
   QTabWidget* TablePages = nullptr;
@@ -194,49 +174,19 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   DashboardPage* DashboardView = nullptr;
   QTabWidget* SetupPages = nullptr;
   FirmwarePage* FirmwareView = nullptr;
-
-  TOrvelBroadcaster Broadcaster;
-  std::unique_ptr<TRXTX> SerialLink;
-  std::unique_ptr<KeyboardModifiers> Modifiers;
-  std::unique_ptr<XrpmTable> Scale;
-  std::unique_ptr<Table> MainTableModel;
-  std::unique_ptr<ConverterCorrectionLink> CorrectionLink;
-  TForm2* Progress = nullptr;  // owned by the window as its child
-  std::unique_ptr<TableTransfer> Transfer;
-  std::unique_ptr<DeviceIdentification> Identifier;
-  std::unique_ptr<ContactlessSensor> Sensor;
-  std::unique_ptr<QtMainThreadDispatcher> Dispatcher;
-  std::unique_ptr<Log> LiveLog;
-  std::unique_ptr<Table> CompareTableModel;
-  std::unique_ptr<CorrectionTick> Tick;
-  std::unique_ptr<LiveSession> Session;
-  std::unique_ptr<LiveCorrectionHost> CorrectionHost;
-  std::unique_ptr<CorrectionWindowModel> Correction;
-  std::unique_ptr<O2ReferenceModel> Reference;
-  std::unique_ptr<LogLearningControls> Learning;
-  // The keyboard commands and their selection state, after the models.
-  std::unique_ptr<WindowKeyboard> Keyboard;
+  QTimer* DashboardTimer = nullptr;  // the log's tick while live data runs
 
   std::unique_ptr<CuePlayer> Cues;
-  std::unique_ptr<LogAutosave> Autosave;
-  QTimer* DashboardTimer = nullptr;  // the log's 100 ms tick while live data runs
-  std::unique_ptr<sim::SimulatorHost> Simulator;
   std::unique_ptr<ConnectionPageBinding> ConnectionBinding;
   std::unique_ptr<FirmwarePageBinding> FirmwareBinding;
   std::unique_ptr<FirmwareUpdate> FirmwareRun;
-  WindowSettings Frame;
-  std::unique_ptr<ProgramState> State;
+  // The keyboard commands and their selection state, after the models.
+  std::unique_ptr<WindowKeyboard> Keyboard;
+  Subscriptions ModelFollow;
 
   std::string CurrentSoundFolder = "Sound/En/";
-  // The last steps of the start: the history (when deferred), then the
-  // command line's port.
-  void CompleteStart();
-
-  bool HistoryPending = false;  // the history is still to be loaded
   bool StartCompleted = false;
   bool Closing = false;  // the close sequence has begun
-  bool Closed = false;   // the link is gone: no action may run any more
-  Subscriptions ModelFollow;
 };
 
 }  // namespace orvel::ui

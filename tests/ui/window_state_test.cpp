@@ -112,7 +112,8 @@ TEST(WindowStateTest, SigtermDuringLiveDataClosesTheWindowAndSavesEverything) {
                                                  std::chrono::seconds(5)));
   std::raise(SIGTERM);
   ASSERT_TRUE(
-      test::ProcessEventsUntil([&] { return window.Link() == nullptr; }, std::chrono::seconds(5)));
+      test::ProcessEventsUntil([&] { return window.Core().Closed(); }, std::chrono::seconds(5)));
+  EXPECT_FALSE(window.Link()->IsOpen());
   EXPECT_TRUE(termination.Pending());
   EXPECT_FALSE(window.isVisible());
   EXPECT_FALSE(window.LogModel().IsRunning());

@@ -1,0 +1,195 @@
+#include "app_core/application_core.h"
+
+#include <thread>
+
+#include "link/firmware_update.h"
+#include "live/live_run.h"
+#include "sim/simulator_host.h"
+
+namespace orvel {
+
+namespace {
+
+// The sensor model that the update with 1:1 selects: "0-5V Signal".
+constexpr std::int32_t kWidebandVoltageSensor = 2;
+
+}  // namespace
+
+void BusFront::Dispatch(const TMessage& message) {
+  // TMsgCorrAdvice and TMsgWindowPoint move the correction window.
+  if (Correction != nullptr && Correction->Dispatch(message)) {
+    return;
+  }
+  Received.Emit(message);
+}
+
+ApplicationCore::ApplicationCore(const CoreServices& services)
+    : Link(Bus, services.LinkTimeout),
+      MainTable(Bus, services.Messages, services.Modifiers),
+      CorrectionLink(Link, services.Messages),
+      Transfer(MainTable, Link, services.Messages, services.Progress),
+      Identifier(Link, services.Format),
+      Sensor(Link),
+      // The log is the bus's third subscriber, after the front and the link.
+      LiveLog(services.Messages, LiveLinks{Link, Bus, MainTable, services.Dispatcher, services.Format}),
+      CompareTable(Bus, services.Messages, services.Modifiers),
+      Tick(MainTable, Scale, Bus),
+      Session(Bus, LiveLog, MainTable, Transfer, services.Messages, &Tick),
+      CorrectionHost(LiveLog, Transfer),
+      Reference(services.Format),
+      Correction(MainTable, &CompareTable, Tick.Settings(), CorrectionHost, Reference, services.Format),
+      Learning(LiveLog, MainTable, Reference, services.Format),
+      // Every recording is also written to a file as it grows.
+      Autosave(LiveLog, services.Messages, services.WorkingFolder / kAutosaveFolderName),
+      State(ProgramStateModels{Correction, Reference, Scale, Frame,
+                               [this](std::int32_t language) { LanguageChosen.Emit(language); }, nullptr},
+            services.Messages),
+      Messages(services.Messages),
+      WorkingFolder(services.WorkingFolder),
+      StartSimulator(services.StartSimulator) {
+  Front.SetCorrectionWindow(&Correction);
+  MainTable.SetLink(&CorrectionLink);
+  // The log's tick runs the correction decision after every dashboard message.
+  LiveLog.SetDashboardHook(&Tick);
+  // Subscribed after the log, so a new file starts after the log was cleared.
+  Bus.Subscribe(Autosave);
+  // The correction window starts armed, with LearnedBegin 0; the log-limit
+  // lock starts pressed.
+  Correction.SetLearnedBegin(0);
+  Learning.SetMafLimitLocked(true);
+  // The change handling of the reference and the averaging sliders, so their
+  // values reach the log and the decision before anything is loaded.
+  Learning.O2FromDashChanged();
+  Correction.SetAvgB(Correction.AvgB());
+  Correction.SetAvgT(Correction.AvgT());
+}
+
+ApplicationCore::~ApplicationCore() {
+  // The reader uses the link, the log and the dispatcher: it goes first.
+  LiveLog.JoinReader();
+}
+
+void ApplicationCore::LoadState() {
+  State.LoadState(StateFile(kStateFileName));
+  // The Toyota button's click handling, so the tables follow its restored state.
+  Correction.SetToyota(Correction.Toyota());
+}
+
+void ApplicationCore::LoadHistory() {
+  if (!HistoryPending || IsClosed) {
+    return;
+  }
+  MainTable.LoadHistory(StateFile(kHistoryFileName));
+  HistoryPending = false;
+}
+
+void ApplicationCore::ReadFromConverter(std::string_view port) {
+  StopLiveData(port);
+  const std::int32_t historyBefore = MainTable.History().HistoryPos();
+  const std::uint32_t countBefore = MainTable.History().HistoryCount();
+  if (!Transfer.ReadFromConverter()) {
+    // The read reported its failure; the steps below would only fail again.
+    return;
+  }
+  // The MAF window's beginning follows the learned beginning, which is marked
+  // learned with correction 0; the correction goes back to 0 through the
+  // correction window, so the log and the converter hear of it.
+  const std::int32_t learnedBegin = Correction.LearnedBegin();
+  Correction.SetMafBeg(learnedBegin);
+  MainTable.SetBeginAsLearned(learnedBegin, 0, false);
+  Correction.SetCorrection(0);
+  LiveLog.SetCorrValue(0);
+  Transfer.SendToConverterRam();
+  // One undo takes the user back to the table before the read.
+  MainTable.TieHistorySince(historyBefore, countBefore);
+}
+
+void ApplicationCore::WriteToConverter() {
+  Transfer.WriteToConverter();
+}
+
+void ApplicationCore::MakeTableOneToOne() {
+  MainTable.MakeOneToOne();
+  Correction.SetLearnedBegin(0);
+  Correction.SetMafBeg(0);
+}
+
+bool ApplicationCore::StartLiveData(std::string_view port) {
+  if (IsClosed) {
+    return false;
+  }
+  return StartLiveRun(Session, Correction, port);
+}
+
+bool ApplicationCore::StopLiveData(std::string_view port) {
+  if (IsClosed) {
+    return false;
+  }
+  const bool autocorrection = Correction.Autocorrection();
+  const bool stopped = StopLiveRun(Session, Correction, port);
+  if (stopped && autocorrection) {
+    // The run's MAF limit stays where autocorrection left it.
+    Learning.SetMafLimitLocked(true);
+  }
+  return stopped;
+}
+
+void ApplicationCore::SelectO2Sensor(std::int32_t sensorType) {
+  Reference.ComboBoxO2Change(sensorType);
+}
+
+void ApplicationCore::AfterFirmwareOneToOne(std::string_view port) {
+  // The converter needs a moment to start its new firmware before it answers
+  // the table write.
+  std::this_thread::sleep_for(kFirmwareStartPause);
+  MakeTableOneToOne();
+  Transfer.WriteToConverter();
+  // Whatever the write's outcome: the wideband voltage sensor and live data.
+  SelectO2Sensor(kWidebandVoltageSensor);
+  StartLiveData(port);
+}
+
+std::string ApplicationCore::SimulatorPort() {
+  if (!BuiltInSimulator && StartSimulator && !IsClosed) {
+    try {
+      BuiltInSimulator = StartSimulator();
+    } catch (const std::exception&) {
+      // No pseudo-terminal to be had: the open of the empty path fails and
+      // the port selection reports it like any port that does not open.
+      return {};
+    }
+  }
+  return BuiltInSimulator ? BuiltInSimulator->PortPath() : std::string();
+}
+
+void ApplicationCore::Close(std::string_view port) {
+  if (IsClosed) {
+    return;
+  }
+  try {
+    if (Link.Connected() != 0) {
+      StopLiveData(port);
+    }
+    if (Correction.ManualBorders()) {
+      Correction.SetManualBorders(false);
+    }
+  } catch (...) {
+    // A failure while stopping must not keep the state from being saved.
+  }
+  IsClosed = true;
+  try {
+    // The reader must have finished its last read before the port goes.
+    LiveLog.JoinReader();
+    Link.Close();
+  } catch (...) {
+    // Likewise while taking the link down.
+  }
+  BuiltInSimulator.reset();
+  State.SaveState(StateFile(kStateFileName));
+  // A history not loaded yet stays in its file as it is.
+  if (!HistoryPending) {
+    MainTable.SaveHistory(StateFile(kHistoryFileName));
+  }
+}
+
+}  // namespace orvel

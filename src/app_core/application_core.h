@@ -1,0 +1,165 @@
+#pragma once
+
+// The program's long-lived models, below any window: the bus, the serial
+// link, the tables, the log, the correction window and the rest, declared
+// here in the order they are built, so they are destroyed in the reverse
+// order without a hand-written teardown. The window lays out its pages, binds
+// them to these models and connects its controls to the commands below; the
+// models never know the window.
+//
+// Threads: main thread, except the live-data reader that the log starts.
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "autotune/converter_correction_link.h"
+#include "autotune/correction_window.h"
+#include "autotune/o2_reference.h"
+#include "autotune/xrpm_table.h"
+#include "core/number_format.h"
+#include "core/orvel_broadcaster.h"
+#include "core/progress.h"
+#include "core/signal.h"
+#include "core/user_messages.h"
+#include "link/contactless_sensor.h"
+#include "link/device_info.h"
+#include "link/rxtx.h"
+#include "link/table_transfer.h"
+#include "live/correction_tick.h"
+#include "live/live_correction_host.h"
+#include "live/live_session.h"
+#include "live/log.h"
+#include "live/log_autosave.h"
+#include "live/log_learning_controls.h"
+#include "live/main_thread_dispatcher.h"
+#include "live/program_state.h"
+#include "table/table.h"
+
+namespace orvel {
+
+namespace sim {
+class SimulatorHost;
+}
+
+// What the core needs from the program around it.
+struct CoreServices {
+  UserMessages& Messages;
+  // The table transfers' progress window.
+  ProgressView& Progress;
+  // The live-data reader's hand-over to the main thread.
+  MainThreadDispatcher& Dispatcher;
+  // Shift and Ctrl as the table operations see them (held or latched).
+  const ModifierState& Modifiers;
+  std::chrono::milliseconds LinkTimeout{1000};
+  // Where "config.cfg", "UndoRedoHistory.his" and the autosaved logs live.
+  std::filesystem::path WorkingFolder;
+  NumberFormat Format;
+  // Starts the built-in converter simulator; may be empty.
+  std::function<std::unique_ptr<sim::SimulatorHost>()> StartSimulator;
+};
+
+// The first of the bus's subscribers (the window's place): the correction
+// advice goes to the correction window model, and every message is handed
+// on to whoever listens (the window's pages).
+class BusFront final : public TOrvelReceiver {
+ public:
+  explicit BusFront(TOrvelBroadcaster& bus) { bus.Subscribe(*this); }
+  void SetCorrectionWindow(CorrectionWindowModel* model) { Correction = model; }
+  void Dispatch(const TMessage& message) override;
+
+  Signal<const TMessage&> Received;
+
+ private:
+  CorrectionWindowModel* Correction = nullptr;
+};
+
+class ApplicationCore {
+ public:
+  explicit ApplicationCore(const CoreServices& services);
+  ~ApplicationCore();
+  ApplicationCore(const ApplicationCore&) = delete;
+  ApplicationCore& operator=(const ApplicationCore&) = delete;
+
+  // --- Start. ---
+  // "config.cfg" and then the undo history; the window binds its pages
+  // before (binding the main table takes the history's first snapshot).
+  void LoadState();
+  // The undo history alone, when the window loads it after its first paint.
+  void LoadHistory();
+  [[nodiscard]] bool HistoryLoaded() const { return !HistoryPending; }
+
+  // --- The commands that buttons and keys share. ---
+  // The read: stops live data, reads the table, marks the table's beginning
+  // as learned up to the correction window's LearnedBegin and sends the table
+  // back; one undo step takes the user back to the table before it.
+  void ReadFromConverter(std::string_view port);
+  void WriteToConverter();
+  // The 1:1 table; the correction window's learned beginning and the MAF
+  // window's beginning go back to 0 (the table's own LearnedBegin stays).
+  void MakeTableOneToOne();
+  // Start and Stop of live data on the selected port (empty: none chosen).
+  bool StartLiveData(std::string_view port);
+  bool StopLiveData(std::string_view port);
+  // The oxygen sensor list's choice.
+  void SelectO2Sensor(std::int32_t sensorType);
+  // After a firmware update: the 1:1 table written to the converter, the
+  // "0-5V Signal" sensor selected and live data started.
+  void AfterFirmwareOneToOne(std::string_view port);
+
+  // --- Close. ---
+  // Stops live data, turns manual borders off, joins the reader and drops
+  // the link and the simulator; then saves "config.cfg" and (once loaded)
+  // the history. Runs once; failures before the saves are swallowed.
+  void Close(std::string_view port);
+  [[nodiscard]] bool Closed() const { return IsClosed; }
+
+  // The built-in simulator's pseudo-terminal, started on first use; empty
+  // when none can be started.
+  std::string SimulatorPort();
+  [[nodiscard]] sim::SimulatorHost* Simulator() { return BuiltInSimulator.get(); }
+
+  [[nodiscard]] std::filesystem::path StateFile(const char* name) const { return WorkingFolder / name; }
+
+  // The state file's language (the window applies it).
+  Signal<std::int32_t> LanguageChosen;
+  // The window's part of the state file: language, display flags, B and T.
+  WindowSettings Frame;
+
+  // The models, in their order of construction. The bus's subscribers in
+  // their order: the front (the window's place), the link, the log, the
+  // live session, the autosave.
+  TOrvelBroadcaster Bus;
+  BusFront Front{Bus};
+  TRXTX Link;
+  XrpmTable Scale;
+  Table MainTable;
+  ConverterCorrectionLink CorrectionLink;
+  TableTransfer Transfer;
+  DeviceIdentification Identifier;
+  ContactlessSensor Sensor;
+  Log LiveLog;
+  Table CompareTable;
+  CorrectionTick Tick;
+  LiveSession Session;
+  LiveCorrectionHost CorrectionHost;
+  O2ReferenceModel Reference;
+  CorrectionWindowModel Correction;
+  LogLearningControls Learning;
+  LogAutosave Autosave;
+  ProgramState State;
+
+ private:
+  UserMessages& Messages;
+  std::filesystem::path WorkingFolder;
+  std::function<std::unique_ptr<sim::SimulatorHost>()> StartSimulator;
+  std::unique_ptr<sim::SimulatorHost> BuiltInSimulator;
+  bool HistoryPending = true;
+  bool IsClosed = false;
+};
+
+}  // namespace orvel
