@@ -119,9 +119,7 @@ void CorrectionWindowModel::SetCorrection(std::int32_t value) {
   Host.SetLogCorrValue(CorrectionValue);
   MainTable.SetCorrectionWindow(CorrectionValue, Beginning, End, kCorrectionReason);
   Changed();
-  if (CorrectionChangedHandler) {
-    CorrectionChangedHandler();
-  }
+  CorrectionChanged.Emit();
 }
 
 // The correction back to 0, and the log told so even when it already was.
@@ -135,8 +133,8 @@ void CorrectionWindowModel::SetPulsLimit(std::int32_t value) {
   Delta = HeldPoint(value);
   Settings.PulsLimit = Delta;
   Changed();
-  if (Delta != before && PulsLimitChangedHandler) {
-    PulsLimitChangedHandler();
+  if (Delta != before) {
+    PulsLimitChanged.Emit();
   }
 }
 

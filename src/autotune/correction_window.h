@@ -83,14 +83,11 @@ class CorrectionWindowModel {
   CorrectionWindowModel& operator=(const CorrectionWindowModel&) = delete;
 
   void BindView(CorrectionWindowView* view);
-  // Run after the correction, or "Delta", took a new value, whatever moved
-  // it; the keyboard's parameter selection follows both.
-  void SetCorrectionChangedHandler(std::function<void()> handler) {
-    CorrectionChangedHandler = std::move(handler);
-  }
-  void SetPulsLimitChangedHandler(std::function<void()> handler) {
-    PulsLimitChangedHandler = std::move(handler);
-  }
+  // The correction took a new value, whatever moved it; the keyboard's
+  // parameter selection follows it and "Delta".
+  Signal<> CorrectionChanged;
+  // "Delta" took a new value.
+  Signal<> PulsLimitChanged;
 
   // --- State. ---
   [[nodiscard]] std::int32_t MafBeg() const { return Beginning; }
@@ -210,8 +207,6 @@ class CorrectionWindowModel {
   const O2ReferenceModel& Reference;
   Subscription ReferenceFollow;  // after Reference: it goes first
   CorrectionWindowView* View = nullptr;
-  std::function<void()> CorrectionChangedHandler;
-  std::function<void()> PulsLimitChangedHandler;
   NumberFormat Format;
 
   std::int32_t Beginning = 0;

@@ -52,9 +52,7 @@ void KeySelection::ShowLabel(SelectionPage page, std::int32_t key) {
   shown = key;
   // Every label of the page is restyled, even when the same one stays
   // selected, as the window's labels are.
-  if (LabelsChanged) {
-    LabelsChanged();
-  }
+  LabelsChanged.Emit();
 }
 
 void KeySelection::SelectDash(std::int32_t key) {

@@ -12,6 +12,8 @@
 #include <span>
 #include <utility>
 
+#include "core/signal.h"
+
 namespace orvel {
 
 enum class SelectionPage { Dashboard, Table, Log };
@@ -32,8 +34,8 @@ class KeySelection {
   [[nodiscard]] static std::span<const std::int32_t> Labels(SelectionPage page);
   [[nodiscard]] static bool LabelVisible(SelectionPage page, std::int32_t key);
 
-  // Runs after every change of a label's style (not of a bare parameter).
-  void SetLabelsChangedHandler(ChangeHandler handler) { LabelsChanged = std::move(handler); }
+  // After every change of a label's style (not of a bare parameter).
+  Signal<> LabelsChanged;
 
   [[nodiscard]] std::int32_t DashParam() const { return Dash; }
   [[nodiscard]] std::int32_t TableParam() const { return TableSelected; }
@@ -75,7 +77,6 @@ class KeySelection {
   std::int32_t DashLabel = 1;
   std::int32_t TableLabel = 1;
   std::int32_t LogLabel = 1;
-  ChangeHandler LabelsChanged;
 };
 
 }  // namespace orvel

@@ -28,12 +28,6 @@ LogLearningControls::LogLearningControls(Log& log, Table& mainTable, O2Reference
   UpdateTexts();
 }
 
-void LogLearningControls::NotifyChanged() const {
-  if (Changed) {
-    Changed();
-  }
-}
-
 void LogLearningControls::SetMafLimitLocked(bool locked) {
   Locked = locked;
   NotifyChanged();

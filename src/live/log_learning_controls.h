@@ -30,9 +30,12 @@ class LogLearningControls {
   // follows the reference slider's changes (O2FromDashChanged).
   LogLearningControls(Log& log, Table& mainTable, O2ReferenceModel& reference, NumberFormat format = {});
 
-  // Run after every change of the controls' state or texts, whoever made it
+  LogLearningControls(const LogLearningControls&) = delete;
+  LogLearningControls& operator=(const LogLearningControls&) = delete;
+
+  // After every change of the controls' state or texts, whoever made it
   // (the page's widgets, the keyboard, the dashboard): the page shows it.
-  void SetChangeHandler(std::function<void()> handler) { Changed = std::move(handler); }
+  Signal<> Changed;
 
   // --- MAF limit slider: value = 255 - position. ---
   [[nodiscard]] std::int32_t MafLimitPosition() const { return LimitPosition; }
@@ -76,7 +79,7 @@ class LogLearningControls {
   // Moves the O2 target slider onto the reference slider when it stands on
   // the lean side of it.
   void HoldTargetOnRichSide();
-  void NotifyChanged() const;
+  void NotifyChanged() { Changed.Emit(); }
 
   Log& LogModel;
   Table& MainTable;
@@ -90,7 +93,6 @@ class LogLearningControls {
   std::string TargetMixtureText;
   std::string FromDashText;
   std::string FromDashMixtureText;
-  std::function<void()> Changed;
 };
 
 }  // namespace orvel

@@ -29,7 +29,7 @@ TEST(KeySelectionTest, StartsWithF1EverywhereAndOnlyTheDashboardF3LabelHidden) {
 TEST(KeySelectionTest, FunctionKeysSelectPerPageAndLeaveTheOtherPagesAlone) {
   KeySelection s;
   int restyles = 0;
-  s.SetLabelsChangedHandler([&] { ++restyles; });
+  const Subscription counting = s.LabelsChanged.Subscribe([&] { ++restyles; });
   s.SelectDash(11);
   s.SelectTable(5);
   s.SelectLog(2);
@@ -96,7 +96,7 @@ TEST(KeySelectionTest, EscapeCorrectionAndDeltaRules) {
 TEST(KeySelectionTest, AChangeOfTheCorrectionWithF1SelectedRestylesNothing) {
   KeySelection s;
   int restyles = 0;
-  s.SetLabelsChangedHandler([&] { ++restyles; });
+  const Subscription counting = s.LabelsChanged.Subscribe([&] { ++restyles; });
   s.CorrectionChanged();
   s.SelectDash(10);
   s.DeltaTouched();

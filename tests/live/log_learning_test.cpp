@@ -317,7 +317,7 @@ TEST(LogLearningControls, PassesRedrawAndSendAndTheReferenceReachesTheLogPage) {
   O2ReferenceModel reference;
   LogLearningControls controls(rig.TheLog, rig.MainTable, reference);
   int changes = 0;
-  controls.SetChangeHandler([&changes] { ++changes; });
+  const Subscription counting = controls.Changed.Subscribe([&changes] { ++changes; });
   // The dashboard's reference slider reaches the log and the page's labels
   // without anyone wiring it.
   reference.ComboBoxO2Change(1);

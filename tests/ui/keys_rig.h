@@ -53,7 +53,6 @@ class RecordingKeyWindow final : public KeyWindow {
   void Reconnect() override { ++Reconnects; }
   [[nodiscard]] bool CorrectionFieldFocused() const override { return CorrectionFocused; }
   [[nodiscard]] bool DeltaFieldFocused() const override { return DeltaFocused; }
-  void ModelsChanged() override {}
 
   Log& LiveLog;
   int Page = kConnectionPagePosition;

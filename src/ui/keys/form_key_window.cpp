@@ -64,10 +64,4 @@ bool FormKeyWindow::DeltaFieldFocused() const {
   return Form.Dashboard().GroupBoxCorr->UpDown1->hasFocus();
 }
 
-void FormKeyWindow::ModelsChanged() {
-  // The dashboard and the table page follow their models by themselves; the
-  // log page's sliders and lock are shown again.
-  Form.LogView().ShowLearningControls();
-}
-
 }  // namespace orvel::ui

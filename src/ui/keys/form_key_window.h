@@ -26,7 +26,6 @@ class FormKeyWindow final : public KeyWindow {
   void Reconnect() override;
   [[nodiscard]] bool CorrectionFieldFocused() const override;
   [[nodiscard]] bool DeltaFieldFocused() const override;
-  void ModelsChanged() override;
 
  private:
   TForm1& Form;

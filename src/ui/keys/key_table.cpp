@@ -314,8 +314,9 @@ std::span<const KeyRow> KeyTableRows() {
 
 KeyCommands::KeyCommands(const KeyModels& models, KeyWindow& window) : Context{models, window} {
   KeySelection& selection = Context.Models.Selection;
-  Context.Models.Correction.SetCorrectionChangedHandler([&selection] { selection.CorrectionChanged(); });
-  Context.Models.Correction.SetPulsLimitChangedHandler([&selection, &window] {
+  SelectionFollow +=
+      Context.Models.Correction.CorrectionChanged.Subscribe([&selection] { selection.CorrectionChanged(); });
+  SelectionFollow += Context.Models.Correction.PulsLimitChanged.Subscribe([&selection, &window] {
     if (selection.DeltaTouched()) {
       window.FocusMainPageControl();
     }
@@ -339,7 +340,6 @@ bool KeyCommands::KeyDown(const KeyStroke& stroke) {
   if (row != nullptr) {
     row->Command(Context, stroke);
     consumed = row->Consumed == Yes;
-    Context.Window.ModelsChanged();
   }
   // The function key rule.
   if (FunctionKeyNumber(stroke.Key) != 0 && Context.Window.CurrentPage() == kDashboardPagePosition) {
@@ -352,7 +352,6 @@ bool KeyCommands::KeyDown(const KeyStroke& stroke) {
 void KeyCommands::KeyUp(const KeyStroke& stroke) {
   if (const KeyRow* row = Find(KeyEdge::Up, stroke)) {
     row->Command(Context, stroke);
-    Context.Window.ModelsChanged();
   }
 }
 

@@ -12,6 +12,7 @@
 #include <span>
 #include <string_view>
 
+#include "core/signal.h"
 #include "ui/keys/key_codes.h"
 #include "ui/keys/key_window.h"
 
@@ -100,6 +101,7 @@ class KeyCommands {
 
  private:
   KeyContext Context;
+  Subscriptions SelectionFollow;
 };
 
 }  // namespace orvel::ui

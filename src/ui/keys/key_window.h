@@ -31,10 +31,6 @@ class KeyWindow {
   [[nodiscard]] virtual bool CorrectionFieldFocused() const = 0;
   [[nodiscard]] virtual bool DeltaFieldFocused() const = 0;
 
-  // A command changed models whose widgets do not follow them by themselves
-  // (the log page's sliders and lock).
-  virtual void ModelsChanged() = 0;
-
  protected:
   KeyWindow() = default;
   KeyWindow(const KeyWindow&) = default;

@@ -7,7 +7,7 @@ namespace orvel::ui {
 SelectionLabels::SelectionLabels(KeySelection& selection, QWidget& dashboard, QWidget& tableGraph,
                                  QWidget& logPage)
     : Selection(selection), Pages{&dashboard, &tableGraph, &logPage} {
-  Selection.SetLabelsChangedHandler([this] { Show(); });
+  SelectionFollow = Selection.LabelsChanged.Subscribe([this] { Show(); });
   Show();
 }
 

@@ -25,6 +25,7 @@ class SelectionLabels {
   void ShowPage(SelectionPage page, QWidget* widget);
 
   KeySelection& Selection;
+  Subscription SelectionFollow;
   std::array<QPointer<QWidget>, 3> Pages;  // dashboard, table graph, log page
 };
 

@@ -192,7 +192,7 @@ void LogPage::WireControls() {
           [&m](int position) { m.Learning.SetMafLimitPosition(position); });
   connect(TrackBarLogO2Target, &QSlider::valueChanged, this,
           [&m](int position) { m.Reference.SetLogO2TargetPosition(position); });
-  m.Learning.SetChangeHandler([this] { ShowLearningControls(); });
+  ModelFollow = m.Learning.Changed.Subscribe([this] { ShowLearningControls(); });
 }
 
 void LogPage::ShowLearningControls() {

@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+#include "core/signal.h"
+
 namespace orvel {
 class Log;
 class Table;
@@ -99,6 +101,7 @@ class LogPage final : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
+  Subscription ModelFollow;
   QWidget* BuildControls();
   void WireControls();
 
