@@ -89,6 +89,7 @@ void DashboardChart::Bind(Table& table, DashboardChartGestures& gestures) {
 }
 
 void DashboardChart::ShowDashboard(const Table& table) {
+  ++RefillCount;
   const TableBlock& block = table.Tab1();
   const Table::DashboardState& dash = table.Dash();
   QVector<QCPGraphData> out(kPoints);

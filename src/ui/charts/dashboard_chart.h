@@ -53,6 +53,9 @@ class DashboardChart final : public QCustomPlot, public DashboardChartView {
   [[nodiscard]] bool Zoomed() const;
 
   [[nodiscard]] QCPGraph* SeriesGraph(Series series) const { return Graphs[series]; }
+  // How often the series were filled since the chart was made: what a
+  // redraw costs besides the plot itself.
+  [[nodiscard]] long Refills() const { return RefillCount; }
   // The plot area and the axis ranges, as the gesture model takes them.
   [[nodiscard]] ChartFrame Frame() const;
 
@@ -77,6 +80,7 @@ class DashboardChart final : public QCustomPlot, public DashboardChartView {
   QColor Middle;  // the background gradient's middle: the state colour
   int CursorX = 0;
   int CursorY = 0;
+  long RefillCount = 0;
 };
 
 }  // namespace orvel::ui
