@@ -7,6 +7,9 @@
 // goes away before its model can never be called again, and a model that goes
 // first leaves its listeners' handles harmless.
 //
+// Usable in Qt translation units: no name here collides with Qt's keyword
+// macros (slots, signals, emit).
+//
 // Listeners run in subscription order. A listener may subscribe or
 // unsubscribe others (or itself) while the signal is being emitted: one
 // added during an emission is first called by the next one, one removed is
@@ -66,7 +69,7 @@ struct SignalSlots final : SlotsBase {
 class Subscription {
  public:
   Subscription() = default;
-  Subscription(std::weak_ptr<detail::SlotsBase> slots, std::size_t id) : Slots(std::move(slots)), Id(id) {}
+  Subscription(std::weak_ptr<detail::SlotsBase> shared, std::size_t id) : Slots(std::move(shared)), Id(id) {}
   Subscription(Subscription&& other) noexcept
       : Slots(std::move(other.Slots)), Id(std::exchange(other.Id, 0)) {}
   Subscription& operator=(Subscription&& other) noexcept {
@@ -82,8 +85,8 @@ class Subscription {
   ~Subscription() { Reset(); }
 
   void Reset() {
-    if (auto slots = Slots.lock()) {
-      slots->Remove(Id);
+    if (auto shared = Slots.lock()) {
+      shared->Remove(Id);
     }
     Slots.reset();
     Id = 0;
@@ -130,19 +133,19 @@ class Signal {
   // Calls the listeners with `args` (passed to each as lvalues).
   void Emit(Args... args) {
     // Held for the emission: a listener may destroy the signal's owner.
-    const auto slots = Slots;
-    ++slots->Emitting;
+    const auto shared = Slots;
+    ++shared->Emitting;
     // By index over the listeners present at the start: one added now is
     // pushed behind them; one removed is emptied and skipped.
-    const std::size_t count = slots->Slots.size();
+    const std::size_t count = shared->Slots.size();
     for (std::size_t i = 0; i < count; ++i) {
-      if (slots->Slots[i].Listener) {
-        Call listener = slots->Slots[i].Listener;  // a copy: it may unsubscribe itself
+      if (shared->Slots[i].Listener) {
+        Call listener = shared->Slots[i].Listener;  // a copy: it may unsubscribe itself
         listener(args...);
       }
     }
-    if (--slots->Emitting == 0) {
-      slots->Compact();
+    if (--shared->Emitting == 0) {
+      shared->Compact();
     }
   }
 
