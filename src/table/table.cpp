@@ -72,7 +72,6 @@ void Table::SetMaxMaf(int x) {
 
 void Table::SetMaxMafAnyway(int x) {
   MaxMafAnywayX = LimitIndex(x);
-  Redraw();
 }
 
 void Table::SetDashboardSample(int maf, int out, int iat, int ect, int iatCorr, int ectCorr) {
@@ -82,7 +81,6 @@ void Table::SetDashboardSample(int maf, int out, int iat, int ect, int iatCorr, 
   DashValues.DashEct = ect;
   DashValues.DashIatCorr = iatCorr;
   DashValues.DashEctCorr = ectCorr;
-  RedrawDashboard();
 }
 
 void Table::SetCorrectionWindow(int correction, int beg, int end, int reason) {
@@ -92,12 +90,6 @@ void Table::SetCorrectionWindow(int correction, int beg, int end, int reason) {
   if (Link != nullptr) {
     Link->TellCorrectionWindow(correction, beg, end, reason);
   }
-  RedrawDashboard();
-}
-
-void Table::SetCursor(int x, int y) {
-  DashValues.CursorX = x;
-  DashValues.CursorY = y;
   RedrawDashboard();
 }
 

@@ -26,6 +26,7 @@
 #include "link/table_transfer.h"
 #include "live/correction_tick.h"
 #include "live/live_correction_host.h"
+#include "live/live_dashboard.h"
 #include "live/live_run.h"
 #include "live/live_session.h"
 #include "live/live_settings.h"
@@ -103,6 +104,7 @@ TForm1::~TForm1() {
   FirmwareBinding.reset();
   State.reset();
   Autosave.reset();
+  LiveDisplay.reset();
   Learning.reset();
   Correction.reset();
   Cues.reset();
@@ -250,8 +252,12 @@ void TForm1::RunCreationSequence() {
       *this, WindowKeyboardModels{*SerialLink, *Transfer, *MainTableModel, *Correction, *Reference, *Learning,
                                   *LiveLog, *Modifiers, Messages});
   Cues = Services.Cues ? Services.Cues() : std::make_unique<QtCuePlayer>();
-  DashboardView->Bind(DashboardModels{*MainTableModel, *Scale, *Correction, *Reference, *Learning, *LiveLog,
+  // The dashboard's share of the tick: the pages draw its frames.
+  LiveDisplay =
+      std::make_unique<LiveDashboard>(*LiveLog, *MainTableModel, *Scale, *Correction, Learning.get());
+  DashboardView->Bind(DashboardModels{*MainTableModel, *Correction, *Reference, *LiveDisplay, *LiveLog,
                                       Broadcaster, *CorrectionHost, *Cues});
+  FirmwareView->Follow(*LiveDisplay);
   // The table page's undo and redo show the restored table on the log chart too.
   connect(TableGraphView, &TableGraphPage::HistoryMoved, this, [this] { LiveLog->RedrawIfData(); });
   // Every recording is also written to a file as it grows; subscribed after
@@ -547,11 +553,6 @@ void TForm1::SpeedButtonReconnectClick() {
 }
 
 void TForm1::Dispatch(const TMessage& message) {
-  if (const auto* dash = MessageAs<TMsgDashData>(message)) {
-    FirmwareView->ShowSample(dash->Maf, dash->Tps, dash->Conv, dash->O2);
-    DashboardView->ShowDashData(*dash);
-    return;
-  }
   if (Correction && Correction->Dispatch(message)) {  // TMsgCorrAdvice, TMsgWindowPoint
     return;
   }

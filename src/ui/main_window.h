@@ -28,6 +28,7 @@ class LiveCorrectionHost;
 class CorrectionWindowModel;
 class O2ReferenceModel;
 class LogLearningControls;
+class LiveDashboard;
 class KeySelection;
 class FirmwareUpdate;
 struct LiveSettings;
@@ -245,6 +246,7 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   std::unique_ptr<CorrectionWindowModel> Correction;
   std::unique_ptr<O2ReferenceModel> Reference;
   std::unique_ptr<LogLearningControls> Learning;
+  std::unique_ptr<LiveDashboard> LiveDisplay;
   // The keyboard commands and their selection state, after the models.
   std::unique_ptr<WindowKeyboard> Keyboard;
 
