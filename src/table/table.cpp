@@ -84,13 +84,17 @@ void Table::SetDashboardSample(int maf, int out, int iat, int ect, int iatCorr, 
 }
 
 void Table::SetCorrectionWindow(int correction, int beg, int end, int reason) {
+  const bool moved = beg != DashValues.MafBeg || end != DashValues.MafEnd;
   DashValues.Correction = correction;
   DashValues.MafBeg = beg;
   DashValues.MafEnd = end;
   if (Link != nullptr) {
     Link->TellCorrectionWindow(correction, beg, end, reason);
   }
-  RedrawDashboard();
+  // The chart draws the borders, not the correction.
+  if (moved) {
+    RedrawDashboard();
+  }
 }
 
 void Table::Redraw() {

@@ -280,6 +280,10 @@ TEST(TableViews, BoundViewsAreRedrawnAndTold) {
   EXPECT_EQ(views.Told, std::make_pair(-3, 1));
   EXPECT_EQ(table.Dash().MafEnd, 20);
   EXPECT_EQ(views.Dashboards, before + 1);
+  // A new correction in the same window is told, but draws nothing new.
+  table.SetCorrectionWindow(4, 10, 20, 1);
+  EXPECT_EQ(views.Told, std::make_pair(4, 1));
+  EXPECT_EQ(views.Dashboards, before + 1);
 
   // What the dashboard's tick hands over every 100 ms is stored, not drawn:
   // the dashboard draws it from its own frame.

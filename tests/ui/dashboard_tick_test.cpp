@@ -23,9 +23,11 @@
 #include "support/pty_pair.h"
 #include "table/table.h"
 #include "ui/charts/dashboard_chart.h"
+#include "ui/charts/table_chart.h"
 #include "ui/pages/correction_group.h"
 #include "ui/pages/dashboard_page.h"
 #include "ui/pages/firmware_page.h"
+#include "ui/pages/table_graph_page.h"
 #include "ui/widgets/bar_gauge.h"
 
 namespace orvel::ui::test {
@@ -197,6 +199,12 @@ TEST_F(DashboardTickTest, ATickShowsItsSampleOnBothPagesAndMovesTheUnlockedMafLi
   // The log-limit lock is down after the start and autocorrection is off:
   // the log's MAF limit stays; with the lock up it follows.
   EXPECT_EQ(Window.LogLearning().MafLimitPosition(), 255);
+  // The table graph is not redrawn for the highest MAF, but shows it once it
+  // comes into view.
+  Window.MainPageControl().setCurrentIndex(TForm1::kTablePage);
+  QApplication::processEvents();
+  const TableChart& graph = *Window.TableGraph().ChartTableGraph;
+  EXPECT_EQ(graph.Series(graph.SeriesCount() - 1)->data()->at(0)->key, 120);
   Window.LogLearning().SetMafLimitLocked(false);
   Tick(sample);
   EXPECT_EQ(Window.LogLearning().MafLimitPosition(), 255 - 120);

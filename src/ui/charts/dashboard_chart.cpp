@@ -37,6 +37,10 @@ void SetLine(QCPGraph* graph, double x0, double y0, double x1, double y1) {
 DashboardChart::DashboardChart(QWidget* parent) : QCustomPlot(parent), Middle(ColorOf(kIdleColor)) {
   setObjectName(QStringLiteral("DashboardChart"));
   ApplyTableChartLook(*this, Middle);
+  // The gradient is painted by paintEvent: a picture of it would be rescaled
+  // at every change of the state colour.
+  setBackground(QPixmap());
+  setBackground(QBrush(Qt::NoBrush));
   legend->setVisible(true);
   QFont legendFont = legend->font();
   legendFont.setPointSize(8);
@@ -67,11 +71,15 @@ DashboardChart::DashboardChart(QWidget* parent) : QCustomPlot(parent), Middle(Co
       {"XCoursour", kGrey, 2, false, false, Qt::DashLine},
       {"YCoursour", kGrey, 2, false, false, Qt::DashLine},
   }};
-  // The live part on a buffered layer of its own above the table's series:
-  // a tick that changed nothing else redraws that layer alone.
+  // What moves with the run on a buffered layer of its own above the table's
+  // curves: a redraw that leaves the curves as they are replots that layer
+  // alone. Nothing is drawn on the overlay layer (the zoom rectangle is a
+  // widget), so it shares the axes' buffer: one buffer fewer to compose on
+  // every paint.
   addLayer(QStringLiteral("live"), layer(QStringLiteral("main")), QCustomPlot::limAbove);
   LiveLayer = layer(QStringLiteral("live"));
   LiveLayer->setMode(QCPLayer::lmBuffered);
+  layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
   for (std::size_t i = 0; i < looks.size(); ++i) {
     QCPGraph* graph = addGraph();
     graph->setName(QString::fromLatin1(looks[i].Title));
@@ -84,7 +92,7 @@ DashboardChart::DashboardChart(QWidget* parent) : QCustomPlot(parent), Middle(Co
     if (!looks[i].InLegend) {
       graph->removeFromLegend();
     }
-    if (i >= ConvOutSeries) {
+    if (i >= MafBegSeries) {
       graph->setLayer(LiveLayer);
     }
     Graphs[i] = graph;
@@ -123,17 +131,24 @@ void DashboardChart::Refill() {
     return;
   }
   ++RefillCount;
+  bool curvesChanged = false;
   if (part == Stale::Everything && Bound != nullptr) {
-    FillTable();
+    curvesChanged = FillCurves();
+    FillWindow();
   }
   FillLive();
   FillCursor();
-  Redraw(part == Stale::Live);
+  Redraw(!curvesChanged);
 }
 
-void DashboardChart::FillTable() {
+bool DashboardChart::FillCurves() {
   const TableBlock& block = Bound->Tab1();
-  const Table::DashboardState& dash = Bound->Dash();
+  if (CurvesDrawn && block.Entries == DrawnBlock.Entries && Bound->Trained() == DrawnTrained) {
+    return false;
+  }
+  CurvesDrawn = true;
+  DrawnBlock = block;
+  DrawnTrained = Bound->Trained();
   QVector<QCPGraphData> out(kPoints);
   for (int i = 0; i < kPoints; ++i) {
     out[i] = {double(i), double(block[i])};
@@ -156,6 +171,11 @@ void DashboardChart::FillTable() {
   } else {
     Graphs[LearnedSeries]->data()->clear();
   }
+  return true;
+}
+
+void DashboardChart::FillWindow() {
+  const Table::DashboardState& dash = Bound->Dash();
   SetLine(Graphs[MafBegSeries], dash.MafBeg, 0, dash.MafBeg, kLineTop);
   SetLine(Graphs[MafEndSeries], dash.MafEnd, 0, dash.MafEnd, kLineTop);
   SetLine(Graphs[MaxMafSeries], Bound->MaxMaf(), 0, Bound->MaxMaf(), kLineTop);
@@ -201,8 +221,8 @@ void DashboardChart::SetStateColor(TColorRgb color) {
     return;
   }
   Middle = middle;
-  SetGradientBackground(*this, Middle);
-  replot(QCustomPlot::rpQueuedReplot);
+  // The background is painted under the plot's buffers: no replot.
+  update();
 }
 
 void DashboardChart::UndoZoom() {
@@ -296,7 +316,11 @@ void DashboardChart::leaveEvent(QEvent* event) {
 }
 
 void DashboardChart::paintEvent(QPaintEvent* event) {
-  // The plot's buffers first; the boxes go on top of them, on the widget.
+  // The background, the plot's buffers over it, then the boxes on top.
+  {
+    QPainter background(this);
+    PaintGradientBackground(background, rect(), Middle);
+  }
   QCustomPlot::paintEvent(event);
   if (!Cursor.Shown()) {
     return;

@@ -8,6 +8,7 @@
 #include "autotune/dashboard_chart_gestures.h"
 #include "core/messages.h"
 #include "live/dashboard_frame.h"
+#include "table/table.h"
 #include "table/table_views.h"
 
 namespace orvel::ui {
@@ -21,9 +22,10 @@ namespace orvel::ui {
 //
 // Drawing is coalesced: a change of the table, or a tick's frame, only marks
 // what is stale, and the series are filled once when the event loop comes
-// round, however many changes came first. The live part (the live points, the
-// MAF lines and the cross-hair) sits on a layer of its own, so a tick that
-// changed nothing else redraws that layer alone.
+// round, however many changes came first. Everything that moves with the run
+// (the window's borders, the live points, the MAF lines and the cross-hair)
+// sits on a layer of its own above the table's curves, so a redraw that
+// leaves the curves as they were replots that layer alone.
 class DashboardChart final : public QCustomPlot, public DashboardChartView {
   Q_OBJECT
 
@@ -86,7 +88,10 @@ class DashboardChart final : public QCustomPlot, public DashboardChartView {
 
   void MarkStale(Stale part);
   void Refill();
-  void FillTable();
+  // The table's curves; false (nothing done) when they are drawn as they are.
+  bool FillCurves();
+  // The window's borders and the MAF limit.
+  void FillWindow();
   void FillLive();
   void FillCursor();
   // Redraws the live layer alone or the whole plot; a hidden chart waits
@@ -105,6 +110,9 @@ class DashboardChart final : public QCustomPlot, public DashboardChartView {
   DashboardPoints Live;
   std::int32_t HighestMaf = 0;
   CrossHair Cursor;  // as the lines show it
+  TableBlock DrawnBlock;
+  PointValues DrawnTrained{};
+  bool CurvesDrawn = false;
   Stale Pending = Stale::Nothing;
   bool ReplotWhenShown = false;
   long RefillCount = 0;
