@@ -17,10 +17,9 @@ constexpr std::int32_t kWidebandVoltageSensor = 2;
 
 void BusFront::Dispatch(const TMessage& message) {
   // TMsgCorrAdvice and TMsgWindowPoint move the correction window.
-  if (Correction != nullptr && Correction->Dispatch(message)) {
-    return;
+  if (Correction != nullptr) {
+    Correction->Dispatch(message);
   }
-  Received.Emit(message);
 }
 
 ApplicationCore::ApplicationCore(const CoreServices& services)
@@ -39,6 +38,7 @@ ApplicationCore::ApplicationCore(const CoreServices& services)
       Reference(services.Format),
       Correction(MainTable, &CompareTable, Tick.Settings(), CorrectionHost, Reference, services.Format),
       Learning(LiveLog, MainTable, Reference, services.Format),
+      Dashboard(LiveLog, MainTable, Scale, Correction, &Learning),
       // Every recording is also written to a file as it grows.
       Autosave(LiveLog, services.Messages, services.WorkingFolder / kAutosaveFolderName),
       State(ProgramStateModels{Correction, Reference, Scale, Frame,

@@ -32,6 +32,7 @@
 #include "link/table_transfer.h"
 #include "live/correction_tick.h"
 #include "live/live_correction_host.h"
+#include "live/live_dashboard.h"
 #include "live/live_session.h"
 #include "live/log.h"
 #include "live/log_autosave.h"
@@ -64,15 +65,12 @@ struct CoreServices {
 };
 
 // The first of the bus's subscribers (the window's place): the correction
-// advice goes to the correction window model, and every message is handed
-// on to whoever listens (the window's pages).
+// advice goes to the correction window model.
 class BusFront final : public TOrvelReceiver {
  public:
   explicit BusFront(TOrvelBroadcaster& bus) { bus.Subscribe(*this); }
   void SetCorrectionWindow(CorrectionWindowModel* model) { Correction = model; }
   void Dispatch(const TMessage& message) override;
-
-  Signal<const TMessage&> Received;
 
  private:
   CorrectionWindowModel* Correction = nullptr;
@@ -150,6 +148,8 @@ class ApplicationCore {
   O2ReferenceModel Reference;
   CorrectionWindowModel Correction;
   LogLearningControls Learning;
+  // The dashboard's share of the tick: one frame of values for the pages.
+  LiveDashboard Dashboard;
   LogAutosave Autosave;
   ProgramState State;
 

@@ -370,12 +370,9 @@ void CorrectionWindowModel::LiveDataStopped() {
   ShowColor(kIdleColor, false);
 }
 
-bool CorrectionWindowModel::TakeDashSample(std::int32_t maf, std::int32_t conv, bool logLimitLocked) {
+void CorrectionWindowModel::TakeSample(std::int32_t maf, std::int32_t conv) {
   Extremes.ToyotaMode = ToyotaOn;  // the comparison follows F9 as it is now
   Extremes.Take(conv, maf);
-  MainTable.SetMaxMafAnyway(Extremes.HighestMaf);
-  Changed();
-  return !logLimitLocked || (AutocorrectionOn && !ManualBordersOn);
 }
 
 void CorrectionWindowModel::OnCorrAdvice(const TMsgCorrAdvice& advice) {

@@ -102,6 +102,8 @@ class CorrectionWindowModel {
   [[nodiscard]] bool ManualBorders() const { return ManualBordersOn; }
   [[nodiscard]] bool Toyota() const { return ToyotaOn; }
   [[nodiscard]] bool ApplyArmed() const { return Armed; }
+  // The run's extremes: reset by the Start action, HighestMaf also when
+  // autocorrection is switched on, advanced by every dashboard tick.
   [[nodiscard]] std::int32_t HighestMaf() const { return Extremes.HighestMaf; }
   [[nodiscard]] std::int32_t OutputExtreme() const { return Extremes.OutputExtreme; }
   [[nodiscard]] std::int32_t LastMaf() const { return Extremes.LastMaf; }
@@ -179,9 +181,10 @@ class CorrectionWindowModel {
   void BeginRun();
   // After TMsgLogStop: the background returns to the idle colour.
   void LiveDataStopped();
-  // A dashboard sample (TMsgDashData's Maf and Conv). True when the log
-  // page's MAF limit slider should follow: set it to 255 - HighestMaf().
-  bool TakeDashSample(std::int32_t maf, std::int32_t conv, bool logLimitLocked);
+  // The dashboard tick's sample reaches the run's extremes, which this model
+  // alone keeps: the highest MAF, the output extreme (compared the way F9
+  // stands now) and the last MAF. The tick draws them; no view is told here.
+  void TakeSample(std::int32_t maf, std::int32_t conv);
 
   // --- Bus messages, called by the main window's Dispatch. ---
   void OnCorrAdvice(const TMsgCorrAdvice& advice);

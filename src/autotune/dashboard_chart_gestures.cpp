@@ -86,19 +86,29 @@ bool DashboardChartGestures::Press(const ChartFrame& frame, double px, double py
   return !Armed && button == PointerButton::Left;
 }
 
-void DashboardChartGestures::Move(const ChartFrame& frame, double px, double py, bool leftHeld,
+bool DashboardChartGestures::MoveCursor(CrossHair cursor) {
+  if (cursor == Cross) {
+    return false;
+  }
+  Cross = cursor;
+  return true;
+}
+
+bool DashboardChartGestures::Leave() {
+  return MoveCursor({});
+}
+
+bool DashboardChartGestures::Move(const ChartFrame& frame, double px, double py, bool leftHeld,
                                   bool rightHeld, bool zoomActive) {
   if (zoomActive || rightHeld) {
-    MainTable.SetCursor(0, 0);
-    return;
+    return MoveCursor({});
   }
   const CurvePoint point = NearestPoint(MainTable, frame, px, py);
   if (!leftHeld) {
     LastMoveN = point.N;
   }
   if (!point.Inside) {
-    MainTable.SetCursor(0, 0);
-    return;
+    return MoveCursor({});
   }
   const int n = point.N;
   if (Armed && leftHeld && IsPoint(n)) {
@@ -114,10 +124,9 @@ void DashboardChartGestures::Move(const ChartFrame& frame, double px, double py,
     MainTable.InterpolateByTrained(MainTable.InterpolateEnds(), n, MainTable.ToyotaMode());
   }
   if (std::abs(point.Dy) <= kArmPixels && IsPoint(n) && std::abs(n - point.E) <= kSnapPoints) {
-    MainTable.SetCursor(n, MainTable.GetOut(n));
-  } else {
-    MainTable.SetCursor(point.E, point.Y);
+    return MoveCursor({n, MainTable.GetOut(n)});
   }
+  return MoveCursor({point.E, point.Y});
 }
 
 void DashboardChartGestures::Release(double py, bool zoomActive) {

@@ -4,9 +4,10 @@
 // to a table point, when a press arms a drag of a trained point, where the
 // correction window goes (TMsgWindowPoint), how a drag edits and
 // re-interpolates the trained curve, when a release sends the table, and how a
-// double click toggles a point's trained state. The chart widget reports its
-// plot frame and the pointer in pixels; everything it draws comes from the
-// table (the cross-hair included).
+// double click toggles a point's trained state, and where the cross-hair
+// stands. The chart widget reports its plot frame and the pointer in pixels;
+// it draws the table from the table and the cross-hair from here, so a
+// pointer move that edits nothing redraws the cross-hair alone.
 //
 // Threads: main thread only.
 
@@ -63,6 +64,15 @@ CurvePoint NearestPoint(const Table& table, const ChartFrame& frame, double px, 
 
 enum class PointerButton { Left, Right };
 
+// The cross-hair in data units: a vertical line from (X, 0) up to Y and a
+// horizontal one from (0, Y) across to X. (0, 0) is no cross-hair.
+struct CrossHair {
+  int X = 0;
+  int Y = 0;
+  [[nodiscard]] bool Shown() const { return X != 0 || Y != 0; }
+  bool operator==(const CrossHair&) const = default;
+};
+
 class DashboardChartGestures {
  public:
   // A drag is armed within this many pixels of the curve; a click snaps to a
@@ -81,16 +91,22 @@ class DashboardChartGestures {
   // rectangle should start (no drag armed, left button).
   bool Press(const ChartFrame& frame, double px, double py, PointerButton button);
   // A move: the cross-hair, and the drag of a trained point while armed.
-  void Move(const ChartFrame& frame, double px, double py, bool leftHeld, bool rightHeld, bool zoomActive);
+  // True when the cross-hair moved.
+  bool Move(const ChartFrame& frame, double px, double py, bool leftHeld, bool rightHeld, bool zoomActive);
+  // The pointer left the chart: the cross-hair goes. True when it was shown.
+  bool Leave();
   // A release: a drag that changed the height sends the table.
   void Release(double py, bool zoomActive);
   // A double click at the last press: toggles the point's trained state.
   void DoubleClick(const ChartFrame& frame);
 
   [[nodiscard]] bool DragArmed() const { return Armed; }
+  [[nodiscard]] CrossHair Cursor() const { return Cross; }
 
  private:
   void SendWindowPoint(int point, bool clearWindow);
+  // True when `cursor` differs from the one shown.
+  bool MoveCursor(CrossHair cursor);
 
   Table& MainTable;
   TOrvelBroadcaster& Bus;
@@ -100,6 +116,7 @@ class DashboardChartGestures {
   bool PressInside = false;
   bool Armed = false;
   int LastMoveN = 0;  // the nearest trained point of the last move
+  CrossHair Cross;
 };
 
 }  // namespace orvel

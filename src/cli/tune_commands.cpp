@@ -96,6 +96,7 @@ void PrintSummary(const TuningSummary& summary, const TuneOptions& options, cons
     nlohmann::ordered_json result;
     result["Trained"] = summary.TrainedPoints.size();
     result["Visited"] = summary.Visited;
+    result["HighestMaf"] = summary.HighestMaf;
     result["Samples"] = summary.Samples;
     result["Ticks"] = summary.Loop.Ticks;
     result["SamplesPerTick"] = SamplesPerTick(summary);

@@ -7,6 +7,9 @@
 // goes away before its model can never be called again, and a model that goes
 // first leaves its listeners' handles harmless.
 //
+// Usable in Qt translation units: no name here collides with Qt's keyword
+// macros (slots, signals, emit).
+//
 // Listeners run in subscription order. A listener may subscribe or
 // unsubscribe others (or itself) while the signal is being emitted: one
 // added during an emission is first called by the next one, one removed is

@@ -1,7 +1,5 @@
 #include "live/live_session.h"
 
-#include <algorithm>
-
 #include "link/table_transfer.h"
 #include "live/correction_tick.h"
 #include "live/log.h"
@@ -22,16 +20,13 @@ LiveSession::LiveSession(TOrvelBroadcaster& bus, Log& log, Table& mainTable, Tab
       MainTable(mainTable),
       Transfer(transfer),
       Messages(messages),
-      Decision(decision) {
-  bus.Subscribe(*this);
-}
+      Decision(decision) {}
 
 bool LiveSession::Start(std::string_view selectedPort, const LiveSettings& settings) {
   if (selectedPort.empty()) {
     Messages.ShowMessage(kChooseComPortText);
     return false;
   }
-  Dashboard.Reset(settings.ToyotaMode);
   MainTable.SetBeginAsLearned(settings.LearnedBegin, 0, false);
   LiveLog.SetCorrValue(0);
   const Table::DashboardState& dash = MainTable.Dash();
@@ -61,13 +56,6 @@ bool LiveSession::Stop(std::string_view selectedPort) {
   }
   Bus.Broadcast(TMsgLogStop{});
   return true;
-}
-
-void LiveSession::Dispatch(const TMessage& message) {
-  if (const auto* dash = MessageAs<TMsgDashData>(message)) {
-    Dashboard.Take(dash->Conv, dash->Maf);
-    MainTable.SetMaxMafAnyway(Dashboard.HighestMaf);
-  }
 }
 
 }  // namespace orvel

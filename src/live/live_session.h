@@ -1,14 +1,14 @@
 #pragma once
 
-// The Start and Stop actions of live data, as far as they need no window,
-// and the dashboard's extremes since Start. The window binds its buttons,
-// keys and labels to it; the command-line tool drives it directly.
+// The Start and Stop actions of live data, as far as they need no window.
+// The window binds its buttons and keys to it; the headless tuning session
+// drives it directly. The run's extremes are not kept here: the correction
+// window model owns them and the dashboard's tick advances them.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "autotune/dashboard_extremes.h"
 #include "core/orvel_broadcaster.h"
 #include "core/user_messages.h"
 #include "live/live_settings.h"
@@ -23,10 +23,9 @@ class TableTransfer;
 inline constexpr std::string_view kChooseComPortText =
     "Please choose right COM port\n\n Пожалуйста выберите правильный COM порт";
 
-class LiveSession final : public TOrvelReceiver {
+class LiveSession final {
  public:
-  // Subscribes itself to `bus`; the window subscribes before the link and
-  // the log, so its handlers run first. `decision` may be nullptr.
+  // Start and Stop broadcast on `bus`. `decision` may be nullptr.
   LiveSession(TOrvelBroadcaster& bus, Log& log, Table& mainTable, TableTransfer& transfer,
               UserMessages& messages, CorrectionTick* decision);
 
@@ -36,10 +35,6 @@ class LiveSession final : public TOrvelReceiver {
   // The Stop action; the same check of the port.
   bool Stop(std::string_view selectedPort);
 
-  // TMsgDashData updates the extremes and the main table's MaxMafAnyway.
-  void Dispatch(const TMessage& message) override;
-
-  [[nodiscard]] const DashboardExtremes& Extremes() const { return Dashboard; }
   [[nodiscard]] bool Autocorrection() const { return AutocorrectionOn; }
   // The log-limit lock, pressed when Stop switches autocorrection off.
   [[nodiscard]] bool LogLimitLocked() const { return LogLimitLock; }
@@ -52,7 +47,6 @@ class LiveSession final : public TOrvelReceiver {
   TableTransfer& Transfer;
   UserMessages& Messages;
   CorrectionTick* Decision;
-  DashboardExtremes Dashboard;
   bool AutocorrectionOn = false;
   bool LogLimitLock = false;
 };

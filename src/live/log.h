@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -101,8 +102,9 @@ class Log final : public TOrvelReceiver {
   // appended after it returned.
   void Stop();
   // The 100 ms dashboard tick: the newest sample goes to the main table's
-  // dashboard and out as TMsgDashData, then the decision hook runs. Does
-  // nothing while the timer is off or the log is empty.
+  // dashboard, to the dashboard-sample listeners and out as TMsgDashData,
+  // then the decision hook runs. Does nothing while the timer is off or the
+  // log is empty.
   void TimerTick();
   [[nodiscard]] bool TimerEnabled() const { return TimerOn; }
   [[nodiscard]] bool IsStopped() const { return Stopped; }
@@ -112,6 +114,13 @@ class Log final : public TOrvelReceiver {
   void JoinReader();
   // The correction decision's part of the tick; nullptr for none.
   void SetDashboardHook(DashboardTickHook* hook) { TickHook = hook; }
+  // Once per tick with a sample, right before TMsgDashData goes out: the
+  // message and the newest sample it was built from (the dashboard's share
+  // of the tick listens here).
+  [[nodiscard]] Subscription SubscribeDashboardSamples(
+      std::function<void(const TMsgDashData&, const SampleValues&)> listener) {
+    return DashboardSamples.Subscribe(std::move(listener));
+  }
   // Frame counters and auxiliary slots, kept from run to run.
   [[nodiscard]] const LiveStreamState& Stream() const { return StreamState; }
 
@@ -265,6 +274,7 @@ class Log final : public TOrvelReceiver {
   // Live data; main thread only, except StreamState (see LiveStreamState).
   std::optional<LiveLinks> Live;
   DashboardTickHook* TickHook = nullptr;
+  Signal<const TMsgDashData&, const SampleValues&> DashboardSamples;
   std::int32_t RunSensorType = 0;
   bool Stopped = true;
   bool TimerOn = false;

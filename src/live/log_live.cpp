@@ -128,6 +128,7 @@ void Log::TimerTick() {
   Live->MainTable.SetDashboardSample(At(sample, Channel::Maf), At(sample, Channel::Conv),
                                      At(sample, Channel::Iat), At(sample, Channel::Ect),
                                      At(sample, Channel::IatCorr), At(sample, Channel::EctCorr));
+  DashboardSamples.Emit(message, sample);
   Live->Bus.Broadcast(message);
   if (TickHook != nullptr) {
     TickHook->AfterDashboardMessage(*this);

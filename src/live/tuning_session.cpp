@@ -68,6 +68,7 @@ TuningSummary TuningSession::Summarise(const HeadlessLoopResult& loop,
   summary.Samples = LiveLog.SampleCount();
   summary.BadFrames = LiveLog.Stream().BadFrames.load();
   summary.Applied = AppliedCount;
+  summary.HighestMaf = Correction.HighestMaf();
   std::array<bool, TableBlock::kOutCount> visited{};
   LiveLog.ReadChannels([&visited](const LogChannels& channels) {
     for (const std::int32_t maf : channels.Of(Channel::Maf)) {

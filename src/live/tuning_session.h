@@ -8,8 +8,10 @@
 // applying a finished correction to the table and sending the table with "t").
 //
 // The bus's subscribers, in the window's order: a stand-in for the main
-// window (it hands the advice to the correction window model), the link, the
-// log, then the Start/Stop actions' dashboard extremes.
+// window (it hands the advice to the correction window model), the link and
+// the log. The dashboard's share of the tick runs as in the window, so the
+// run's extremes (kept by the correction window model) and the table's
+// highest-MAF line follow every tick here too.
 //
 // Threads: main thread, except the live-data reader the log starts.
 
@@ -30,6 +32,7 @@
 #include "live/correction_tick.h"
 #include "live/headless_loop.h"
 #include "live/live_correction_host.h"
+#include "live/live_dashboard.h"
 #include "live/live_run.h"
 #include "live/live_session.h"
 #include "live/log.h"
@@ -57,6 +60,8 @@ struct TuningSummary {
   std::uint64_t BadFrames = 0;
   // Distinct Maf values the log holds.
   int Visited = 0;
+  // The run's highest MAF, as the dashboard would show it.
+  std::int32_t HighestMaf = 0;
   // Points trained at the end that were not trained when live data started.
   std::vector<int> TrainedPoints;
   // Advice that applied a correction to the table.
@@ -122,6 +127,7 @@ class TuningSession {
   LiveCorrectionHost Host{LiveLog, Transfer};
   O2ReferenceModel Reference;
   CorrectionWindowModel Correction{Main, nullptr, Tick.Settings(), Host, Reference};
+  LiveDashboard Dashboard{LiveLog, Main, Scale, Correction, nullptr};
   int AppliedCount = 0;
 };
 

@@ -72,7 +72,6 @@ void Table::SetMaxMaf(int x) {
 
 void Table::SetMaxMafAnyway(int x) {
   MaxMafAnywayX = LimitIndex(x);
-  Redraw();
 }
 
 void Table::SetDashboardSample(int maf, int out, int iat, int ect, int iatCorr, int ectCorr) {
@@ -82,23 +81,20 @@ void Table::SetDashboardSample(int maf, int out, int iat, int ect, int iatCorr, 
   DashValues.DashEct = ect;
   DashValues.DashIatCorr = iatCorr;
   DashValues.DashEctCorr = ectCorr;
-  RedrawDashboard();
 }
 
 void Table::SetCorrectionWindow(int correction, int beg, int end, int reason) {
+  const bool moved = beg != DashValues.MafBeg || end != DashValues.MafEnd;
   DashValues.Correction = correction;
   DashValues.MafBeg = beg;
   DashValues.MafEnd = end;
   if (Link != nullptr) {
     Link->TellCorrectionWindow(correction, beg, end, reason);
   }
-  RedrawDashboard();
-}
-
-void Table::SetCursor(int x, int y) {
-  DashValues.CursorX = x;
-  DashValues.CursorY = y;
-  RedrawDashboard();
+  // The chart draws the borders, not the correction.
+  if (moved) {
+    RedrawDashboard();
+  }
 }
 
 void Table::Redraw() {

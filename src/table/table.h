@@ -104,12 +104,17 @@ class Table {
   [[nodiscard]] bool ShowTrained() const { return TrainedShown; }
   [[nodiscard]] bool HasDashboard() const { return Dashboard != nullptr; }
 
+  // The log page's MAF limit: a line on every chart of the table.
   [[nodiscard]] int MaxMaf() const { return MaxMafX; }
   void SetMaxMaf(int x);
+  // The highest MAF of the run, as the dashboard's tick hands it over every
+  // 100 ms. Only stored: the dashboard draws it from its own frame, and the
+  // table graph shows the stored value whenever it draws.
   [[nodiscard]] int MaxMafAnyway() const { return MaxMafAnywayX; }
   void SetMaxMafAnyway(int x);
 
-  // The dashboard's live sample, correction window and cross-hair.
+  // The dashboard's correction window and live sample (the temperature
+  // corrections in force follow the sample's IAT and ECT).
   struct DashboardState {
     int Correction = 0;
     int MafBeg = 0;
@@ -120,13 +125,11 @@ class Table {
     int DashEct = 0;
     int DashIatCorr = 0;
     int DashEctCorr = 0;
-    int CursorX = 0;
-    int CursorY = 0;
   };
   [[nodiscard]] const DashboardState& Dash() const { return DashValues; }
+  // Stored only: the dashboard's tick draws the sample from its own frame.
   void SetDashboardSample(int maf, int out, int iat, int ect, int iatCorr, int ectCorr);
   void SetCorrectionWindow(int correction, int beg, int end, int reason);
-  void SetCursor(int x, int y);
 
   void Redraw();
   void RedrawDashboard();

@@ -23,7 +23,10 @@ class TableGraphView {
   TableGraphView& operator=(const TableGraphView&) = default;
 };
 
-// The dashboard chart: the table, the correction window and the live point.
+// The dashboard chart as the table sees it: told whenever the table's curve,
+// corrections, trained points, correction window or MAF limit changed. The
+// live sample and the run's highest MAF reach the chart with the dashboard's
+// tick instead.
 class DashboardChartView {
  public:
   virtual ~DashboardChartView() = default;

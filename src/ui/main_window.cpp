@@ -146,8 +146,9 @@ void TForm1::BindPages() {
       *this, WindowKeyboardModels{core.Link, core.Transfer, core.MainTable, core.Correction, core.Reference,
                                   core.Learning, core.LiveLog, *Modifiers, Messages});
   Cues = Services.Cues ? Services.Cues() : std::make_unique<QtCuePlayer>();
-  DashboardView->Bind(DashboardModels{core.MainTable, core.Scale, core.Correction, core.Reference,
-                                      core.Learning, core.LiveLog, core.Bus, core.CorrectionHost, *Cues});
+  DashboardView->Bind(DashboardModels{core.MainTable, core.Correction, core.Reference, core.Dashboard,
+                                      core.LiveLog, core.Bus, core.CorrectionHost, *Cues});
+  FirmwareView->Follow(core.Dashboard);
   // The table page's undo and redo show the restored table on the log chart too.
   connect(TableGraphView, &TableGraphPage::HistoryMoved, this, [this] { Models->LiveLog.RedrawIfData(); });
   LogPageView->Bind({core.LiveLog, core.MainTable, core.Learning, core.Reference, *Services.Dialogs,
@@ -169,7 +170,6 @@ void TForm1::BindPages() {
     Models->Autosave.Flush();
   });
   ModelFollow += core.LiveLog.RunningChanged.Subscribe([this] { ShowRunning(); });
-  ModelFollow += core.Front.Received.Subscribe([this](const TMessage& message) { ShowDashData(message); });
   ModelFollow += core.LanguageChosen.Subscribe([this](std::int32_t language) {
     // A position the list does not have leaves it without a selection.
     Connection->ComboBoxLanguage->setCurrentIndex(
@@ -359,13 +359,6 @@ void TForm1::FillPortList() {
 
 std::string TForm1::DevicePathFor(const QString& entry) {
   return entry == QLatin1String(kSimulatorEntry) ? Models->SimulatorPort() : entry.toStdString();
-}
-
-void TForm1::ShowDashData(const TMessage& message) {
-  if (const auto* dash = MessageAs<TMsgDashData>(message)) {
-    FirmwareView->ShowSample(dash->Maf, dash->Tps, dash->Conv, dash->O2);
-    DashboardView->ShowDashData(*dash);
-  }
 }
 
 void TForm1::ShowRunning() {

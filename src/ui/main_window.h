@@ -142,7 +142,6 @@ class TForm1 final : public QMainWindow {
   void BindPages();
   void ConnectControls();
   void ShowRunning();
-  void ShowDashData(const TMessage& message);
   void FillPortList();
   // The device path to open for the port list's entry; starts the built-in
   // simulator for its entry. Empty when nothing can be opened.

@@ -100,6 +100,10 @@ TEST(TuningSession, TenSimulatedMinutesBringTrainedPointsCloserToTheIdeal) {
   }
   EXPECT_EQ(rig.Host.Correction().Value, 0);
   EXPECT_FALSE(rig.Session.Window().Autocorrection());
+  // The dashboard's tick ran headless too: the run's highest MAF and the
+  // table's line of it are the same value.
+  EXPECT_GT(summary.HighestMaf, 0);
+  EXPECT_EQ(summary.HighestMaf, rig.Session.MainTable().MaxMafAnyway());
 }
 
 TEST(TuningSession, AConverterThatVanishesEndsTheSessionWithItsMessage) {

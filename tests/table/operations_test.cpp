@@ -280,6 +280,21 @@ TEST(TableViews, BoundViewsAreRedrawnAndTold) {
   EXPECT_EQ(views.Told, std::make_pair(-3, 1));
   EXPECT_EQ(table.Dash().MafEnd, 20);
   EXPECT_EQ(views.Dashboards, before + 1);
+  // A new correction in the same window is told, but draws nothing new.
+  table.SetCorrectionWindow(4, 10, 20, 1);
+  EXPECT_EQ(views.Told, std::make_pair(4, 1));
+  EXPECT_EQ(views.Dashboards, before + 1);
+
+  // What the dashboard's tick hands over every 100 ms is stored, not drawn:
+  // the dashboard draws it from its own frame.
+  const int tables = views.Tables;
+  const int dashboards = views.Dashboards;
+  table.SetMaxMafAnyway(200);
+  table.SetDashboardSample(120, 130, 40, 80, 1, 2);
+  EXPECT_EQ(table.MaxMafAnyway(), 200);
+  EXPECT_EQ(table.Dash().DashIat, 40);
+  EXPECT_EQ(views.Tables, tables);
+  EXPECT_EQ(views.Dashboards, dashboards);
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 // The dashboard chart's pointer rules through real mouse events on the chart
 // widget: moving the correction window, snapping to trained points, dragging
-// a trained point, untraining by a double click, zooming.
+// a trained point, untraining by a double click, zooming, the cross-hair.
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <algorithm>
 #include <string>
 
@@ -27,7 +28,7 @@ class DashboardChartTest : public ::testing::Test {
     Window.show();
     Chart = Window.Dashboard().Chart;
     Table().Redraw();
-    Chart->replot(QCustomPlot::rpImmediateRefresh);
+    QApplication::processEvents();  // the chart's refill
   }
 
   orvel::Table& Table() { return Window.MainTable(); }
@@ -89,7 +90,7 @@ TEST_F(DashboardChartTest, DraggingATrainedPointReinterpolatesAndReleaseSendsThe
   Train(120);
   Train(140);
   Table().Redraw();
-  Chart->replot(QCustomPlot::rpImmediateRefresh);
+  QApplication::processEvents();  // the chart's refill
   const auto sentTables = [this] {
     const std::vector<std::uint8_t> bytes = Window.BuiltInSimulator()->ReceivedBytes();
     return std::count(bytes.begin(), bytes.end(), std::uint8_t{'t'});
@@ -134,15 +135,39 @@ TEST_F(DashboardChartTest, ADoubleClickTogglesTheTrainedStateAndClearsTheWindowA
 
 TEST_F(DashboardChartTest, TheCrossHairFollowsThePointerAndSnapsToATrainedPointNearTheCurve) {
   Train(120);
+  // The vertical line's top is the cross-hair: (x, y).
+  const auto crossHair = [this] {
+    const auto top = Chart->SeriesGraph(DashboardChart::XCursorSeries)->data()->at(1);
+    return std::make_pair(top->key, top->value);
+  };
   MoveWithButtons(Chart, At(80, 200), Qt::NoButton);
-  EXPECT_EQ(Table().Dash().CursorX, 80);
-  EXPECT_EQ(Table().Dash().CursorY, 200);
+  EXPECT_EQ(crossHair(), std::make_pair(80.0, 200.0));
   MoveWithButtons(Chart, At(124, 124), Qt::NoButton);
-  EXPECT_EQ(Table().Dash().CursorX, 120);
-  EXPECT_EQ(Table().Dash().CursorY, 120);
+  EXPECT_EQ(crossHair(), std::make_pair(120.0, 120.0));
   MoveWithButtons(Chart, QPoint(2, 2), Qt::NoButton);
-  EXPECT_EQ(Table().Dash().CursorX, 0);
-  EXPECT_EQ(Table().Dash().CursorY, 0);
+  EXPECT_EQ(crossHair(), std::make_pair(0.0, 0.0));
+}
+
+// The values of the cross-hair stand in red-bordered boxes at the axes; the
+// area below the bottom axis holds no red otherwise.
+TEST_F(DashboardChartTest, TheCrossHairsValuesAreDrawnBelowTheBottomAxis) {
+  const auto redBelowTheAxis = [this] {
+    const QImage image = Chart->grab().toImage();
+    const int axisY = static_cast<int>(Chart->yAxis->coordToPixel(Chart->yAxis->range().lower));
+    const int x = At(150, 0).x();
+    for (int y = axisY + 1; y < std::min(image.height(), axisY + 30); ++y) {
+      for (int dx = -25; dx <= 25; ++dx) {
+        if (image.pixelColor(x + dx, y) == QColor(Qt::red)) {
+          return true;
+        }
+      }
+    }
+    return false;
+  };
+  EXPECT_FALSE(redBelowTheAxis());
+  MoveWithButtons(Chart, At(150, 200), Qt::NoButton);
+  QApplication::processEvents();
+  EXPECT_TRUE(redBelowTheAxis());
 }
 
 }  // namespace

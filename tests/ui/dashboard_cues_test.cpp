@@ -1,19 +1,18 @@
-// The dashboard's sound cues and live display, driven through the window's
-// bus: the cue of a state colour from the language's folder, a cue dropped
-// while one still sounds, silence with manual borders; the gauges and labels
-// of a dashboard message.
+// The dashboard's sound cues, driven through the window's bus: the cue of a
+// state colour from the language's folder, a cue dropped while one still
+// sounds, silence with manual borders; the sensor list and the reference
+// slider. A tick's gauges and labels: dashboard_tick_test.cpp.
 
 #include <gtest/gtest.h>
 
 #include "autotune/correction_decision.h"
 #include "autotune/correction_window.h"
+#include "autotune/o2_reference.h"
 #include "core/orvel_broadcaster.h"
 #include "dashboard_rig.h"
-#include "live/log_learning_controls.h"
 #include "ui/charts/dashboard_chart.h"
 #include "ui/pages/correction_group.h"
 #include "ui/pages/dashboard_page.h"
-#include "ui/widgets/bar_gauge.h"
 
 namespace orvel::ui::test {
 namespace {
@@ -87,44 +86,6 @@ TEST_F(DashboardCuesTest, ACueWhileOneSoundsIsDroppedAndManualBordersAreSilent) 
     Window.Bus().Broadcast(Advice(color));
   }
   EXPECT_EQ(Cues.Played.size(), 1U);
-}
-
-TEST_F(DashboardCuesTest, ADashboardMessageFillsTheGaugesAndLabels) {
-  Window.ThrottleScale().TpsMin = 30;
-  Window.ThrottleScale().TpsMax = 230;
-  DashboardPage& page = Window.Dashboard();
-  page.GroupBoxCorr->SpeedButtonToyota->click();
-  Window.CorrectionWindow().StartLiveData();
-  TMsgDashData data;
-  data.Conv = 90;
-  data.Maf = 120;
-  data.Tps = 130;
-  data.TpsText = "130N2.55V";
-  data.Rpm = 3000;
-  data.Marker = 128;
-  data.O2Gauge = 129;
-  data.O2Color = Rgb(0x00, 0xDD, 0x00);
-  data.O2Text = "14.7";
-  data.O2PercentText = "0%";
-  Window.Bus().Broadcast(data);
-  EXPECT_EQ(page.GaugeRpm->Value(), 3000);
-  EXPECT_EQ(page.LabelRpmDash->text(), QStringLiteral("3000"));
-  EXPECT_EQ(page.GaugeTps->Value(), 50);
-  EXPECT_EQ(page.LabelTpsDash->text(), QStringLiteral("130N2.55V"));
-  EXPECT_EQ(page.GaugeMarker->Value(), 128);
-  EXPECT_EQ(page.GaugeO2->Value(), 129);
-  EXPECT_EQ(page.GaugeO2->ForeColor(), QColor(0x00, 0xDD, 0x00));
-  EXPECT_EQ(page.LabelO2Val->text(), QStringLiteral("14.7"));
-  EXPECT_EQ(page.LabelDashO2Percent->text(), QStringLiteral("0%"));
-  EXPECT_EQ(page.LabelMaxMaf->text(), QStringLiteral("MaxMaf=120"));
-  EXPECT_EQ(page.LabelMaxOut->text(), QStringLiteral("MinOut=90"));
-  EXPECT_EQ(Window.MainTable().MaxMafAnyway(), 120);
-  // The log-limit lock is down after start, autocorrection off: the log's
-  // MAF limit slider stays.
-  EXPECT_EQ(Window.LogLearning().MafLimitPosition(), 255);
-  Window.LogLearning().SetMafLimitLocked(false);
-  Window.Bus().Broadcast(data);
-  EXPECT_EQ(Window.LogLearning().MafLimitPosition(), 255 - 120);
 }
 
 TEST_F(DashboardCuesTest, TheSensorListAndReferenceSliderFollowTheSensorType) {

@@ -324,6 +324,7 @@ TEST_F(LogPageTest, EveryUndoRedoPairShowsTheRestoredTableOnEveryChart) {
   for (const auto& pair : pairs) {
     SCOPED_TRACE(pair.Page);
     pair.Undo->click();
+    QApplication::processEvents();  // the dashboard chart redraws once per turn
     EXPECT_EQ(table.Tab1()[150], original);
     EXPECT_EQ(tableGraphAt150(), original);
     EXPECT_EQ(dashboardAt150(), original);
@@ -331,6 +332,7 @@ TEST_F(LogPageTest, EveryUndoRedoPairShowsTheRestoredTableOnEveryChart) {
     EXPECT_FALSE(logShows(kEdited));
 
     pair.Redo->click();
+    QApplication::processEvents();
     EXPECT_EQ(tableGraphAt150(), kEdited);
     EXPECT_EQ(dashboardAt150(), kEdited);
     EXPECT_TRUE(logShows(kEdited));

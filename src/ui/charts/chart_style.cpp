@@ -3,6 +3,7 @@
 #include <qcustomplot.h>
 #include <QLinearGradient>
 #include <QPainter>
+#include <cmath>
 
 namespace orvel::ui {
 
@@ -63,6 +64,20 @@ void ApplyTableChartLook(QCustomPlot& chart, const QColor& middle) {
 void SetGradientBackground(QCustomPlot& chart, const QColor& middle) {
   chart.axisRect()->setBackground(Qt::NoBrush);
   chart.setBackground(GradientStrip(middle), true, Qt::IgnoreAspectRatio);
+}
+
+void PaintGradientBackground(QPainter& painter, const QRect& area, const QColor& middle) {
+  const int rows = area.height();
+  for (int row = 0; row < rows; ++row) {
+    // 0 at the top and bottom edges, 1 in the middle.
+    const double fraction = (row + 0.5) / rows;
+    const double weight = 1.0 - std::abs(2.0 * fraction - 1.0);
+    const auto mix = [weight](int channel) {
+      return static_cast<int>(std::lround(255 + (channel - 255) * weight));
+    };
+    painter.fillRect(QRect(area.left(), area.top() + row, area.width(), 1),
+                     QColor(mix(middle.red()), mix(middle.green()), mix(middle.blue())));
+  }
 }
 
 void ResetTableChartRanges(QCustomPlot& chart) {

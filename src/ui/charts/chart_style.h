@@ -13,6 +13,8 @@
 #include "table/chart_pointer.h"
 
 class QCustomPlot;
+class QPainter;
+class QRect;
 
 namespace orvel::ui {
 
@@ -28,6 +30,10 @@ inline const QColor kCompareMiddleColor{0xED, 0xF0, 0x6C};
 void ApplyTableChartLook(QCustomPlot& chart, const QColor& middle);
 // The background gradient white – `middle` – white.
 void SetGradientBackground(QCustomPlot& chart, const QColor& middle);
+// The same gradient painted over `area` row by row: about as cheap as
+// copying a picture, with nothing to rescale when the middle colour changes
+// (the dashboard's state colour changes many times a minute).
+void PaintGradientBackground(QPainter& painter, const QRect& area, const QColor& middle);
 // The axes back to their full ranges.
 void ResetTableChartRanges(QCustomPlot& chart);
 // A 1 px (or wider) cosmetic data pen.

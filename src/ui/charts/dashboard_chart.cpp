@@ -1,6 +1,9 @@
 #include "ui/charts/dashboard_chart.h"
 
 #include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "autotune/correction_decision.h"
@@ -34,6 +37,10 @@ void SetLine(QCPGraph* graph, double x0, double y0, double x1, double y1) {
 DashboardChart::DashboardChart(QWidget* parent) : QCustomPlot(parent), Middle(ColorOf(kIdleColor)) {
   setObjectName(QStringLiteral("DashboardChart"));
   ApplyTableChartLook(*this, Middle);
+  // The gradient is painted by paintEvent: a picture of it would be rescaled
+  // at every change of the state colour.
+  setBackground(QPixmap());
+  setBackground(QBrush(Qt::NoBrush));
   legend->setVisible(true);
   QFont legendFont = legend->font();
   legendFont.setPointSize(8);
@@ -64,6 +71,15 @@ DashboardChart::DashboardChart(QWidget* parent) : QCustomPlot(parent), Middle(Co
       {"XCoursour", kGrey, 2, false, false, Qt::DashLine},
       {"YCoursour", kGrey, 2, false, false, Qt::DashLine},
   }};
+  // What moves with the run on a buffered layer of its own above the table's
+  // curves: a redraw that leaves the curves as they are replots that layer
+  // alone. Nothing is drawn on the overlay layer (the zoom rectangle is a
+  // widget), so it shares the axes' buffer: one buffer fewer to compose on
+  // every paint.
+  addLayer(QStringLiteral("live"), layer(QStringLiteral("main")), QCustomPlot::limAbove);
+  LiveLayer = layer(QStringLiteral("live"));
+  LiveLayer->setMode(QCPLayer::lmBuffered);
+  layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
   for (std::size_t i = 0; i < looks.size(); ++i) {
     QCPGraph* graph = addGraph();
     graph->setName(QString::fromLatin1(looks[i].Title));
@@ -75,6 +91,9 @@ DashboardChart::DashboardChart(QWidget* parent) : QCustomPlot(parent), Middle(Co
     }
     if (!looks[i].InLegend) {
       graph->removeFromLegend();
+    }
+    if (i >= MafBegSeries) {
+      graph->setLayer(LiveLayer);
     }
     Graphs[i] = graph;
   }
@@ -89,8 +108,47 @@ void DashboardChart::Bind(Table& table, DashboardChartGestures& gestures) {
 }
 
 void DashboardChart::ShowDashboard(const Table& table) {
-  const TableBlock& block = table.Tab1();
-  const Table::DashboardState& dash = table.Dash();
+  Bound = &table;
+  MarkStale(Stale::Everything);
+}
+
+void DashboardChart::ShowFrame(const DashboardFrame& frame) {
+  Live = frame.Points;
+  HighestMaf = frame.HighestMaf;
+  MarkStale(Stale::Live);
+}
+
+void DashboardChart::MarkStale(Stale part) {
+  if (Pending == Stale::Nothing) {
+    QMetaObject::invokeMethod(this, &DashboardChart::Refill, Qt::QueuedConnection);
+  }
+  Pending = std::max(Pending, part);
+}
+
+void DashboardChart::Refill() {
+  const Stale part = std::exchange(Pending, Stale::Nothing);
+  if (part == Stale::Nothing) {
+    return;
+  }
+  ++RefillCount;
+  bool curvesChanged = false;
+  if (part == Stale::Everything && Bound != nullptr) {
+    curvesChanged = FillCurves();
+    FillWindow();
+  }
+  FillLive();
+  FillCursor();
+  Redraw(!curvesChanged);
+}
+
+bool DashboardChart::FillCurves() {
+  const TableBlock& block = Bound->Tab1();
+  if (CurvesDrawn && block.Entries == DrawnBlock.Entries && Bound->Trained() == DrawnTrained) {
+    return false;
+  }
+  CurvesDrawn = true;
+  DrawnBlock = block;
+  DrawnTrained = Bound->Trained();
   QVector<QCPGraphData> out(kPoints);
   for (int i = 0; i < kPoints; ++i) {
     out[i] = {double(i), double(block[i])};
@@ -104,27 +162,57 @@ void DashboardChart::ShowDashboard(const Table& table) {
   }
   Graphs[IatCorrSeries]->data()->set(iat, true);
   Graphs[EctCorrSeries]->data()->set(ect, true);
-  if (table.ShowTrained()) {
+  if (Bound->ShowTrained()) {
     QVector<QCPGraphData> trained(kPoints);
     for (int i = 0; i < kPoints; ++i) {
-      trained[i] = {double(i), double(table.Trained()[static_cast<std::size_t>(i)])};
+      trained[i] = {double(i), double(Bound->Trained()[static_cast<std::size_t>(i)])};
     }
     Graphs[LearnedSeries]->data()->set(trained, true);
   } else {
     Graphs[LearnedSeries]->data()->clear();
   }
+  return true;
+}
+
+void DashboardChart::FillWindow() {
+  const Table::DashboardState& dash = Bound->Dash();
   SetLine(Graphs[MafBegSeries], dash.MafBeg, 0, dash.MafBeg, kLineTop);
   SetLine(Graphs[MafEndSeries], dash.MafEnd, 0, dash.MafEnd, kLineTop);
-  Graphs[ConvOutSeries]->data()->set({{double(dash.DashMaf), double(dash.DashOut)}}, true);
-  Graphs[IatPointSeries]->data()->set({{double(dash.DashIat), double(dash.DashIatCorr)}}, true);
-  Graphs[EctPointSeries]->data()->set({{double(dash.DashEct), double(dash.DashEctCorr)}}, true);
-  SetLine(Graphs[MaxMafSeries], table.MaxMaf(), 0, table.MaxMaf(), kLineTop);
-  SetLine(Graphs[MaxMafAnywaySeries], table.MaxMafAnyway(), 0, table.MaxMafAnyway(), kLineTop);
-  CursorX = dash.CursorX;
-  CursorY = dash.CursorY;
-  SetLine(Graphs[XCursorSeries], CursorX, 0, CursorX, CursorY);
-  SetLine(Graphs[YCursorSeries], 0, CursorY, CursorX, CursorY);
-  replot(QCustomPlot::rpQueuedReplot);
+  SetLine(Graphs[MaxMafSeries], Bound->MaxMaf(), 0, Bound->MaxMaf(), kLineTop);
+}
+
+void DashboardChart::FillLive() {
+  Graphs[ConvOutSeries]->data()->set({{double(Live.Maf), double(Live.Out)}}, true);
+  Graphs[IatPointSeries]->data()->set({{double(Live.Iat), double(Live.IatCorr)}}, true);
+  Graphs[EctPointSeries]->data()->set({{double(Live.Ect), double(Live.EctCorr)}}, true);
+  SetLine(Graphs[MaxMafAnywaySeries], HighestMaf, 0, HighestMaf, kLineTop);
+}
+
+void DashboardChart::FillCursor() {
+  Cursor = Gestures != nullptr ? Gestures->Cursor() : CrossHair{};
+  SetLine(Graphs[XCursorSeries], Cursor.X, 0, Cursor.X, Cursor.Y);
+  SetLine(Graphs[YCursorSeries], 0, Cursor.Y, Cursor.X, Cursor.Y);
+}
+
+void DashboardChart::Redraw(bool liveOnly) {
+  if (!isVisible()) {
+    ReplotWhenShown = true;
+    return;
+  }
+  if (liveOnly && !ReplotWhenShown) {
+    LiveLayer->replot();
+    return;
+  }
+  ReplotWhenShown = false;
+  replot(QCustomPlot::rpRefreshHint);
+}
+
+void DashboardChart::showEvent(QShowEvent* event) {
+  QCustomPlot::showEvent(event);
+  if (ReplotWhenShown) {
+    ReplotWhenShown = false;
+    replot(QCustomPlot::rpQueuedReplot);
+  }
 }
 
 void DashboardChart::SetStateColor(TColorRgb color) {
@@ -133,8 +221,8 @@ void DashboardChart::SetStateColor(TColorRgb color) {
     return;
   }
   Middle = middle;
-  SetGradientBackground(*this, Middle);
-  replot(QCustomPlot::rpQueuedReplot);
+  // The background is painted under the plot's buffers: no replot.
+  update();
 }
 
 void DashboardChart::UndoZoom() {
@@ -183,8 +271,12 @@ void DashboardChart::mouseMoveEvent(QMouseEvent* event) {
   if (ZoomActive) {
     ZoomBand->setGeometry(QRect(ZoomOrigin, at.toPoint()).normalized());
   }
-  Gestures->Move(Frame(), at.x(), at.y(), (event->buttons() & Qt::LeftButton) != 0,
-                 (event->buttons() & Qt::RightButton) != 0, ZoomActive);
+  if (Gestures->Move(Frame(), at.x(), at.y(), (event->buttons() & Qt::LeftButton) != 0,
+                     (event->buttons() & Qt::RightButton) != 0, ZoomActive)) {
+    // The cross-hair alone: its two lines and the live layer.
+    FillCursor();
+    Redraw(true);
+  }
 }
 
 void DashboardChart::mouseReleaseEvent(QMouseEvent* event) {
@@ -216,25 +308,32 @@ void DashboardChart::mouseDoubleClickEvent(QMouseEvent* /*event*/) {
 }
 
 void DashboardChart::leaveEvent(QEvent* event) {
-  if (Bound != nullptr && !ZoomActive) {
-    Bound->SetCursor(0, 0);
+  if (Gestures != nullptr && !ZoomActive && Gestures->Leave()) {
+    FillCursor();
+    Redraw(true);
   }
   QCustomPlot::leaveEvent(event);
 }
 
-void DashboardChart::draw(QCPPainter* painter) {
-  QCustomPlot::draw(painter);
-  if (CursorX == 0 && CursorY == 0) {
+void DashboardChart::paintEvent(QPaintEvent* event) {
+  // The background, the plot's buffers over it, then the boxes on top.
+  {
+    QPainter background(this);
+    PaintGradientBackground(background, rect(), Middle);
+  }
+  QCustomPlot::paintEvent(event);
+  if (!Cursor.Shown()) {
     return;
   }
-  const QPointF below(xAxis->coordToPixel(CursorX), yAxis->coordToPixel(yAxis->range().lower));
-  const QPointF left(xAxis->coordToPixel(xAxis->range().lower), yAxis->coordToPixel(CursorY));
-  DrawValueBox(painter, QString::number(CursorX), below, Qt::AlignBottom);
-  DrawValueBox(painter, QString::number(CursorY), left, Qt::AlignLeft);
+  QPainter painter(this);
+  const QPointF below(xAxis->coordToPixel(Cursor.X), yAxis->coordToPixel(yAxis->range().lower));
+  const QPointF left(xAxis->coordToPixel(xAxis->range().lower), yAxis->coordToPixel(Cursor.Y));
+  DrawValueBox(painter, QString::number(Cursor.X), below, Qt::AlignBottom);
+  DrawValueBox(painter, QString::number(Cursor.Y), left, Qt::AlignLeft);
 }
 
-void DashboardChart::DrawValueBox(QCPPainter* painter, const QString& text, QPointF anchor,
-                                  Qt::Alignment side) {
+void DashboardChart::DrawValueBox(QPainter& painter, const QString& text, QPointF anchor,
+                                  Qt::Alignment side) const {
   const QFontMetrics metrics(font());
   const QSizeF size(metrics.horizontalAdvance(text) + 6, metrics.height() + 2);
   QRectF box(QPointF(), size);
@@ -243,11 +342,11 @@ void DashboardChart::DrawValueBox(QCPPainter* painter, const QString& text, QPoi
   } else {
     box.moveCenter(QPointF(anchor.x() - 2 - size.width() / 2, anchor.y()));
   }
-  painter->setPen(QPen(Qt::red));
-  painter->setBrush(Qt::white);
-  painter->drawRect(box);
-  painter->setPen(Qt::black);
-  painter->drawText(box, Qt::AlignCenter, text);
+  painter.setPen(QPen(Qt::red));
+  painter.setBrush(Qt::white);
+  painter.drawRect(box);
+  painter.setPen(Qt::black);
+  painter.drawText(box, Qt::AlignCenter, text);
 }
 
 }  // namespace orvel::ui

@@ -138,6 +138,15 @@ void TableChart::resizeEvent(QResizeEvent* event) {
   PlaceOverlays();
 }
 
+void TableChart::showEvent(QShowEvent* event) {
+  QCustomPlot::showEvent(event);
+  // The run's highest MAF reaches the table every tick without a redraw;
+  // the chart shows the value of the moment it comes into view.
+  if (Model != nullptr) {
+    ShowTable(*Model);
+  }
+}
+
 void TableChart::ShowTable(const Table& table) {
   const auto fillOut = [](QCPGraph* graph, const TableBlock& block) {
     QVector<QCPGraphData> points(static_cast<int>(TableBlock::kOutCount));

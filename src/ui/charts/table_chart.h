@@ -63,6 +63,7 @@ class TableChart final : public QCustomPlot, public TableGraphView {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   QCPGraph* AddSeries(const QString& title, const QColor& color, bool points, int width);

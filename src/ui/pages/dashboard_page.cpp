@@ -7,9 +7,8 @@
 
 #include "autotune/o2_reference.h"
 #include "autotune/o2_sensor.h"
-#include "autotune/xrpm_table.h"
 #include "core/ui_texts.h"
-#include "live/log_learning_controls.h"
+#include "live/live_dashboard.h"
 #include "live/table_history_moves.h"
 #include "table/table.h"
 #include "ui/charts/chart_style.h"
@@ -28,7 +27,6 @@ constexpr int kRpmGaugeMax = 7000;
 constexpr int kPercentMax = 100;
 constexpr int kMarkerMax = 128;
 constexpr int kO2GaugeMax = 255;
-constexpr int kLastPoint = 255;
 
 // The sensor list as FillO2SensorList fills it.
 class ComboSensorList final : public O2SensorListView {
@@ -223,10 +221,8 @@ QWidget* DashboardPage::BuildChartColumn(TextRegistry& texts) {
 
 void DashboardPage::Bind(const DashboardModels& models) {
   MainTable = &models.MainTable;
-  Scale = &models.Scale;
   Correction = &models.Correction;
   Reference = &models.Reference;
-  Learning = &models.Learning;
   Gestures = std::make_unique<DashboardChartGestures>(models.MainTable, models.Bus, models.Host);
   StateCuePlayer = std::make_unique<StateCues>(models.Cues);
   StateCuePlayer->SetFolder(SoundFolder);
@@ -260,6 +256,7 @@ void DashboardPage::Bind(const DashboardModels& models) {
   ShowReference();
   Correction->BindView(this);
   Chart->SetStateColor(Correction->StateColor());
+  Frames = models.Live.SubscribeFrames([this](const DashboardFrame& frame) { ShowFrame(frame); });
 }
 
 void DashboardPage::ShowReference() {
@@ -309,20 +306,20 @@ void DashboardPage::SetRecording(bool recording) {
   ComboBoxO2->setEnabled(!recording);
 }
 
-void DashboardPage::ShowDashData(const TMsgDashData& dash) {
-  GaugeO2->SetValue(dash.O2Gauge);
-  GaugeO2->SetForeColor(ColorOf(dash.O2Color));
-  GaugeRpm->SetValue(dash.Rpm);
-  LabelRpmDash->setText(QString::number(dash.Rpm));
-  GaugeTps->SetValue(Scale->TpsPercent(dash.Tps));
-  LabelTpsDash->setText(ToQString(dash.TpsText));
-  GaugeMarker->SetValue(dash.Marker);
-  LabelO2Val->setText(ToQString(dash.O2Text));
-  LabelDashO2Percent->setText(ToQString(dash.O2PercentText));
-  if (Correction->TakeDashSample(dash.Maf, dash.Conv, Learning->MafLimitLocked())) {
-    Learning->SetMafLimitPosition(kLastPoint - Correction->HighestMaf(),
-                                  Correction->Autocorrection() && !Correction->ManualBorders());
-  }
+void DashboardPage::ShowFrame(const DashboardFrame& frame) {
+  const DashboardReadings& sample = frame.Sample;
+  GaugeO2->SetValue(sample.O2Gauge);
+  GaugeO2->SetForeColor(ColorOf(sample.O2Color));
+  GaugeRpm->SetValue(sample.Rpm);
+  LabelRpmDash->setText(QString::number(sample.Rpm));
+  GaugeTps->SetValue(frame.TpsPercent);
+  LabelTpsDash->setText(ToQString(sample.TpsText));
+  GaugeMarker->SetValue(sample.Marker);
+  LabelO2Val->setText(ToQString(sample.O2Text));
+  LabelDashO2Percent->setText(ToQString(sample.O2PercentText));
+  LabelMaxMaf->setText(ToQString(frame.MaxMafText));
+  LabelMaxOut->setText(ToQString(frame.OutputText));
+  Chart->ShowFrame(frame);
 }
 
 }  // namespace orvel::ui

@@ -14,14 +14,14 @@
 #include "autotune/state_cues.h"
 #include "core/messages.h"
 #include "core/signal.h"
+#include "live/dashboard_frame.h"
 
 namespace orvel {
 class Table;
 class O2ReferenceModel;
-class LogLearningControls;
+class LiveDashboard;
 class Log;
 class TOrvelBroadcaster;
-struct XrpmTable;
 }  // namespace orvel
 
 namespace orvel::ui {
@@ -35,10 +35,9 @@ class DashboardChart;
 // The models the dashboard shows and writes to.
 struct DashboardModels {
   Table& MainTable;
-  XrpmTable& Scale;
   CorrectionWindowModel& Correction;
   O2ReferenceModel& Reference;
-  LogLearningControls& Learning;
+  LiveDashboard& Live;  // one frame per tick to draw
   Log& LogModel;
   TOrvelBroadcaster& Bus;
   CorrectionWindowHost& Host;
@@ -57,8 +56,9 @@ class DashboardPage final : public QWidget, public CorrectionWindowView {
   // Binds the controls to the models once they exist.
   void Bind(const DashboardModels& models);
 
-  // TMsgDashData: gauges, labels, extremes, the log-limit follow.
-  void ShowDashData(const TMsgDashData& data);
+  // A tick's frame: gauges, labels and the chart's live part, drawn as they
+  // come.
+  void ShowFrame(const DashboardFrame& frame);
   // Live data started or stopped: the sensor list is locked while recording.
   void SetRecording(bool recording);
   // The folder of the language's sound cues.
@@ -116,14 +116,13 @@ class DashboardPage final : public QWidget, public CorrectionWindowView {
   void ShowReference();
 
   Table* MainTable = nullptr;
-  XrpmTable* Scale = nullptr;
   CorrectionWindowModel* Correction = nullptr;
   O2ReferenceModel* Reference = nullptr;
-  LogLearningControls* Learning = nullptr;
   std::unique_ptr<DashboardChartGestures> Gestures;
   std::unique_ptr<StateCues> StateCuePlayer;
   Subscriptions ModelFollow;
   std::string SoundFolder = "Sound/En/";
+  Subscription Frames;
 };
 
 }  // namespace orvel::ui

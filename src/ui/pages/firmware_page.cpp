@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "core/ui_texts.h"
+#include "live/live_dashboard.h"
 #include "ui/pages/page_layout.h"
 #include "ui/window/text_registry.h"
 
@@ -96,6 +97,12 @@ void FirmwarePage::ShowSample(int maf, int tps, int conv, int o2) {
   for (std::size_t i = 0; i < values.size(); ++i) {
     FactoryGauges[i]->setValue(std::clamp(values[i], 0, 255));
   }
+}
+
+void FirmwarePage::Follow(LiveDashboard& live) {
+  Samples = live.SubscribeFrames([this](const DashboardFrame& frame) {
+    ShowSample(frame.Sample.Maf, frame.Sample.Tps, frame.Sample.Conv, frame.Sample.O2);
+  });
 }
 
 }  // namespace orvel::ui

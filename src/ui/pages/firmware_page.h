@@ -9,6 +9,12 @@
 #include <QWidget>
 #include <array>
 
+#include "core/signal.h"
+
+namespace orvel {
+class LiveDashboard;
+}  // namespace orvel
+
 namespace orvel::ui {
 
 class TextRegistry;
@@ -27,6 +33,8 @@ class FirmwarePage final : public QWidget {
 
   // One live sample on the factory test's gauges (each 0..255).
   void ShowSample(int maf, int tps, int conv, int o2);
+  // Every dashboard frame's sample from now on goes to the gauges.
+  void Follow(LiveDashboard& live);
 
   QAction* FileOpenFirmware;
   QAction* ActionUpgradeFirmwareOneToOne;
@@ -38,6 +46,9 @@ class FirmwarePage final : public QWidget {
   std::array<QProgressBar*, GaugeCount> FactoryGauges{};
   QPushButton* ButtonFactoryStart;
   QPushButton* ButtonFactoryStop;
+
+ private:
+  Subscription Samples;
 };
 
 }  // namespace orvel::ui
