@@ -1,7 +1,13 @@
 #include "ui/pages/firmware_page.h"
 
+#include <QAction>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -24,6 +30,8 @@ FirmwarePage::FirmwarePage(TextRegistry& texts, LatchRegistry& /*latches*/, QWid
       ButtonFactoryStart(new QPushButton(QStringLiteral("Start"))),
       ButtonFactoryStop(new QPushButton(QStringLiteral("Stop"))) {
   setObjectName(QStringLiteral("TabSheetFirmwareUpdate"));
+  FileOpenFirmware->setObjectName(QStringLiteral("FileOpenFirmware"));
+  ActionUpgradeFirmwareOneToOne->setObjectName(QStringLiteral("ActionUpgradeFirmwareOneToOne"));
   Bar->addAction(FileOpenFirmware);
   Bar->addAction(ActionUpgradeFirmwareOneToOne);
   texts.Add(FileOpenFirmware, texts::FirmwareBarUpdate);
@@ -55,6 +63,8 @@ FirmwarePage::FirmwarePage(TextRegistry& texts, LatchRegistry& /*latches*/, QWid
   const std::array<const char*, GaugeCount> captions{"MAF", "TPS", "Conv", "O2"};
   for (int i = 0; i < GaugeCount; ++i) {
     auto* gauge = new QProgressBar;
+    gauge->setObjectName(QStringLiteral("FactoryGauge") +
+                         QString::fromLatin1(captions[static_cast<std::size_t>(i)]));
     gauge->setOrientation(Qt::Vertical);
     gauge->setRange(0, 255);
     gauge->setValue(0);
@@ -89,6 +99,12 @@ FirmwarePage::FirmwarePage(TextRegistry& texts, LatchRegistry& /*latches*/, QWid
   lower->addStretch(1);
   layout->addLayout(lower);
   layout->addStretch(1);
+
+  connect(FileOpenFirmware, &QAction::triggered, this, [this] { emit UpdateClicked(); });
+  connect(ActionUpgradeFirmwareOneToOne, &QAction::triggered, this,
+          [this] { emit UpdateWithOneToOneClicked(); });
+  connect(ButtonFactoryStart, &QPushButton::clicked, this, [this] { emit FactoryStartClicked(); });
+  connect(ButtonFactoryStop, &QPushButton::clicked, this, [this] { emit FactoryStopClicked(); });
 }
 
 void FirmwarePage::ShowSample(int maf, int tps, int conv, int o2) {
@@ -96,6 +112,10 @@ void FirmwarePage::ShowSample(int maf, int tps, int conv, int o2) {
   for (std::size_t i = 0; i < values.size(); ++i) {
     FactoryGauges[i]->setValue(std::clamp(values[i], 0, 255));
   }
+}
+
+void FirmwarePage::ShowProgress(int percent) {
+  ProgressBar1->setValue(percent);
 }
 
 }  // namespace orvel::ui
