@@ -133,7 +133,7 @@ void TForm1::BindPages() {
   Keyboard = std::make_unique<WindowKeyboard>(
       WindowKeyboardPages{*this, *Pages, *Connection, *DashboardView, *TableGraphView, *LogPageView},
       KeyWindowCommands{[this] { ActionStartExecute(); }, [this] { ActionStopExecute(); },
-                        [this] { ActionSaveALLExecute(); }, [this] { ActionTableOneToOneExecute(); },
+                        [this] { ActionSaveALL->trigger(); }, [this] { ActionTableOneToOneExecute(); },
                         [this] { Reconnect(); }},
       WindowKeyboardModels{core.Link, core.Transfer, core.MainTable, core.Correction, core.Reference,
                            core.Learning, core.LiveLog, *Modifiers, Messages});
