@@ -10,6 +10,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 #include <QApplication>
+#include <QComboBox>
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -19,6 +20,7 @@
 
 #include "autotune/xrpm_table.h"
 #include "core/user_messages.h"
+#include "find_by_name.h"
 #include "link/rxtx.h"
 #include "live/log.h"
 #include "live/log_channels.h"
@@ -87,7 +89,7 @@ struct RecordingWindow {
       Window.MainTable().Tab1()[static_cast<std::size_t>(i)] = i;
     }
     Window.Link()->Open(Port.Path());
-    Window.ConnectionPage().ComComboBox1->setCurrentIndex(0);
+    orvel::ui::test::Find<QComboBox>(Window.ConnectionPage(), "ComComboBox1").setCurrentIndex(0);
     Window.ThrottleScale().TpsMin = 0;
     Window.ThrottleScale().TpsMax = 255;
     Window.Dashboard().GroupBoxCorr->SpeedButtonAutocorr->click();

@@ -109,7 +109,8 @@ int main(int argc, char** argv) {
                        [] { orvel::ui::DismissModalWindow(); });
 
   orvel::ui::MessageBoxMessages messages;
-  orvel::ui::MainWindowServices services = orvel::ui::DefaultMainWindowServices(commandLine.SimulatorTimeScale);
+  orvel::ui::MainWindowServices services =
+      orvel::ui::DefaultMainWindowServices(commandLine.SimulatorTimeScale);
   auto dialogs = std::make_shared<orvel::ui::QtFileDialogs>();
   services.Dialogs = dialogs;
   services.ExtraPort = commandLine.ExtraPort.toStdString();
@@ -128,7 +129,8 @@ int main(int argc, char** argv) {
   }
 
   orvel::ui::FirstPaintProbe::WatchIfRequested(window);
-  orvel::ui::RunScreenshotTourIfRequested(window);
+  orvel::ui::RunScreenshotTourIfRequested({window, window.MainPageControl(), window.ConnectionPage(),
+                                           [&window](int language) { window.ApplyLanguage(language); }});
   // Once shown, the window loads the history and chooses the extra port.
   window.show();
   return QApplication::exec();

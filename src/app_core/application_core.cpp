@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "link/firmware_update.h"
+#include "link/link_errors.h"
 #include "live/live_run.h"
 #include "sim/simulator_host.h"
 
@@ -147,6 +148,15 @@ void ApplicationCore::AfterFirmwareOneToOne(std::string_view port) {
   // Whatever the write's outcome: the wideband voltage sensor and live data.
   SelectO2Sensor(kWidebandVoltageSensor);
   StartLiveData(port);
+}
+
+void ApplicationCore::Calibrate(const SensorChoice& choice, CalibrationCountdown& countdown) {
+  const ContactlessSettings settings = choice.CalibrationSettings(Identifier.Stored().DeviceId);
+  try {
+    Sensor.Calibrate(settings, countdown);
+  } catch (const std::exception& error) {
+    ReportPortError(error, Messages);
+  }
 }
 
 std::string ApplicationCore::SimulatorPort() {

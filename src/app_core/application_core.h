@@ -108,6 +108,10 @@ class ApplicationCore {
   // After a firmware update: the 1:1 table written to the converter, the
   // "0-5V Signal" sensor selected and live data started.
   void AfterFirmwareOneToOne(std::string_view port);
+  // The contactless sensor's calibration with the settings `choice` gives
+  // for the identified converter: `countdown` runs while the converter
+  // calibrates. A port error is reported to the user.
+  void Calibrate(const SensorChoice& choice, CalibrationCountdown& countdown);
 
   // --- Close. ---
   // Stops live data, turns manual borders off, joins the reader and drops

@@ -1,9 +1,15 @@
 #include "ui/connection_page.h"
 
-#include <QFormLayout>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/ui_texts.h"
 #include "ui/qt_text.h"
@@ -45,6 +51,9 @@ ConnectionPageWidget::ConnectionPageWidget(TextRegistry& texts, QWidget* parent)
   LabelFirmware->setObjectName(QStringLiteral("LabelFirmware"));
   LabelHwVersion->setObjectName(QStringLiteral("LabelHwVersion"));
   LabelFOsc->setObjectName(QStringLiteral("LabelFOsc"));
+  // The hardware labels appear only for the converter kind that reports them.
+  LabelHwVersion->hide();
+  LabelFOsc->hide();
   ComboBoxLanguage->setObjectName(QStringLiteral("ComboBoxLanguage"));
   ComboBoxLanguage->addItems({QStringLiteral("Русский"), QStringLiteral("English")});
   ComboBoxLanguage->setCurrentIndex(0);
@@ -54,12 +63,23 @@ ConnectionPageWidget::ConnectionPageWidget(TextRegistry& texts, QWidget* parent)
   CheckBoxFirmwareRecovery->setObjectName(QStringLiteral("CheckBoxFirmwareRecovery"));
 
   GroupBoxContactlessSettings->setObjectName(QStringLiteral("GroupBoxContactlessSettings"));
+  LabelType->setObjectName(QStringLiteral("LabelType"));
+  LabelAngle->setObjectName(QStringLiteral("LabelAngle"));
+  LabelDirection->setObjectName(QStringLiteral("LabelDirection"));
+  LabelCalibration->setObjectName(QStringLiteral("LabelCalibration"));
+  LabelInvertSwitches->setObjectName(QStringLiteral("LabelInvertSwitches"));
+  CheckBoxIdleSwitch->setObjectName(QStringLiteral("CheckBoxIdleSwitch"));
+  CheckBoxFullSwitch->setObjectName(QStringLiteral("CheckBoxFullSwitch"));
   ComboBoxKmaSensorType->setObjectName(QStringLiteral("ComboBoxKmaSensorType"));
   ComboBoxKmaSensorType->addItems(
       {QStringLiteral("VAF airflowmeter"), QStringLiteral("3 pin Pajero 4M40 Standard"),
        QStringLiteral("4 pin Pajero 4M40 EFI !!!"), QStringLiteral("3-4 Pin Isuzu"),
        QStringLiteral("3 pin Mazda WL-T"), QStringLiteral("6 pin Nissan")});
   ComboBoxKmaAngleDegrees->setObjectName(QStringLiteral("ComboBoxKmaAngleDegrees"));
+  for (const int angle : kSensorAngles) {
+    ComboBoxKmaAngleDegrees->addItem(QString::number(angle) + QStringLiteral("°"), angle);
+  }
+  ComboBoxKmaAngleDegrees->setCurrentIndex(0);
   ComboBoxKmaDirection->setObjectName(QStringLiteral("ComboBoxKmaDirection"));
   ComboBoxKmaDirection->addItems({QStringLiteral("←"), QStringLiteral("→")});
   ComboBoxKmaCalAtMinOrMaxAngle->setObjectName(QStringLiteral("ComboBoxKmaCalAtMinOrMaxAngle"));
@@ -132,6 +152,16 @@ ConnectionPageWidget::ConnectionPageWidget(TextRegistry& texts, QWidget* parent)
   texts.Add(CheckBoxIdleSwitch, texts::CheckBoxIdleSwitch);
   texts.Add(CheckBoxFullSwitch, texts::CheckBoxFullSwitch);
   texts.AddLanguageHandler(Memo1, [this](int languagePosition) { FillHotKeyMemo(languagePosition); });
+
+  connect(ComComboBox1, &QComboBox::activated, this, [this](int index) {
+    if (index >= 0) {
+      emit PortChosen();
+    }
+  });
+  connect(SpeedButtonReconnect, &QPushButton::clicked, this, [this] { emit ReconnectClicked(); });
+  connect(ComboBoxLanguage, &QComboBox::activated, this, [this](int index) { emit LanguageChosen(index); });
+  connect(ComboBoxKmaSensorType, &QComboBox::activated, this, [this] { ShowSensorTypeChanged(); });
+  connect(ButtonCalibrateKMA, &QPushButton::clicked, this, [this] { emit CalibrateClicked(); });
 }
 
 void ConnectionPageWidget::SetPortNames(const QStringList& names) {
@@ -139,6 +169,91 @@ void ConnectionPageWidget::SetPortNames(const QStringList& names) {
   ComComboBox1->clear();
   ComComboBox1->addItems(names);
   ComComboBox1->setCurrentIndex(-1);
+}
+
+QString ConnectionPageWidget::ChosenPortEntry() const {
+  return ComComboBox1->currentIndex() < 0 ? QString() : ComComboBox1->currentText();
+}
+
+bool ConnectionPageWidget::ChoosePortEntry(const QString& name) {
+  const int index = ComComboBox1->findText(name);
+  if (index < 0) {
+    return false;
+  }
+  ComComboBox1->setCurrentIndex(index);
+  return true;
+}
+
+void ConnectionPageWidget::SetFirmwareLabel(const QString& text) {
+  LabelFirmware->setText(text);
+}
+
+void ConnectionPageWidget::ShowHardwareLabels(bool visible) {
+  LabelHwVersion->setVisible(visible);
+  LabelFOsc->setVisible(visible);
+}
+
+void ConnectionPageWidget::ShowContactlessHardware(const QString& hardware, const QString& oscillator) {
+  LabelHwVersion->setText(hardware);
+  LabelFOsc->setText(oscillator);
+  ShowHardwareLabels(true);
+  LabelInvertSwitches->hide();
+  CheckBoxIdleSwitch->hide();
+  CheckBoxFullSwitch->hide();
+}
+
+void ConnectionPageWidget::EnableReconnect() {
+  SpeedButtonReconnect->setEnabled(true);
+}
+
+bool ConnectionPageWidget::ReconnectEnabled() const {
+  return SpeedButtonReconnect->isEnabled();
+}
+
+bool ConnectionPageWidget::RecoveryTicked() const {
+  return CheckBoxFirmwareRecovery->isChecked();
+}
+
+void ConnectionPageWidget::UntickRecovery() {
+  CheckBoxFirmwareRecovery->setChecked(false);
+}
+
+void ConnectionPageWidget::ShowLanguage(int languagePosition) {
+  ComboBoxLanguage->setCurrentIndex(
+      languagePosition >= 0 && languagePosition < ComboBoxLanguage->count() ? languagePosition : -1);
+}
+
+void ConnectionPageWidget::ShowSensorGroup() {
+  GroupBoxContactlessSettings->show();
+}
+
+void ConnectionPageWidget::OfferFirstSensorTypeOnly() {
+  while (ComboBoxKmaSensorType->count() > 1) {
+    ComboBoxKmaSensorType->removeItem(ComboBoxKmaSensorType->count() - 1);
+  }
+}
+
+void ConnectionPageWidget::ShowSensorChoice(const SensorChoice& choice) {
+  ComboBoxKmaAngleDegrees->setCurrentIndex(choice.AngleIndex);
+  ComboBoxKmaDirection->setCurrentIndex(choice.DirectionIndex);
+  ComboBoxKmaCalAtMinOrMaxAngle->setCurrentIndex(choice.End == CalibrationEnd::MaxAngle ? 1 : 0);
+}
+
+SensorChoice ConnectionPageWidget::SensorChoiceShown() const {
+  SensorChoice choice;
+  choice.AngleIndex = std::max(0, ComboBoxKmaAngleDegrees->currentIndex());
+  choice.DirectionIndex = std::max(0, ComboBoxKmaDirection->currentIndex());
+  choice.End = ComboBoxKmaCalAtMinOrMaxAngle->currentIndex() == 1 ? CalibrationEnd::MaxAngle
+                                                                  : CalibrationEnd::MinAngle;
+  return choice;
+}
+
+void ConnectionPageWidget::ShowSensorTypeChanged() {
+  SensorChoice choice;
+  choice.TypeChanged();
+  ShowSensorChoice(choice);
+  CheckBoxIdleSwitch->setChecked(false);
+  CheckBoxFullSwitch->setChecked(false);
 }
 
 void ConnectionPageWidget::FillHotKeyMemo(int languagePosition) {

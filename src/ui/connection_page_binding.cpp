@@ -1,78 +1,56 @@
 #include "ui/connection_page_binding.h"
 
+#include <utility>
+
 #include "ui/connection_page.h"
-#include "ui/main_window.h"
 #include "ui/qt_text.h"
 
 namespace orvel::ui {
 
-ConnectionPageBinding::ConnectionPageBinding(TForm1& window, UserMessages& messages,
-                                             std::function<std::string(const std::string&)> devicePath,
+ConnectionPageBinding::ConnectionPageBinding(ConnectionPageWidget& page, ConnectionPageLinks links,
                                              const std::function<PortSelectionSteps(SensorQueryView&)>& steps)
-    : Window(window),
-      DevicePath(std::move(devicePath)),
-      Procedure(window.Bus(), *window.Link(), *this, messages, steps(*this)) {}
+    : Page(page),
+      Links(std::move(links)),
+      Procedure(Links.Bus, Links.Link, *this, Links.Messages, steps(*this)) {}
 
 std::string ConnectionPageBinding::ChosenPort() const {
-  return DevicePath(ToStdString(Window.ConnectionPage().ComComboBox1->currentText()));
+  return Links.DevicePath(ToStdString(Page.ChosenPortEntry()));
 }
 
 bool ConnectionPageBinding::RecoveryTicked() const {
-  return Window.ConnectionPage().CheckBoxFirmwareRecovery->isChecked();
+  return Page.RecoveryTicked();
 }
 
 void ConnectionPageBinding::SetFirmwareLabel(const std::string& text) {
-  Window.ConnectionPage().LabelFirmware->setText(ToQString(text));
+  Page.SetFirmwareLabel(ToQString(text));
 }
 
 void ConnectionPageBinding::ShowHardwareLabels(bool visible) {
-  Window.ConnectionPage().LabelHwVersion->setVisible(visible);
-  Window.ConnectionPage().LabelFOsc->setVisible(visible);
+  Page.ShowHardwareLabels(visible);
 }
 
 void ConnectionPageBinding::EnableConverterActions() {
-  for (QAction* action : Window.ConverterActions()) {
-    action->setEnabled(true);
-  }
+  Links.EnableConverterActions();
 }
 
 void ConnectionPageBinding::EnableReconnect() {
-  Window.ConnectionPage().SpeedButtonReconnect->setEnabled(true);
+  Page.EnableReconnect();
 }
 
 void ConnectionPageBinding::ShowDashboardPage() {
-  Window.MainPageControl().setCurrentIndex(TForm1::kDashboardPage);
+  Links.ShowDashboardPage();
 }
 
-}  // namespace orvel::ui
-
-namespace orvel::ui {
-
 void ConnectionPageBinding::ShowContactlessDevice(const TDeviceInfo& device) {
-  ConnectionPageWidget& page = Window.ConnectionPage();
-  page.LabelHwVersion->setText(ToQString(HardwareLabelText(device)));
-  page.LabelFOsc->setText(ToQString(OscillatorLabelText(device)));
-  ShowHardwareLabels(true);
-  page.LabelInvertSwitches->hide();
-  page.CheckBoxIdleSwitch->hide();
-  page.CheckBoxFullSwitch->hide();
+  Page.ShowContactlessHardware(ToQString(HardwareLabelText(device)), ToQString(OscillatorLabelText(device)));
 }
 
 void ConnectionPageBinding::ShowSensorSettings(const ContactlessSettings& settings) {
-  ConnectionPageWidget& page = Window.ConnectionPage();
-  page.GroupBoxContactlessSettings->show();
-  // Only the first sensor type stays offered once the converter has told its settings.
-  while (page.ComboBoxKmaSensorType->count() > 1) {
-    page.ComboBoxKmaSensorType->removeItem(page.ComboBoxKmaSensorType->count() - 1);
-  }
-  Sensor.AngleIndex = page.ComboBoxKmaAngleDegrees->currentIndex();
-  Sensor.DirectionIndex = page.ComboBoxKmaDirection->currentIndex();
-  Sensor.End = page.ComboBoxKmaCalAtMinOrMaxAngle->currentIndex() == 1 ? CalibrationEnd::MaxAngle
-                                                                       : CalibrationEnd::MinAngle;
-  Sensor.ShowSettings(settings);
-  page.ComboBoxKmaAngleDegrees->setCurrentIndex(Sensor.AngleIndex);
-  page.ComboBoxKmaDirection->setCurrentIndex(Sensor.DirectionIndex);
-  page.ComboBoxKmaCalAtMinOrMaxAngle->setCurrentIndex(Sensor.End == CalibrationEnd::MaxAngle ? 1 : 0);
+  Page.ShowSensorGroup();
+  Page.OfferFirstSensorTypeOnly();
+  SensorChoice choice = Page.SensorChoiceShown();
+  choice.ShowSettings(settings);
+  Page.ShowSensorChoice(choice);
 }
 
 }  // namespace orvel::ui

@@ -9,18 +9,29 @@
 
 namespace orvel::ui {
 
-class TForm1;
+class ConnectionPageWidget;
 
-// Lets the port selection procedure drive the main window: it reads the port
-// list and the recovery box and writes the labels, actions and page, and it
-// shows what the contactless-sensor query found.
+// What the port selection needs besides the connection page.
+struct ConnectionPageLinks {
+  TOrvelBroadcaster& Bus;
+  TRXTX& Link;
+  UserMessages& Messages;
+  // Maps the port list's entry to the device to open (the built-in
+  // simulator's entry to its pseudo-terminal).
+  std::function<std::string(const std::string&)> DevicePath;
+  // Enables the read and write actions of both bars.
+  std::function<void()> EnableConverterActions;
+  // Switches the main page control to the dashboard.
+  std::function<void()> ShowDashboardPage;
+};
+
+// Lets the port selection procedure drive the connection page: it reads the
+// port list and the recovery box and writes the labels and the reconnect
+// button, and it shows what the contactless-sensor query found.
 class ConnectionPageBinding final : public ConnectionPage, public SensorQueryView {
  public:
-  // `devicePath` maps the port list's entry to the device to open (the
-  // built-in simulator's entry to its pseudo-terminal). `steps` are the
-  // converter operations of the procedure.
-  ConnectionPageBinding(TForm1& window, UserMessages& messages,
-                        std::function<std::string(const std::string&)> devicePath,
+  // `steps` are the converter operations of the procedure.
+  ConnectionPageBinding(ConnectionPageWidget& page, ConnectionPageLinks links,
                         const std::function<PortSelectionSteps(SensorQueryView&)>& steps);
 
   void SelectPort() { Procedure.SelectPort(ChosenPort()); }
@@ -36,12 +47,10 @@ class ConnectionPageBinding final : public ConnectionPage, public SensorQueryVie
 
   void ShowContactlessDevice(const TDeviceInfo& device) override;
   void ShowSensorSettings(const ContactlessSettings& settings) override;
-  [[nodiscard]] const SensorChoice& Choice() const { return Sensor; }
 
  private:
-  TForm1& Window;
-  std::function<std::string(const std::string&)> DevicePath;
-  SensorChoice Sensor;
+  ConnectionPageWidget& Page;
+  ConnectionPageLinks Links;
   PortSelection Procedure;
 };
 

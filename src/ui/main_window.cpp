@@ -3,11 +3,9 @@
 #include <QCloseEvent>
 #include <QLocale>
 #include <QTabBar>
-#include <algorithm>
 
 #include "core/ui_texts.h"
 #include "link/firmware_update.h"
-#include "link/link_errors.h"
 #include "link/serial_port.h"
 #include "live/table_history_moves.h"
 #include "sim/simulator_host.h"
@@ -112,27 +110,17 @@ void TForm1::BuildPages() {
   ActionReadCoverter = DashboardView->ActionReadCoverter;
   ActionWriteConverter = DashboardView->ActionWriteConverter;
   ActionSaveALL = DashboardView->ActionSaveALL;
-  ActionTableOneToOne = TableGraphView->ActionTableOneToOne;
-  ActionUpgradeFirmwareOneToOne = FirmwareView->ActionUpgradeFirmwareOneToOne;
   Pages->setCurrentIndex(kConnectionPage);
   setCentralWidget(Pages);
   ActionStop->setEnabled(false);
-  for (QAction* action : ConverterActions()) {
-    action->setEnabled(false);
-  }
-  // The hardware labels appear only for the converter kind that reports them.
-  Connection->LabelHwVersion->hide();
-  Connection->LabelFOsc->hide();
-  for (const int angle : kSensorAngles) {
-    Connection->ComboBoxKmaAngleDegrees->addItem(QString::number(angle) + QStringLiteral("°"), angle);
-  }
-  Connection->ComboBoxKmaAngleDegrees->setCurrentIndex(0);
+  EnableConverterActions(false);
   resize(1280, 800);
 }
 
-std::vector<QAction*> TForm1::ConverterActions() const {
-  return {DashboardView->ActionReadCoverter, DashboardView->ActionWriteConverter,
-          TableGraphView->ActionReadCoverter, TableGraphView->ActionWriteConverter};
+void TForm1::EnableConverterActions(bool enabled) {
+  ActionReadCoverter->setEnabled(enabled);
+  ActionWriteConverter->setEnabled(enabled);
+  TableGraphView->SetConverterActionsEnabled(enabled);
 }
 
 void TForm1::BindPages() {
@@ -143,8 +131,12 @@ void TForm1::BindPages() {
   core.MainTable.BindDashboard(nullptr);
   CompareView->Bind(core.CompareTable, *Services.Dialogs);
   Keyboard = std::make_unique<WindowKeyboard>(
-      *this, WindowKeyboardModels{core.Link, core.Transfer, core.MainTable, core.Correction, core.Reference,
-                                  core.Learning, core.LiveLog, *Modifiers, Messages});
+      WindowKeyboardPages{*this, *Pages, *Connection, *DashboardView, *TableGraphView, *LogPageView},
+      KeyWindowCommands{[this] { ActionStartExecute(); }, [this] { ActionStopExecute(); },
+                        [this] { ActionSaveALL->trigger(); }, [this] { ActionTableOneToOneExecute(); },
+                        [this] { Reconnect(); }},
+      WindowKeyboardModels{core.Link, core.Transfer, core.MainTable, core.Correction, core.Reference,
+                           core.Learning, core.LiveLog, *Modifiers, Messages});
   Cues = Services.Cues ? Services.Cues() : std::make_unique<QtCuePlayer>();
   DashboardView->Bind(DashboardModels{core.MainTable, core.Correction, core.Reference, core.Dashboard,
                                       core.LiveLog, core.Bus, core.CorrectionHost, *Cues});
@@ -154,13 +146,16 @@ void TForm1::BindPages() {
   LogPageView->Bind({core.LiveLog, core.MainTable, core.Learning, core.Reference, *Services.Dialogs,
                      *Modifiers, [this] { Models->Transfer.SendToConverterRam(); }});
   ConnectionBinding = std::make_unique<ConnectionPageBinding>(
-      *this, Messages,
-      [this](const std::string& entry) { return DevicePathFor(QString::fromStdString(entry)); },
+      *Connection,
+      ConnectionPageLinks{
+          core.Bus, core.Link, Messages,
+          [this](const std::string& entry) { return DevicePathFor(QString::fromStdString(entry)); },
+          [this] { EnableConverterActions(true); }, [this] { Pages->setCurrentIndex(kDashboardPage); }},
       [this, &core](SensorQueryView& view) {
         return ConverterSteps([this] { ActionReadCoverterExecute(); }, core.Identifier, core.Sensor, view);
       });
-  FirmwareBinding = std::make_unique<FirmwarePageBinding>(
-      *FirmwareView, *Connection->CheckBoxFirmwareRecovery, [this] { return Models->LiveLog.IsRunning(); });
+  FirmwareBinding = std::make_unique<FirmwarePageBinding>(*FirmwareView, *Connection,
+                                                          [this] { return Models->LiveLog.IsRunning(); });
   FirmwareRun = std::make_unique<FirmwareUpdate>(core.Link, Messages, *FirmwareBinding);
 
   DashboardTimer = new QTimer(this);
@@ -171,47 +166,39 @@ void TForm1::BindPages() {
   });
   ModelFollow += core.LiveLog.RunningChanged.Subscribe([this] { ShowRunning(); });
   ModelFollow += core.LanguageChosen.Subscribe([this](std::int32_t language) {
-    // A position the list does not have leaves it without a selection.
-    Connection->ComboBoxLanguage->setCurrentIndex(
-        language >= 0 && language < Connection->ComboBoxLanguage->count() ? language : -1);
+    Connection->ShowLanguage(language);
     ApplyLanguage(language);
   });
 }
 
 void TForm1::ConnectControls() {
-  connect(Connection->ComComboBox1, &QComboBox::activated, this, [this] {
-    if (!Models->Closed() && Connection->ComComboBox1->currentIndex() >= 0) {
+  connect(Connection, &ConnectionPageWidget::PortChosen, this, [this] {
+    if (!Models->Closed()) {
       ConnectionBinding->SelectPort();
     }
   });
-  connect(Connection->SpeedButtonReconnect, &QPushButton::clicked, this, [this] {
-    if (!Models->Closed()) {
-      ConnectionBinding->Reconnect();
-    }
-  });
-  connect(Connection->ComboBoxLanguage, &QComboBox::activated, this, [this](int index) {
+  connect(Connection, &ConnectionPageWidget::ReconnectClicked, this, [this] { Reconnect(); });
+  connect(Connection, &ConnectionPageWidget::LanguageChosen, this, [this](int index) {
     Models->Frame.Language = index;
     ApplyLanguage(index);
   });
-  connect(Connection->ComboBoxKmaSensorType, &QComboBox::activated, this,
-          [this] { ComboBoxKmaSensorTypeChange(); });
-  connect(Connection->ButtonCalibrateKMA, &QPushButton::clicked, this, [this] { ButtonCalibrateKMAClick(); });
-  for (QAction* read : {DashboardView->ActionReadCoverter, TableGraphView->ActionReadCoverter}) {
-    connect(read, &QAction::triggered, this, [this] { ActionReadCoverterExecute(); });
-  }
-  for (QAction* write : {DashboardView->ActionWriteConverter, TableGraphView->ActionWriteConverter}) {
-    connect(write, &QAction::triggered, this, [this] { ActionWriteConverterExecute(); });
-  }
+  connect(Connection, &ConnectionPageWidget::CalibrateClicked, this, [this] { Calibrate(); });
+  connect(DashboardView->ActionReadCoverter, &QAction::triggered, this,
+          [this] { ActionReadCoverterExecute(); });
+  connect(TableGraphView, &TableGraphPage::ReadClicked, this, [this] { ActionReadCoverterExecute(); });
+  connect(DashboardView->ActionWriteConverter, &QAction::triggered, this,
+          [this] { ActionWriteConverterExecute(); });
+  connect(TableGraphView, &TableGraphPage::WriteClicked, this, [this] { ActionWriteConverterExecute(); });
   connect(ActionStart, &QAction::triggered, this, [this] { ActionStartExecute(); });
   connect(ActionStop, &QAction::triggered, this, [this] { ActionStopExecute(); });
   connect(ActionSaveALL, &QAction::triggered, this, [this] { ActionSaveALLExecute(); });
-  connect(ActionTableOneToOne, &QAction::triggered, this, [this] { ActionTableOneToOneExecute(); });
-  connect(FirmwareView->FileOpenFirmware, &QAction::triggered, this, [this] { FileOpenFirmwareExecute(); });
-  connect(ActionUpgradeFirmwareOneToOne, &QAction::triggered, this,
+  connect(TableGraphView, &TableGraphPage::OneToOneClicked, this, [this] { ActionTableOneToOneExecute(); });
+  connect(FirmwareView, &FirmwarePage::UpdateClicked, this, [this] { FileOpenFirmwareExecute(); });
+  connect(FirmwareView, &FirmwarePage::UpdateWithOneToOneClicked, this,
           [this] { ActionUpgradeFirmwareOneToOneExecute(); });
   // The factory test runs Start and Stop whatever the actions' state.
-  connect(FirmwareView->ButtonFactoryStart, &QPushButton::clicked, this, [this] { ActionStartExecute(); });
-  connect(FirmwareView->ButtonFactoryStop, &QPushButton::clicked, this, [this] { ActionStopExecute(); });
+  connect(FirmwareView, &FirmwarePage::FactoryStartClicked, this, [this] { ActionStartExecute(); });
+  connect(FirmwareView, &FirmwarePage::FactoryStopClicked, this, [this] { ActionStopExecute(); });
   // A page change by mouse releases the modifier latches; the keys 1…5 set
   // the page without it.
   connect(Pages->tabBar(), &QTabBar::tabBarClicked, this, [this](int index) {
@@ -222,7 +209,19 @@ void TForm1::ConnectControls() {
 }
 
 std::string TForm1::SelectedPort() const {
-  return Connection->ComComboBox1->currentIndex() < 0 ? std::string() : Models->Link.PortName();
+  return Connection->ChosenPortEntry().isEmpty() ? std::string() : Models->Link.PortName();
+}
+
+void TForm1::Reconnect() {
+  if (!Models->Closed()) {
+    ConnectionBinding->Reconnect();
+  }
+}
+
+void TForm1::Calibrate() {
+  // One overlay per calibration, gone when the count-down has ended.
+  TCalibrationOverlayForm overlay(this, Services.CalibrationTick);
+  Models->Calibrate(Connection->SensorChoiceShown(), overlay);
 }
 
 void TForm1::ActionReadCoverterExecute() {
@@ -247,10 +246,6 @@ KeySelection& TForm1::Selection() {
 
 KeyCommands& TForm1::Keys() {
   return Keyboard->Commands();
-}
-
-void TForm1::ShowPageByKey(int page) {
-  Pages->setCurrentIndex(page);
 }
 
 void TForm1::ActionSaveALLExecute() {
@@ -289,32 +284,6 @@ void TForm1::ActionUpgradeFirmwareOneToOneExecute() {
   Models->AfterFirmwareOneToOne(SelectedPort());
 }
 
-void TForm1::ComboBoxKmaSensorTypeChange() {
-  SensorChoice choice;
-  choice.TypeChanged();
-  Connection->ComboBoxKmaDirection->setCurrentIndex(choice.DirectionIndex);
-  Connection->ComboBoxKmaCalAtMinOrMaxAngle->setCurrentIndex(choice.End == CalibrationEnd::MaxAngle ? 1 : 0);
-  Connection->CheckBoxIdleSwitch->setChecked(false);
-  Connection->CheckBoxFullSwitch->setChecked(false);
-  Connection->ComboBoxKmaAngleDegrees->setCurrentIndex(choice.AngleIndex);
-}
-
-void TForm1::ButtonCalibrateKMAClick() {
-  SensorChoice choice;
-  choice.AngleIndex = std::max(0, Connection->ComboBoxKmaAngleDegrees->currentIndex());
-  choice.DirectionIndex = std::max(0, Connection->ComboBoxKmaDirection->currentIndex());
-  choice.End = Connection->ComboBoxKmaCalAtMinOrMaxAngle->currentIndex() == 1 ? CalibrationEnd::MaxAngle
-                                                                              : CalibrationEnd::MinAngle;
-  const ContactlessSettings settings = choice.CalibrationSettings(Models->Identifier.Stored().DeviceId);
-  // One overlay per calibration, gone when the count-down has ended.
-  TCalibrationOverlayForm overlay(this, Services.CalibrationTick);
-  try {
-    Models->Sensor.Calibrate(settings, overlay);
-  } catch (const std::exception& error) {
-    ReportPortError(error, Messages);
-  }
-}
-
 bool TForm1::event(QEvent* event) {
   if (event->type() == QEvent::Paint && !StartCompleted) {
     StartCompleted = true;
@@ -336,11 +305,9 @@ void TForm1::SelectStartPort() {
   if (Services.ExtraPort.empty()) {
     return;
   }
-  const int index = Connection->ComComboBox1->findText(QString::fromStdString(Services.ExtraPort));
-  if (index < 0 || Models->Closed()) {
+  if (Models->Closed() || !Connection->ChoosePortEntry(QString::fromStdString(Services.ExtraPort))) {
     return;
   }
-  Connection->ComComboBox1->setCurrentIndex(index);
   ConnectionBinding->SelectPort();
 }
 
@@ -371,9 +338,7 @@ void TForm1::ShowRunning() {
     DashboardTimer->stop();
     Models->Correction.LiveDataStopped();
   }
-  for (QAction* action : ConverterActions()) {
-    action->setEnabled(!running);
-  }
+  EnableConverterActions(!running);
   ActionStart->setEnabled(!running);
   ActionStop->setEnabled(running);
   DashboardView->SetRecording(running);

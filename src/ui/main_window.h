@@ -6,7 +6,6 @@
 #include <QTimer>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app_core/application_core.h"
 #include "core/signal.h"
@@ -95,9 +94,6 @@ class TForm1 final : public QMainWindow {
   void ActionWriteConverterExecute();
   void ActionStartExecute();
   void ActionStopExecute();
-  // A page change by the keyboard (keys 1…5 and S): unlike a change by the
-  // mouse it leaves the modifier latches as they are.
-  void ShowPageByKey(int page);
   // Proposes one "D…_T…" name in the table save dialog, then in the log save
   // dialog; each dialog saves or is cancelled on its own.
   void ActionSaveALLExecute();
@@ -108,10 +104,6 @@ class TForm1 final : public QMainWindow {
   // the converter, the "0-5V Signal" sensor selected and live data started.
   void ActionUpgradeFirmwareOneToOneExecute();
   void ComboBoxO2Change(int sensorType) { Models->SelectO2Sensor(sensorType); }
-  void ComboBoxKmaSensorTypeChange();
-  void ButtonCalibrateKMAClick();
-  // The read and write actions of both bars that wait for an identified converter.
-  [[nodiscard]] std::vector<QAction*> ConverterActions() const;
   [[nodiscard]] ConnectionPageWidget& ConnectionPage() { return *Connection; }
   [[nodiscard]] TableGraphPage& TableGraph() { return *TableGraphView; }
   [[nodiscard]] ComparePage& Comparison() { return *CompareView; }
@@ -130,8 +122,6 @@ class TForm1 final : public QMainWindow {
   QAction* ActionReadCoverter = nullptr;
   QAction* ActionWriteConverter = nullptr;
   QAction* ActionSaveALL = nullptr;
-  QAction* ActionTableOneToOne = nullptr;
-  QAction* ActionUpgradeFirmwareOneToOne = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -142,6 +132,14 @@ class TForm1 final : public QMainWindow {
   void BindPages();
   void ConnectControls();
   void ShowRunning();
+  // The read and write actions of both bars wait for an identified converter
+  // and rest while live data runs.
+  void EnableConverterActions(bool enabled);
+  // The reconnect button and the Enter key on the connection page.
+  void Reconnect();
+  // The calibration with the sensor choice the connection page shows, counted
+  // down on an overlay of its own.
+  void Calibrate();
   void FillPortList();
   // The device path to open for the port list's entry; starts the built-in
   // simulator for its entry. Empty when nothing can be opened.

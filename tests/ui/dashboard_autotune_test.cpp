@@ -90,7 +90,7 @@ TEST(DashboardAutotune, TheWindowTrainsTheSameTableAsTheHeadlessSessionOnTheSame
 
   // The window: the port chosen, the narrow-band sensor, autocorrection on.
   window.Link()->Open(windowSide.SlavePath());
-  window.ConnectionPage().ComComboBox1->setCurrentIndex(0);
+  Find<QComboBox>(window.ConnectionPage(), "ComComboBox1").setCurrentIndex(0);
   window.ThrottleScale().TpsMin = 0;
   window.ThrottleScale().TpsMax = 255;
   DashboardPage& page = window.Dashboard();

@@ -30,9 +30,9 @@ class DashboardCuesTest : public ::testing::Test {
   DashboardCuesTest() : Window(Messages, DashboardServices(Folder, Cues)) {}
 
   void Language(int position) {
-    QComboBox* language = Window.ConnectionPage().ComboBoxLanguage;
-    language->setCurrentIndex(position);
-    emit language->activated(position);
+    auto& language = Find<QComboBox>(Window.ConnectionPage(), "ComboBoxLanguage");
+    language.setCurrentIndex(position);
+    emit language.activated(position);
   }
 
   orvel::test::TempDir Folder;

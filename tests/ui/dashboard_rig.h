@@ -4,6 +4,7 @@
 // built-in simulator, and a cue player that records what it was asked to play.
 
 #include <QApplication>
+#include <QComboBox>
 #include <QMouseEvent>
 #include <QTest>
 #include <chrono>
@@ -14,6 +15,7 @@
 #include "autotune/state_cues.h"
 #include "core/user_messages.h"
 #include "event_wait.h"
+#include "find_by_name.h"
 #include "sim/simulator_host.h"
 #include "support/temp_dir.h"
 #include "ui/connection_page.h"
@@ -48,11 +50,11 @@ inline MainWindowServices DashboardServices(const orvel::test::TempDir& folder, 
 }
 
 inline void ChoosePort(TForm1& window, const QString& entry) {
-  QComboBox* list = window.ConnectionPage().ComComboBox1;
-  const int index = list->findText(entry);
+  auto& list = Find<QComboBox>(window.ConnectionPage(), "ComComboBox1");
+  const int index = list.findText(entry);
   ASSERT_GE(index, 0) << entry.toStdString();
-  list->setCurrentIndex(index);
-  emit list->activated(index);
+  list.setCurrentIndex(index);
+  emit list.activated(index);
 }
 
 // A pointer move with buttons held, as the window system delivers it.

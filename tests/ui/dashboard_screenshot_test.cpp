@@ -51,9 +51,9 @@ TEST(DashboardScreenshots, DISABLED_TrainingAgainstTheSimulatorInBothLanguages) 
   }
   std::cout << "trained points: " << trained << ", cues asked: " << cues.Played.size() << "\n";
   window.grab().save(folder + QStringLiteral("/dashboard_training_en.png"));
-  QComboBox* language = window.ConnectionPage().ComboBoxLanguage;
-  language->setCurrentIndex(0);
-  emit language->activated(0);
+  auto& language = Find<QComboBox>(window.ConnectionPage(), "ComboBoxLanguage");
+  language.setCurrentIndex(0);
+  emit language.activated(0);
   ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(1500));
   window.grab().save(folder + QStringLiteral("/dashboard_training_ru.png"));
   window.ActionStop->trigger();

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QProgressBar>
 #include <QTest>
 #include <chrono>
 #include <optional>
@@ -16,6 +18,7 @@
 #include "autotune/xrpm_table.h"
 #include "core/crc8.h"
 #include "dashboard_rig.h"
+#include "find_by_name.h"
 #include "link/rxtx.h"
 #include "live/live_frame.h"
 #include "live/log.h"
@@ -80,7 +83,7 @@ class DashboardTickTest : public ::testing::Test {
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&Window));
     Window.activateWindow();
     Window.Link()->Open(Converter.SlavePath());
-    Window.ConnectionPage().ComComboBox1->setCurrentIndex(0);
+    test::Find<QComboBox>(Window.ConnectionPage(), "ComComboBox1").setCurrentIndex(0);
     Window.ThrottleScale().TpsMin = 0;
     Window.ThrottleScale().TpsMax = 255;
     Chart = Window.Dashboard().Chart;
@@ -187,11 +190,13 @@ TEST_F(DashboardTickTest, ATickShowsItsSampleOnBothPagesAndMovesTheUnlockedMafLi
   EXPECT_EQ(page.LabelDashO2Percent->text(), QString::fromStdString(sent.O2PercentText));
   EXPECT_EQ(page.LabelMaxMaf->text(), QStringLiteral("MaxMaf=120"));
   EXPECT_EQ(page.LabelMaxOut->text(), QStringLiteral("MinOut=90"));
-  const auto& gauges = Window.Firmware().FactoryGauges;
-  EXPECT_EQ(gauges[FirmwarePage::GaugeMaf]->value(), 120);
-  EXPECT_EQ(gauges[FirmwarePage::GaugeTps]->value(), 130);
-  EXPECT_EQ(gauges[FirmwarePage::GaugeConv]->value(), 90);
-  EXPECT_EQ(gauges[FirmwarePage::GaugeO2]->value(), std::clamp(sent.O2, 0, 255));
+  const auto gauge = [this](const char* name) {
+    return test::Find<QProgressBar>(Window.Firmware(), name).value();
+  };
+  EXPECT_EQ(gauge("FactoryGaugeMAF"), 120);
+  EXPECT_EQ(gauge("FactoryGaugeTPS"), 130);
+  EXPECT_EQ(gauge("FactoryGaugeConv"), 90);
+  EXPECT_EQ(gauge("FactoryGaugeO2"), std::clamp(sent.O2, 0, 255));
   const auto point = Chart->SeriesGraph(DashboardChart::ConvOutSeries)->data()->at(0);
   EXPECT_EQ(point->key, 120);
   EXPECT_EQ(point->value, 90);
@@ -203,7 +208,7 @@ TEST_F(DashboardTickTest, ATickShowsItsSampleOnBothPagesAndMovesTheUnlockedMafLi
   // comes into view.
   Window.MainPageControl().setCurrentIndex(TForm1::kTablePage);
   QApplication::processEvents();
-  const TableChart& graph = *Window.TableGraph().ChartTableGraph;
+  const auto& graph = test::Find<TableChart>(Window.TableGraph(), "ChartTableGraph");
   EXPECT_EQ(graph.Series(graph.SeriesCount() - 1)->data()->at(0)->key, 120);
   Window.LogLearning().SetMafLimitLocked(false);
   Tick(sample);

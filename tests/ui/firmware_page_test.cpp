@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 
 #include "autotune/o2_reference.h"
@@ -19,6 +25,7 @@ namespace orvel::ui {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using test::Find;
 
 Bytes LoadedFirmware(TForm1& window) {
   return window.BuiltInSimulator()->Inspect(
@@ -36,22 +43,23 @@ TEST_F(FirmwarePageTest, UpdateSendsTheFileAndACancelledDialogStartsNothing) {
   Rig.Start();
   Rig.Connect();
   TForm1& window = *Rig.Window;
-  FirmwarePage& page = window.Firmware();
-  EXPECT_EQ(page.ProgressBar1->value(), 50);
+  const auto& progress = Find<QProgressBar>(window.Firmware(), "ProgressBar1");
+  auto& update = Find<QAction>(window.Firmware(), "FileOpenFirmware");
+  EXPECT_EQ(progress.value(), 50);
 
   Rig.Dialogs->Answer(std::nullopt);
   const std::size_t before = Rig.Received().size();
-  page.FileOpenFirmware->trigger();
+  update.trigger();
   EXPECT_EQ(Rig.Received().size(), before);
   EXPECT_TRUE(Rig.Messages.Texts.empty());
-  EXPECT_EQ(page.ProgressBar1->value(), 50);
+  EXPECT_EQ(progress.value(), 50);
 
   Rig.Dialogs->Answer(Rig.File("one.enc"));
-  page.FileOpenFirmware->trigger();
+  update.trigger();
   ASSERT_EQ(Rig.Dialogs->Requests.back().Filter, QStringLiteral("Firmware files|*.enc"));
   ASSERT_EQ(Rig.Messages.Texts.size(), 1U);
   EXPECT_EQ(Rig.Messages.Texts[0], kFirmwareUpdatedText);
-  EXPECT_EQ(page.ProgressBar1->value(), 100);
+  EXPECT_EQ(progress.value(), 100);
   EXPECT_EQ(LoadedFirmware(window), (Bytes{0x00, 0x03, 0x11, 0x22, 0x33}));
   EXPECT_NE(Rig.Received().find("fiud", before), std::string::npos);
 }
@@ -61,17 +69,18 @@ TEST_F(FirmwarePageTest, RecoveryOpensThePortOnlyAndTheUpdateSkipsTheLoaderComma
   stuck.StartInLoader = true;
   Rig.Start(stuck);
   TForm1& window = *Rig.Window;
-  window.ConnectionPage().CheckBoxFirmwareRecovery->setChecked(true);
+  auto& recovery = Find<QCheckBox>(window.ConnectionPage(), "CheckBoxFirmwareRecovery");
+  recovery.setChecked(true);
   Rig.Connect();
   EXPECT_TRUE(Rig.Received().empty());
 
   Rig.Dialogs->Answer(Rig.File("one.enc"));
-  window.Firmware().FileOpenFirmware->trigger();
+  Find<QAction>(window.Firmware(), "FileOpenFirmware").trigger();
   ASSERT_EQ(Rig.Messages.Texts.size(), 1U);
   EXPECT_EQ(Rig.Messages.Texts[0], kFirmwareUpdatedText);
   EXPECT_EQ(Rig.Received().find("fiud"), std::string::npos);
   EXPECT_EQ(LoadedFirmware(window), (Bytes{0x00, 0x03, 0x11, 0x22, 0x33}));
-  EXPECT_FALSE(window.ConnectionPage().CheckBoxFirmwareRecovery->isChecked()) << "a success unticks it";
+  EXPECT_FALSE(recovery.isChecked()) << "a success unticks it";
 }
 
 TEST_F(FirmwarePageTest, UpdateWithOneToOneWritesTheTableSelectsTheVoltageSensorAndStartsLiveData) {
@@ -80,7 +89,7 @@ TEST_F(FirmwarePageTest, UpdateWithOneToOneWritesTheTableSelectsTheVoltageSensor
   TForm1& window = *Rig.Window;
   window.MainTable().SetOutPoint(40, 250);
   Rig.Dialogs->Answer(Rig.File("one.enc"));
-  window.ActionUpgradeFirmwareOneToOne->trigger();
+  Find<QAction>(window.Firmware(), "ActionUpgradeFirmwareOneToOne").trigger();
   ASSERT_FALSE(Rig.Messages.Texts.empty());
   EXPECT_EQ(Rig.Messages.Texts[0], kFirmwareUpdatedText);
   EXPECT_EQ(Rig.Messages.Texts.size(), 1U) << Rig.Messages.Texts.back();
@@ -96,7 +105,7 @@ TEST_F(FirmwarePageTest, UpdateWithOneToOneAfterAFailedUpdateDoesNothingMore) {
   Rig.Start();
   // No converter answers: the port is not even chosen.
   Rig.Dialogs->Answer(Rig.File("one.enc"));
-  Rig.Window->ActionUpgradeFirmwareOneToOne->trigger();
+  Find<QAction>(Rig.Window->Firmware(), "ActionUpgradeFirmwareOneToOne").trigger();
   EXPECT_EQ(Rig.Messages.Texts, (std::vector<std::string>{std::string(kNoPortText)}));
   EXPECT_EQ(Rig.Window->O2Reference().SensorType(), 0);
   EXPECT_FALSE(Rig.Window->LogModel().IsRunning());
@@ -109,21 +118,25 @@ TEST(CalibrationTest, TheButtonSendsTheSettingsThenCountsDownOnTheOverlay) {
   TForm1& window = *rig.Window;
   window.show();
   ConnectionPageWidget& page = window.ConnectionPage();
-  ASSERT_FALSE(page.GroupBoxContactlessSettings->isHidden());
+  ASSERT_FALSE(Find<QGroupBox>(page, "GroupBoxContactlessSettings").isHidden());
+  auto& angle = Find<QComboBox>(page, "ComboBoxKmaAngleDegrees");
+  auto& direction = Find<QComboBox>(page, "ComboBoxKmaDirection");
+  auto& end = Find<QComboBox>(page, "ComboBoxKmaCalAtMinOrMaxAngle");
+  auto& idleSwitch = Find<QCheckBox>(page, "CheckBoxIdleSwitch");
 
   // A type change: "←", "Min. α", the angle nearest 90°.
-  page.ComboBoxKmaDirection->setCurrentIndex(1);
-  page.ComboBoxKmaCalAtMinOrMaxAngle->setCurrentIndex(1);
-  page.CheckBoxIdleSwitch->setChecked(true);
-  emit page.ComboBoxKmaSensorType->activated(0);
-  EXPECT_EQ(page.ComboBoxKmaDirection->currentIndex(), 0);
-  EXPECT_EQ(page.ComboBoxKmaCalAtMinOrMaxAngle->currentIndex(), 0);
-  EXPECT_FALSE(page.CheckBoxIdleSwitch->isChecked());
-  EXPECT_EQ(page.ComboBoxKmaAngleDegrees->currentData().toInt(), 90);
+  direction.setCurrentIndex(1);
+  end.setCurrentIndex(1);
+  idleSwitch.setChecked(true);
+  emit Find<QComboBox>(page, "ComboBoxKmaSensorType").activated(0);
+  EXPECT_EQ(direction.currentIndex(), 0);
+  EXPECT_EQ(end.currentIndex(), 0);
+  EXPECT_FALSE(idleSwitch.isChecked());
+  EXPECT_EQ(angle.currentData().toInt(), 90);
 
-  page.ComboBoxKmaAngleDegrees->setCurrentIndex(page.ComboBoxKmaAngleDegrees->findData(83));
-  page.ComboBoxKmaDirection->setCurrentIndex(1);           // "→" on kind 2: direction byte 0
-  page.ComboBoxKmaCalAtMinOrMaxAngle->setCurrentIndex(1);  // "Max. α": 949
+  angle.setCurrentIndex(angle.findData(83));
+  direction.setCurrentIndex(1);  // "→" on kind 2: direction byte 0
+  end.setCurrentIndex(1);        // "Max. α": 949
   const std::size_t before = rig.Received().size();
   int shownCounts = 0;
   // The overlay shows while the click waits; look at it from a timer.
@@ -139,7 +152,7 @@ TEST(CalibrationTest, TheButtonSendsTheSettingsThenCountsDownOnTheOverlay) {
     }
   });
   probe.start(1);
-  page.ButtonCalibrateKMA->click();
+  Find<QPushButton>(page, "ButtonCalibrateKMA").click();
   probe.stop();
   EXPECT_GT(shownCounts, 0);
   EXPECT_EQ(window.findChild<TCalibrationOverlayForm*>(), nullptr) << "the overlay goes with its calibration";

@@ -16,6 +16,7 @@
 
 #include "core/user_messages.h"
 #include "event_wait.h"
+#include "find_by_name.h"
 #include "scripted_file_dialogs.h"
 #include "sim/simulator_host.h"
 #include "support/temp_dir.h"
@@ -44,11 +45,11 @@ class FrameRig {
   }
 
   void Choose(const QString& entry) {
-    QComboBox* list = Window->ConnectionPage().ComComboBox1;
-    const int index = list->findText(entry);
+    auto& list = Find<QComboBox>(Window->ConnectionPage(), "ComComboBox1");
+    const int index = list.findText(entry);
     ASSERT_GE(index, 0) << entry.toStdString();
-    list->setCurrentIndex(index);
-    emit list->activated(index);
+    list.setCurrentIndex(index);
+    emit list.activated(index);
   }
 
   void Connect() {

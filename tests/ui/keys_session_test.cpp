@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QTest>
 
 #include "autotune/correction_window.h"
 #include "core/user_messages.h"
 #include "event_wait.h"
+#include "find_by_name.h"
 #include "link/rxtx.h"
 #include "live/log.h"
 #include "scripted_file_dialogs.h"
@@ -71,10 +73,10 @@ class KeyboardSessionTest : public ::testing::Test {
 };
 
 TEST_F(KeyboardSessionTest, StartCorrectMarkStopUndoAndSaveFromTheKeyboard) {
-  QComboBox* ports = Window.ConnectionPage().ComComboBox1;
-  const int simulator = ports->findText(QStringLiteral("Simulator"));
-  ports->setCurrentIndex(simulator);
-  emit ports->activated(simulator);
+  auto& ports = test::Find<QComboBox>(Window.ConnectionPage(), "ComComboBox1");
+  const int simulator = ports.findText(QStringLiteral("Simulator"));
+  ports.setCurrentIndex(simulator);
+  emit ports.activated(simulator);
   ASSERT_EQ(Window.Link()->Connected(), 1U);
   sim::SimulatorHost& converter = *Window.BuiltInSimulator();
   Table& table = Window.MainTable();

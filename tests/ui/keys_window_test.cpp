@@ -4,13 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
 #include <QTest>
 
 #include "autotune/correction_window.h"
 #include "autotune/o2_reference.h"
 #include "core/key_selection.h"
 #include "core/user_messages.h"
+#include "find_by_name.h"
 #include "link/rxtx.h"
 #include "live/log.h"
 #include "live/log_learning_controls.h"
@@ -31,6 +36,7 @@ namespace orvel::ui {
 namespace {
 
 using namespace std::chrono_literals;
+using test::Find;
 
 class KeysWindowTest : public ::testing::Test {
  protected:
@@ -52,11 +58,11 @@ class KeysWindowTest : public ::testing::Test {
   }
 
   void ConnectSimulator() {
-    QComboBox* list = Window.ConnectionPage().ComComboBox1;
-    const int index = list->findText(QStringLiteral("Simulator"));
+    auto& list = Find<QComboBox>(Window.ConnectionPage(), "ComComboBox1");
+    const int index = list.findText(QStringLiteral("Simulator"));
     ASSERT_GE(index, 0);
-    list->setCurrentIndex(index);
-    emit list->activated(index);
+    list.setCurrentIndex(index);
+    emit list.activated(index);
     ASSERT_EQ(Window.Link()->Connected(), 1U);
   }
 
@@ -247,19 +253,20 @@ TEST_F(KeysWindowTest, SelectionLabelsFollowTheFunctionKeysAndTheFocusRules) {
 
   Type(Qt::Key_2);
   TableGraphPage& table = Window.TableGraph();
-  table.TrackBarMafTime->setFocus(Qt::MouseFocusReason);
+  auto& mafTime = Find<QSlider>(table, "TrackBarMafTime");
+  mafTime.setFocus(Qt::MouseFocusReason);
   EXPECT_EQ(Window.Selection().TableParam(), 4);
   EXPECT_TRUE(PageControlHasFocus());
-  const int time = table.TrackBarMafTime->value();
+  const int time = mafTime.value();
   Type(Qt::Key_Up);
-  EXPECT_EQ(table.TrackBarMafTime->value(), time + 1);
-  EXPECT_TRUE(Selected(table.SelectionLabels[3]));
+  EXPECT_EQ(mafTime.value(), time + 1);
+  EXPECT_TRUE(Selected(&Find<QLabel>(table, "LabelTableF4")));
   Type(Qt::Key_F8);
   Type(Qt::Key_Right);
-  EXPECT_EQ(table.TrackBarMafTime->value(), time + 1) << "F8 selects no slider";
+  EXPECT_EQ(mafTime.value(), time + 1) << "F8 selects no slider";
   Type(Qt::Key_Down);
-  EXPECT_EQ(table.TrackBarMafSm->value(), 99);
-  EXPECT_TRUE(Selected(table.SelectionLabels[0]));
+  EXPECT_EQ(Find<QSlider>(table, "TrackBarMafSm").value(), 99);
+  EXPECT_TRUE(Selected(&Find<QLabel>(table, "LabelTableF1")));
 }
 
 TEST_F(KeysWindowTest, DashboardLeftFromOneToZeroShowsZeroAndFiveOnTheSliders) {
@@ -278,22 +285,25 @@ TEST_F(KeysWindowTest, DashboardLeftFromOneToZeroShowsZeroAndFiveOnTheSliders) {
 TEST_F(KeysWindowTest, LogPageLockAndArrowsMoveItsControls) {
   Type(Qt::Key_3);
   LogPage& log = Window.LogView();
-  ASSERT_TRUE(log.LockLogLimitSpeedButton->isChecked()) << "pressed at start";
+  const auto& lock = Find<QPushButton>(log, "LockLogLimitSpeedButton");
+  const auto& limitSlider = Find<QSlider>(log, "LogLimitTrackBar");
+  const auto& targetSlider = Find<QSlider>(log, "TrackBarLogO2Target");
+  ASSERT_TRUE(lock.isChecked()) << "pressed at start";
   Type(Qt::Key_L);
-  EXPECT_FALSE(log.LockLogLimitSpeedButton->isChecked());
-  EXPECT_TRUE(log.LogLimitTrackBar->isEnabled());
+  EXPECT_FALSE(lock.isChecked());
+  EXPECT_TRUE(limitSlider.isEnabled());
   Type(Qt::Key_F2);
-  EXPECT_TRUE(Selected(log.LabelLogF2));
+  EXPECT_TRUE(Selected(&Find<QLabel>(log, "LabelLogF2")));
   // Up raises the value: the position of the upside-down slider goes down.
-  const int limit = log.LogLimitTrackBar->value();
+  const int limit = limitSlider.value();
   Type(Qt::Key_Up);
   EXPECT_EQ(Window.LogLearning().MafLimitPosition(), limit - 1);
-  EXPECT_EQ(log.LogLimitTrackBar->value(), limit - 1);
+  EXPECT_EQ(limitSlider.value(), limit - 1);
   Type(Qt::Key_F1);
-  const int target = log.TrackBarLogO2Target->value();
+  const int target = targetSlider.value();
   Type(Qt::Key_Up);
   EXPECT_EQ(Window.O2Reference().LogO2Target().Position, target - 1);
-  EXPECT_EQ(log.TrackBarLogO2Target->value(), target - 1);
+  EXPECT_EQ(targetSlider.value(), target - 1);
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 #include <qcustomplot.h>
 #include <QAbstractButton>
 #include <QAction>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTabWidget>
@@ -23,6 +25,8 @@
 
 namespace orvel::ui {
 namespace {
+
+using test::Find;
 
 // The text a registered control shows now: a tab's caption for a page of a
 // tab widget, else the control's own caption or title.
@@ -55,13 +59,13 @@ QString ShownText(QObject* owner) {
 }
 
 void SwitchLanguage(TForm1& window, int position) {
-  QComboBox* list = window.ConnectionPage().ComboBoxLanguage;
-  list->setCurrentIndex(position);
-  emit list->activated(position);
+  auto& list = Find<QComboBox>(window.ConnectionPage(), "ComboBoxLanguage");
+  list.setCurrentIndex(position);
+  emit list.activated(position);
 }
 
 QStringList MemoLines(TForm1& window) {
-  const QString text = window.ConnectionPage().Memo1->toPlainText();
+  const QString text = Find<QPlainTextEdit>(window.ConnectionPage(), "Memo1").toPlainText();
   return text.isEmpty() ? QStringList{} : text.split(QLatin1Char('\n'));
 }
 
@@ -98,8 +102,9 @@ TEST(LanguageTest, RussianEnglishRussianRewritesEveryRegisteredText) {
   }
   EXPECT_EQ(MemoLines(window).size(), 28);
   // Captions from the tables, spot-checked against the registry's own texts.
-  EXPECT_EQ(window.ConnectionPage().ButtonCalibrateKMA->text(), QStringLiteral("Калибровать датчик"));
-  EXPECT_EQ(window.Firmware().FileOpenFirmware->text(), QStringLiteral("Обновить из файла"));
+  EXPECT_EQ(Find<QPushButton>(window.ConnectionPage(), "ButtonCalibrateKMA").text(),
+            QStringLiteral("Калибровать датчик"));
+  EXPECT_EQ(Find<QAction>(window.Firmware(), "FileOpenFirmware").text(), QStringLiteral("Обновить из файла"));
   EXPECT_EQ(window.ProgressWindow().windowTitle(), QStringLiteral("Запись таблицы"));
   EXPECT_EQ(window.MainPageControl().tabText(TForm1::kConnectionPage), QStringLiteral(" 1 "));
 }
@@ -170,7 +175,7 @@ TEST(LanguageTest, NoVisibleCaptionIsLeftOutOfTheRegistry) {
   TForm1& window = *rig.Window;
   window.show();
   // The contactless sensor's group shows after a query; check it too.
-  window.ConnectionPage().GroupBoxContactlessSettings->show();
+  Find<QGroupBox>(window.ConnectionPage(), "GroupBoxContactlessSettings").show();
   EXPECT_EQ(UnregisteredCaptions(window), QStringList{});
 }
 

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
 #include <QTest>
+#include <QToolButton>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -13,6 +18,7 @@
 
 #include "autotune/o2_reference.h"
 #include "core/user_messages.h"
+#include "find_by_name.h"
 #include "live/log.h"
 #include "live/log_chart_events.h"
 #include "live/log_learning.h"
@@ -30,6 +36,8 @@
 
 namespace orvel::ui {
 namespace {
+
+using test::Find;
 
 // A recorded log of 10 000 samples: MAF steps through 100..199, the
 // converter's output follows it, the smoothed O2 swings rich and lean.
@@ -73,7 +81,12 @@ class LogPageTest : public ::testing::Test {
   }
 
   LogPage& Page() { return Window.LogView(); }
-  LogChart& Chart() { return *Page().Chart; }
+  // A control of the log page by its name.
+  template <typename T>
+  T& OnPage(const char* name) {
+    return Find<T>(Page(), name);
+  }
+  LogChart& Chart() { return OnPage<LogChart>("LogChart"); }
   Log& TheLog() { return Window.LogModel(); }
 
   // Opens the test log through the bar's open action.
@@ -81,7 +94,7 @@ class LogPageTest : public ::testing::Test {
     const auto path = Folder.Path() / "run.log";
     WriteTestLog(path);
     Dialogs->Answer(path);
-    Page().LogFileOpen->trigger();
+    OnPage<QAction>("LogFileOpen").trigger();
     Chart().replot();  // lays out the axes for the pixel mapping
   }
 
@@ -172,8 +185,9 @@ TEST_F(LogPageTest, MoveModeScrollsOnEitherButtonAndPansTheView) {
   EXPECT_FALSE(events.Scrolling());
   Mouse(QEvent::MouseButtonRelease, At(50, 250), Qt::LeftButton, Qt::NoButton);
 
-  QTest::mouseClick(Page().SpeedButtonLogZoom, Qt::LeftButton);
-  EXPECT_EQ(Page().SpeedButtonLogZoom->text(), QStringLiteral("\u2190/\u2192"));
+  auto& zoom = OnPage<QPushButton>("SpeedButtonLogZoom");
+  QTest::mouseClick(&zoom, Qt::LeftButton);
+  EXPECT_EQ(zoom.text(), QStringLiteral("\u2190/\u2192"));
   for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
     Mouse(QEvent::MouseButtonPress, At(50, 250), button, button);
     EXPECT_TRUE(events.Scrolling());
@@ -189,8 +203,8 @@ TEST_F(LogPageTest, MoveModeScrollsOnEitherButtonAndPansTheView) {
   EXPECT_NEAR(static_cast<double>(TheLog().Window().LastIndex), 2500, 2);
   EXPECT_EQ(TheLog().Window().Step, 2);
 
-  QTest::mouseClick(Page().SpeedButtonLogZoom, Qt::LeftButton);
-  EXPECT_EQ(Page().SpeedButtonLogZoom->text(), QStringLiteral("+/-"));
+  QTest::mouseClick(&zoom, Qt::LeftButton);
+  EXPECT_EQ(zoom.text(), QStringLiteral("+/-"));
 }
 
 TEST_F(LogPageTest, GrabbingTheTabLineEditsTheTableAndSixPixelsAwayZooms) {
@@ -222,15 +236,15 @@ TEST_F(LogPageTest, TheLearningButtonGivesTheSameTableAsTheCommandLine) {
   OpenTestLog();
   const auto before = Folder.Path() / "before.tab";
   ASSERT_TRUE(Window.MainTable().SaveTableFile(before, 1));
-  Window.O2Reference().ComboBoxO2Change(1);   // wide band: reference 147
-  Page().TrackBarLogO2Target->setValue(125);  // target 130
-  EXPECT_EQ(Page().LabelRefO2Log->text(), QStringLiteral("13"));
-  EXPECT_EQ(Page().LabelLogMixtuePercent->text(), QStringLiteral("13%"));
-  EXPECT_EQ(Page().LabelLogO2RefFromDash->text(), QStringLiteral("14.7"));
-  EXPECT_TRUE(Page().LockLogLimitSpeedButton->isChecked());
-  EXPECT_FALSE(Page().LogLimitTrackBar->isEnabled());
+  Window.O2Reference().ComboBoxO2Change(1);              // wide band: reference 147
+  OnPage<QSlider>("TrackBarLogO2Target").setValue(125);  // target 130
+  EXPECT_EQ(OnPage<QLabel>("LabelRefO2Log").text(), QStringLiteral("13"));
+  EXPECT_EQ(OnPage<QLabel>("LabelLogMixtuePercent").text(), QStringLiteral("13%"));
+  EXPECT_EQ(OnPage<QLabel>("LabelLogO2RefFromDash").text(), QStringLiteral("14.7"));
+  EXPECT_TRUE(OnPage<QPushButton>("LockLogLimitSpeedButton").isChecked());
+  EXPECT_FALSE(OnPage<QSlider>("LogLimitTrackBar").isEnabled());
 
-  QTest::mouseClick(Page().SpeedButtonLogMagicLearn, Qt::LeftButton);
+  QTest::mouseClick(&OnPage<QPushButton>("SpeedButtonLogMagicLearn"), Qt::LeftButton);
   const auto window = Folder.Path() / "window.tab";
   ASSERT_TRUE(Window.MainTable().SaveTableFile(window, 1));
 
@@ -266,7 +280,7 @@ TEST_F(LogPageTest, SaveProposesADatedNameAndAFileThatCannotBeReadKeepsTheLog) {
   OpenTestLog();
   const auto saved = Folder.Path() / "copy";
   Dialogs->Answer(saved);
-  Page().LogFileSave->trigger();
+  OnPage<QAction>("LogFileSave").trigger();
   ASSERT_EQ(Dialogs->Requests.size(), 2U);
   const FileDialogRequest& request = Dialogs->Requests[1];
   EXPECT_EQ(request.Filter, QStringLiteral("Log Files|*.log"));
@@ -275,7 +289,7 @@ TEST_F(LogPageTest, SaveProposesADatedNameAndAFileThatCannotBeReadKeepsTheLog) {
   EXPECT_EQ(std::filesystem::file_size(Folder.Path() / "copy.log"), 15U + 15U * 10'000U);
 
   Dialogs->Answer(Folder.Path() / "missing.log");
-  Page().LogFileOpen->trigger();
+  OnPage<QAction>("LogFileOpen").trigger();
   ASSERT_FALSE(Messages.Texts.empty());
   EXPECT_NE(Messages.Texts.back().find("Log file load error"), std::string::npos) << Messages.Texts.back();
   EXPECT_EQ(TheLog().SampleCount(), 10'000U);
@@ -295,7 +309,11 @@ TEST_F(LogPageTest, EveryUndoRedoPairShowsTheRestoredTableOnEveryChart) {
   table.PushHistory();
 
   const auto tableGraphAt150 = [&] {
-    return Window.TableGraph().ChartTableGraph->Series(0)->data()->findBegin(150, false)->value;
+    return Find<TableChart>(Window.TableGraph(), "ChartTableGraph")
+        .Series(0)
+        ->data()
+        ->findBegin(150, false)
+        ->value;
   };
   const auto dashboardAt150 = [&] {
     return Window.Dashboard()
@@ -317,8 +335,9 @@ TEST_F(LogPageTest, EveryUndoRedoPairShowsTheRestoredTableOnEveryChart) {
     QAbstractButton* Undo;
     QAbstractButton* Redo;
   } pairs[] = {
-      {"table graph", Window.TableGraph().SpeedButtonUndo, Window.TableGraph().SpeedButtonRedo},
-      {"log", Page().SpeedButtonLogUndo, Page().SpeedButtonLogRedo},
+      {"table graph", &Find<QToolButton>(Window.TableGraph(), "SpeedButtonUndo"),
+       &Find<QToolButton>(Window.TableGraph(), "SpeedButtonRedo")},
+      {"log", &OnPage<QPushButton>("SpeedButtonLogUndo"), &OnPage<QPushButton>("SpeedButtonLogRedo")},
       {"dashboard", Window.Dashboard().ButtonUndo, Window.Dashboard().ButtonRedo},
   };
   for (const auto& pair : pairs) {

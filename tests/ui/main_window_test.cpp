@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include "core/user_messages.h"
 #include "event_wait.h"
+#include "find_by_name.h"
 #include "link/link_errors.h"
 #include "link/rxtx.h"
 #include "live/log.h"
@@ -17,6 +24,7 @@
 namespace orvel::ui {
 namespace {
 
+using test::Find;
 using test::ProcessEventsUntil;
 
 // A window over a fixed port list; its built-in simulator is the real one on
@@ -39,11 +47,17 @@ class MainWindowTest : public ::testing::Test {
   }
 
   void Choose(const QString& entry) {
-    QComboBox* list = Window.ConnectionPage().ComComboBox1;
-    const int index = list->findText(entry);
+    auto& list = Find<QComboBox>(Window.ConnectionPage(), "ComComboBox1");
+    const int index = list.findText(entry);
     ASSERT_GE(index, 0) << entry.toStdString();
-    list->setCurrentIndex(index);
-    emit list->activated(index);
+    list.setCurrentIndex(index);
+    emit list.activated(index);
+  }
+
+  // A control of the connection page by its name.
+  template <typename T>
+  T& OnConnectionPage(const char* name) {
+    return Find<T>(Window.ConnectionPage(), name);
   }
 
   orvel::test::TempDir Folder;
@@ -63,24 +77,25 @@ TEST_F(MainWindowTest, StartsWithTheConnectionPageInEnglish) {
     EXPECT_EQ(pages.tabText(i), captions[i]);
   }
 
-  ConnectionPageWidget& page = Window.ConnectionPage();
+  const auto& portList = OnConnectionPage<QComboBox>("ComComboBox1");
   QStringList ports;
-  for (int i = 0; i < page.ComComboBox1->count(); ++i) {
-    ports.append(page.ComComboBox1->itemText(i));
+  for (int i = 0; i < portList.count(); ++i) {
+    ports.append(portList.itemText(i));
   }
   EXPECT_EQ(ports, (QStringList{"/dev/ttyS0", "/dev/orvel-no-such-port", "Simulator"}));
-  EXPECT_EQ(page.ComComboBox1->currentIndex(), -1);
-  EXPECT_FALSE(page.SpeedButtonReconnect->isEnabled());
-  EXPECT_TRUE(page.LabelHwVersion->isHidden());
-  EXPECT_TRUE(page.LabelFOsc->isHidden());
-  EXPECT_TRUE(page.GroupBoxContactlessSettings->isHidden());
-  EXPECT_EQ(page.LabelFirmware->text(), QStringLiteral("FW_version V: "));
-  ASSERT_EQ(page.ComboBoxKmaAngleDegrees->count(), 13);
-  EXPECT_EQ(page.ComboBoxKmaAngleDegrees->currentText(), QStringLiteral("45°"));
-  EXPECT_EQ(page.ComboBoxKmaAngleDegrees->itemData(12).toInt(), 90);
+  EXPECT_EQ(portList.currentIndex(), -1);
+  EXPECT_FALSE(OnConnectionPage<QPushButton>("SpeedButtonReconnect").isEnabled());
+  EXPECT_TRUE(OnConnectionPage<QLabel>("LabelHwVersion").isHidden());
+  EXPECT_TRUE(OnConnectionPage<QLabel>("LabelFOsc").isHidden());
+  EXPECT_TRUE(OnConnectionPage<QGroupBox>("GroupBoxContactlessSettings").isHidden());
+  EXPECT_EQ(OnConnectionPage<QLabel>("LabelFirmware").text(), QStringLiteral("FW_version V: "));
+  const auto& angles = OnConnectionPage<QComboBox>("ComboBoxKmaAngleDegrees");
+  ASSERT_EQ(angles.count(), 13);
+  EXPECT_EQ(angles.currentText(), QStringLiteral("45°"));
+  EXPECT_EQ(angles.itemData(12).toInt(), 90);
   // The texts are English while the list still shows its design entry.
-  EXPECT_EQ(page.ComboBoxLanguage->currentText(), QStringLiteral("Русский"));
-  EXPECT_EQ(page.Memo1->document()->blockCount(), 28);
+  EXPECT_EQ(OnConnectionPage<QComboBox>("ComboBoxLanguage").currentText(), QStringLiteral("Русский"));
+  EXPECT_EQ(OnConnectionPage<QPlainTextEdit>("Memo1").document()->blockCount(), 28);
   EXPECT_EQ(Window.SoundFolder(), "Sound/En/");
   EXPECT_TRUE(Window.ActionStart->isEnabled());
   EXPECT_FALSE(Window.ActionStop->isEnabled());
@@ -96,7 +111,7 @@ TEST_F(MainWindowTest, ChoosingTheSimulatorConnectsAndShowsTheDashboard) {
   EXPECT_EQ(Window.Link()->PortName(), Window.BuiltInSimulator()->PortPath());
   EXPECT_TRUE(Window.ActionReadCoverter->isEnabled());
   EXPECT_TRUE(Window.ActionWriteConverter->isEnabled());
-  EXPECT_TRUE(Window.ConnectionPage().SpeedButtonReconnect->isEnabled());
+  EXPECT_TRUE(OnConnectionPage<QPushButton>("SpeedButtonReconnect").isEnabled());
   EXPECT_EQ(Window.MainPageControl().currentIndex(), TForm1::kDashboardPage);
 
   // The procedure read the table, identified the converter and asked for its
@@ -113,16 +128,15 @@ TEST_F(MainWindowTest, ChoosingTheSimulatorConnectsAndShowsTheDashboard) {
   for (int i = 0; i < 256; ++i) {
     ASSERT_EQ(Window.MainTable().GetOut(i), table[static_cast<std::size_t>(i)]) << i;
   }
-  ConnectionPageWidget& page = Window.ConnectionPage();
-  EXPECT_EQ(page.LabelFirmware->text(), QStringLiteral("FW_Version:3.8"));
-  EXPECT_FALSE(page.LabelHwVersion->isHidden());
-  EXPECT_EQ(page.LabelHwVersion->text(), QStringLiteral("HW_Version: 5"));
-  EXPECT_EQ(page.LabelFOsc->text(), QStringLiteral("F_OSC: 16MHz"));
-  EXPECT_FALSE(page.GroupBoxContactlessSettings->isHidden());
-  EXPECT_EQ(page.ComboBoxKmaSensorType->count(), 1);
+  EXPECT_EQ(OnConnectionPage<QLabel>("LabelFirmware").text(), QStringLiteral("FW_Version:3.8"));
+  EXPECT_FALSE(OnConnectionPage<QLabel>("LabelHwVersion").isHidden());
+  EXPECT_EQ(OnConnectionPage<QLabel>("LabelHwVersion").text(), QStringLiteral("HW_Version: 5"));
+  EXPECT_EQ(OnConnectionPage<QLabel>("LabelFOsc").text(), QStringLiteral("F_OSC: 16MHz"));
+  EXPECT_FALSE(OnConnectionPage<QGroupBox>("GroupBoxContactlessSettings").isHidden());
+  EXPECT_EQ(OnConnectionPage<QComboBox>("ComboBoxKmaSensorType").count(), 1);
 
   // Reconnect closes and reopens the same pseudo-terminal.
-  Window.ConnectionPage().SpeedButtonReconnect->click();
+  OnConnectionPage<QPushButton>("SpeedButtonReconnect").click();
   EXPECT_TRUE(Messages.Texts.empty());
   EXPECT_TRUE(Window.Link()->IsOpen());
 }
@@ -160,13 +174,13 @@ TEST_F(MainWindowTest, APortThatDoesNotOpenAsksToTryAgain) {
   ASSERT_EQ(Messages.Texts.size(), 1U);
   EXPECT_EQ(Messages.Texts[0], kTryAgain);
   EXPECT_EQ(Window.Link()->Connected(), 0U);
-  EXPECT_FALSE(Window.ConnectionPage().SpeedButtonReconnect->isEnabled());
+  EXPECT_FALSE(OnConnectionPage<QPushButton>("SpeedButtonReconnect").isEnabled());
   EXPECT_FALSE(Window.ActionReadCoverter->isEnabled());
   EXPECT_EQ(Window.MainPageControl().currentIndex(), TForm1::kConnectionPage);
 }
 
 TEST_F(MainWindowTest, WithRecoveryTickedChoosingAPortSendsNothingAndStaysOnThePage) {
-  Window.ConnectionPage().CheckBoxFirmwareRecovery->setChecked(true);
+  OnConnectionPage<QCheckBox>("CheckBoxFirmwareRecovery").setChecked(true);
   Choose(QStringLiteral("Simulator"));
   EXPECT_TRUE(Messages.Texts.empty());
   EXPECT_EQ(Window.Link()->Connected(), 1U);
@@ -175,20 +189,20 @@ TEST_F(MainWindowTest, WithRecoveryTickedChoosingAPortSendsNothingAndStaysOnTheP
 }
 
 TEST_F(MainWindowTest, LanguageSwitchRewritesTheTextsBothWays) {
-  QComboBox* language = Window.ConnectionPage().ComboBoxLanguage;
-  language->setCurrentIndex(0);
-  emit language->activated(0);
+  auto& language = OnConnectionPage<QComboBox>("ComboBoxLanguage");
+  language.setCurrentIndex(0);
+  emit language.activated(0);
   EXPECT_EQ(Window.MainPageControl().tabText(TForm1::kLogPage), QStringLiteral("3 Графики лога"));
-  EXPECT_EQ(Window.ConnectionPage().CheckBoxFirmwareRecovery->text(),
+  EXPECT_EQ(OnConnectionPage<QCheckBox>("CheckBoxFirmwareRecovery").text(),
             QStringLiteral("Восстановление прошивки"));
   EXPECT_EQ(Window.SoundFolder(), "Sound/Ru/");
-  const QString russianMemo = Window.ConnectionPage().Memo1->toPlainText();
+  const QString russianMemo = OnConnectionPage<QPlainTextEdit>("Memo1").toPlainText();
   EXPECT_TRUE(russianMemo.startsWith(QStringLiteral("'F1...F12'- Выбор")));
 
-  language->setCurrentIndex(1);
-  emit language->activated(1);
+  language.setCurrentIndex(1);
+  emit language.activated(1);
   EXPECT_EQ(Window.MainPageControl().tabText(TForm1::kLogPage), QStringLiteral("3 Log Graph"));
-  EXPECT_EQ(Window.ConnectionPage().Memo1->document()->blockCount(), 28);
+  EXPECT_EQ(OnConnectionPage<QPlainTextEdit>("Memo1").document()->blockCount(), 28);
   EXPECT_EQ(Window.SoundFolder(), "Sound/En/");
 }
 

@@ -1,15 +1,20 @@
+#include <QAction>
 #include <QLineEdit>
+#include <string>
 
+#include "find_by_name.h"
 #include "table_page_fixture.h"
 #include "ui/pages/compare_page.h"
-#include "ui/widgets/parameter_fields.h"
 
 namespace orvel::ui::test {
 namespace {
 
 class TableCompareTest : public TablePageTest {
  protected:
-  TableCompareTest() : Page(Window.Comparison()), Chart(*Page.ChartCompare), Model(Window.CompareTable()) {
+  TableCompareTest()
+      : Page(Window.Comparison()),
+        Chart(Find<TableChart>(Page, "ChartCompare")),
+        Model(Window.CompareTable()) {
     Prepare(Window.TableInnerPages(), 1, Chart);
   }
 
@@ -27,13 +32,21 @@ class TableCompareTest : public TablePageTest {
     return WriteTableFile(name, bytes);
   }
 
-  static QStringList Row(const ParameterFields& fields) {
+  // The field of `stem` ("MafTime", …) in row 1 ("Tab#1") or 2 ("Tab#2").
+  QLineEdit& Field(int row, const char* stem) {
+    const std::string name = "MaskEdit" + std::string(stem) + std::to_string(row) + "Compare";
+    return Find<QLineEdit>(Page, name.c_str());
+  }
+  // The row's texts in the panel's field order (SmoothTps, SmoothMaf, …, TpsThreshold).
+  QStringList Row(int row) {
     QStringList texts;
-    for (int i = 0; i < kPanelFieldCount; ++i) {
-      texts.append(fields.Field(static_cast<PanelField>(i))->text());
+    for (const char* stem :
+         {"Tps", "Maf", "Rpm", "MafTime", "Treshold", "Enrichment", "Enleanment", "TpsThreshold"}) {
+      texts.append(Field(row, stem).text());
     }
     return texts;
   }
+  void Trigger(const char* action) { Find<QAction>(Page, action).trigger(); }
   static std::vector<double> Values(const QCPGraph* graph) {
     std::vector<double> values;
     for (auto it = graph->data()->constBegin(); it != graph->data()->constEnd(); ++it) {
@@ -65,15 +78,15 @@ TEST_F(TableCompareTest, BindingGivesSevenLegendButtonsWithTrainedHidden) {
   EXPECT_EQ(Chart.Series(4)->name(), QStringLiteral("Tab2"));
   EXPECT_EQ(Chart.Series(4)->pen().color(), QColor(0x80, 0x00, 0x00));
   EXPECT_EQ(Chart.Series(7)->name(), QStringLiteral("MaxMaf"));
-  EXPECT_EQ(Row(*Page.Fields1), kDefaultRow);
-  EXPECT_EQ(Row(*Page.Fields2), kDefaultRow);
-  EXPECT_TRUE(Page.Fields2->Field(PanelField::SmoothMaf)->isVisible());
+  EXPECT_EQ(Row(1), kDefaultRow);
+  EXPECT_EQ(Row(2), kDefaultRow);
+  EXPECT_TRUE(Field(2, "Maf").isVisible());
   EXPECT_EQ(Model.Tab2()[TableBlock::kSmoothMaf], 128);
 }
 
 TEST_F(TableCompareTest, LoadingTab2ChangesOnlyItsSeriesAndRow) {
   Dialogs->Answer(RampFile("b.tab", 10, 250));
-  Page.FileOpenCompare2->trigger();
+  Trigger("FileOpenCompare2");
   ASSERT_TRUE(Messages.Texts.empty());
   EXPECT_EQ(Dialogs->Requests.back().Filter, QStringLiteral("Tab File|*.tab"));
   for (int series : {0, 1, 2}) {
@@ -84,19 +97,19 @@ TEST_F(TableCompareTest, LoadingTab2ChangesOnlyItsSeriesAndRow) {
   EXPECT_EQ(Values(Chart.Series(4))[0], 10);
   EXPECT_EQ(Values(Chart.Series(4))[255], 255);
   EXPECT_EQ(Values(Chart.Series(5))[0], -6);
-  EXPECT_EQ(Row(*Page.Fields1), kDefaultRow);
-  EXPECT_EQ(Row(*Page.Fields2), (QStringList{"75", "50", "100", "20", "30", "50", "25", "0"}));
+  EXPECT_EQ(Row(1), kDefaultRow);
+  EXPECT_EQ(Row(2), (QStringList{"75", "50", "100", "20", "30", "50", "25", "0"}));
 }
 
 TEST_F(TableCompareTest, SavingTab2WritesItsRowWithTheThresholdAt255) {
   Dialogs->Answer(RampFile("b.tab", 10, 0));
-  Page.FileOpenCompare2->trigger();
-  Page.Fields2->Field(PanelField::MafTime)->setText(QStringLiteral("33"));
-  Page.Fields2->Field(PanelField::Enrichment)->setText(QStringLiteral("13"));
-  Page.Fields2->Field(PanelField::TpsThreshold)->setText(QStringLiteral("100"));
-  Page.Fields1->Field(PanelField::MafTime)->setText(QStringLiteral("99"));
+  Trigger("FileOpenCompare2");
+  Field(2, "MafTime").setText(QStringLiteral("33"));
+  Field(2, "Enrichment").setText(QStringLiteral("13"));
+  Field(2, "TpsThreshold").setText(QStringLiteral("100"));
+  Field(1, "MafTime").setText(QStringLiteral("99"));
   Dialogs->Answer(Folder.Path() / "second");
-  Page.FileSaveAsCompare2->trigger();
+  Trigger("FileSaveAsCompare2");
   EXPECT_EQ(Dialogs->Requests.back().Filter, QStringLiteral("Tab File|*.tab"));
   const auto bytes = ReadBytes(Folder.Path() / "second.tab");
   ASSERT_EQ(bytes.size(), 392U);
@@ -106,7 +119,7 @@ TEST_F(TableCompareTest, SavingTab2WritesItsRowWithTheThresholdAt255) {
   EXPECT_EQ(bytes[263], 255);
 
   Dialogs->Answer(Folder.Path() / "first.tab");
-  Page.FileSaveAsCompare1->trigger();
+  Trigger("FileSaveAsCompare1");
   EXPECT_EQ(Dialogs->Requests.back().Filter, QStringLiteral("Tab Files|*.tab"));
   const auto first = ReadBytes(Folder.Path() / "first.tab");
   ASSERT_EQ(first.size(), 392U);
@@ -141,13 +154,13 @@ TEST_F(TableCompareTest, EditingTheSecondTablesCurves) {
 TEST_F(TableCompareTest, OneFileInBothTablesDrawsTheCurvesOnTopOfEachOther) {
   const auto path = RampFile("same.tab", 3, 5);
   Dialogs->Answer(path);
-  Page.FileOpenCompare1->trigger();
+  Trigger("FileOpenCompare1");
   Dialogs->Answer(path);
-  Page.FileOpenCompare2->trigger();
+  Trigger("FileOpenCompare2");
   EXPECT_EQ(Values(Chart.Series(0)), Values(Chart.Series(4)));
   EXPECT_EQ(Values(Chart.Series(1)), Values(Chart.Series(5)));
   EXPECT_EQ(Values(Chart.Series(2)), Values(Chart.Series(6)));
-  EXPECT_EQ(Row(*Page.Fields1), Row(*Page.Fields2));
+  EXPECT_EQ(Row(1), Row(2));
 }
 
 }  // namespace

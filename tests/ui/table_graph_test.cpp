@@ -1,18 +1,42 @@
+#include <QAction>
+#include <QLabel>
 #include <QLineEdit>
+#include <QSlider>
+#include <QToolButton>
+#include <array>
+#include <string>
 
 #include "autotune/correction_window.h"
+#include "find_by_name.h"
 #include "table_page_fixture.h"
 #include "ui/pages/table_graph_page.h"
-#include "ui/widgets/parameter_fields.h"
 
 namespace orvel::ui::test {
 namespace {
 
 class TableGraphTest : public TablePageTest {
  protected:
-  TableGraphTest() : Page(Window.TableGraph()), Chart(*Page.ChartTableGraph), Model(Window.MainTable()) {
+  TableGraphTest()
+      : Page(Window.TableGraph()),
+        Chart(Find<TableChart>(Page, "ChartTableGraph")),
+        Model(Window.MainTable()) {
     Prepare(Window.TableInnerPages(), 0, Chart);
   }
+
+  template <typename T>
+  T& OnPage(const std::string& name) {
+    return Find<T>(Page, name.c_str());
+  }
+  // The sliders in F-key order (F1…F7), their value labels and selection labels.
+  QSlider& Slider(std::size_t i) { return OnPage<QSlider>(kSliders[i]); }
+  QLabel& ValueLabel(std::size_t i) { return OnPage<QLabel>(std::string(kSliders[i]) + "Value"); }
+  QLabel& SelectionLabel(std::size_t i) { return OnPage<QLabel>("LabelTableF" + std::to_string(i + 1)); }
+  // A hidden parameter field by its name.
+  QLineEdit& Field(const char* name) { return OnPage<QLineEdit>(name); }
+
+  static constexpr std::array<const char*, 7> kSliders{
+      "TrackBarMafSm",    "TrackBarTpsSm",      "TrackBarRpmSm",     "TrackBarMafTime",
+      "TrackBarMafPorog", "TrackBarEnrichment", "TrackBarEnleanment"};
 
   void Select(int legendButton) {
     QTest::mouseClick(Chart.LegendButtons()[static_cast<std::size_t>(legendButton)], Qt::LeftButton);
@@ -44,13 +68,13 @@ TEST_F(TableGraphTest, BindingShowsTheTableWithFourLegendButtonsAndDefaultSlider
   const QString comma = QLocale().decimalPoint();
   const QStringList labels{"100", "100", "100", "0" + comma + "04s", "5", "+0%", "-50%"};
   for (std::size_t i = 0; i < 7; ++i) {
-    EXPECT_EQ(Page.Sliders[i]->value(), positions[i]) << i;
-    EXPECT_EQ(Page.ValueLabels[i]->text(), labels[static_cast<int>(i)]) << i;
+    EXPECT_EQ(Slider(i).value(), positions[i]) << i;
+    EXPECT_EQ(ValueLabel(i).text(), labels[static_cast<int>(i)]) << i;
   }
-  EXPECT_EQ(Page.Fields->Field(PanelField::TpsThreshold)->text(), QStringLiteral("255"));
-  EXPECT_TRUE(Page.Fields->Field(PanelField::SmoothMaf)->isHidden());
-  EXPECT_TRUE(Page.SelectionLabels[0]->font().bold());
-  EXPECT_FALSE(Page.SelectionLabels[1]->font().bold());
+  EXPECT_EQ(Field("MaskEditTpsThreshold").text(), QStringLiteral("255"));
+  EXPECT_TRUE(Field("MaskEditSmoothMaf").isHidden());
+  EXPECT_TRUE(SelectionLabel(0).font().bold());
+  EXPECT_FALSE(SelectionLabel(1).font().bold());
 }
 
 TEST_F(TableGraphTest, DoubleClickSnapsThePointerToTheNearestPoint) {
@@ -136,8 +160,9 @@ TEST_F(TableGraphTest, ZoomMoveButtonSwapsTheEditingMouseButton) {
 
 TEST_F(TableGraphTest, ShiftLatchMakesAnchorsLikeTheShiftKey) {
   // Latched: two edits anchor their points and interpolate between them.
-  QTest::mouseClick(Page.SpeedButtonShift, Qt::LeftButton);
-  ASSERT_TRUE(Page.SpeedButtonShift->isChecked());
+  auto& shift = OnPage<QToolButton>("SpeedButtonShift");
+  QTest::mouseClick(&shift, Qt::LeftButton);
+  ASSERT_TRUE(shift.isChecked());
   DoubleClick(Chart, At(Chart, 20, 40));
   DoubleClick(Chart, At(Chart, 30, 60));
   EXPECT_EQ(Model.Anchors1()[20], 255);
@@ -147,7 +172,7 @@ TEST_F(TableGraphTest, ShiftLatchMakesAnchorsLikeTheShiftKey) {
 
   // A page change by mouse releases the latch: a plain edit forgets the anchors.
   Window.Latches().ReleaseAll();
-  EXPECT_FALSE(Page.SpeedButtonShift->isChecked());
+  EXPECT_FALSE(shift.isChecked());
   DoubleClick(Chart, At(Chart, 30, 60));
   EXPECT_EQ(Model.Anchors1()[20], 0);
 
@@ -164,17 +189,19 @@ TEST_F(TableGraphTest, ShiftLatchMakesAnchorsLikeTheShiftKey) {
 }
 
 TEST_F(TableGraphTest, CtrlLatchExtendsTheLineOverTheTable) {
-  QTest::mouseClick(Page.SpeedButtonShift, Qt::LeftButton);
-  QTest::mouseClick(Page.SpeedButtonCtrl, Qt::LeftButton);
+  auto& ctrl = OnPage<QToolButton>("SpeedButtonCtrl");
+  QTest::mouseClick(&OnPage<QToolButton>("SpeedButtonShift"), Qt::LeftButton);
+  QTest::mouseClick(&ctrl, Qt::LeftButton);
   DoubleClick(Chart, At(Chart, 100, 50));
   EXPECT_EQ(Model.GetOut(255), 128);
   Window.Latches().ReleaseAll();
-  EXPECT_FALSE(Page.SpeedButtonCtrl->isChecked());
+  EXPECT_FALSE(ctrl.isChecked());
 }
 
 TEST_F(TableGraphTest, HiddenAltLatchDrawsWithoutGrabbingTheCurve) {
-  EXPECT_TRUE(Page.SpeedButtonAlt->isHidden());
-  Page.SpeedButtonAlt->setChecked(true);
+  auto& alt = OnPage<QToolButton>("SpeedButtonAlt");
+  EXPECT_TRUE(alt.isHidden());
+  alt.setChecked(true);
   Drag(Chart, {At(Chart, 70, 200), At(Chart, 71, 180)});
   EXPECT_EQ(Model.GetOut(71), 180);
   EXPECT_EQ(Chart.xAxis->range(), QCPRange(0, 300));  // no zoom while Alt is held
@@ -214,20 +241,20 @@ TEST_F(TableGraphTest, PointerOverAPointShowsItsHint) {
 }
 
 TEST_F(TableGraphTest, SlidersAndHiddenFieldsFollowEachOther) {
-  Page.TrackBarMafTime->setValue(12);
-  EXPECT_EQ(Page.Fields->Field(PanelField::MafTime)->text(), QStringLiteral("12"));
-  EXPECT_EQ(Page.ValueLabels[3]->text(), "0" + QLocale().decimalPoint() + "12s");
-  Page.TrackBarEnrichment->setValue(13);
+  OnPage<QSlider>("TrackBarMafTime").setValue(12);
+  EXPECT_EQ(Field("MaskEditMafTime").text(), QStringLiteral("12"));
+  EXPECT_EQ(ValueLabel(3).text(), "0" + QLocale().decimalPoint() + "12s");
+  OnPage<QSlider>("TrackBarEnrichment").setValue(13);
   Model.TakeParameters(1);
   EXPECT_EQ(Model.Tab1()[TableBlock::kEnrichment], 145);  // 128 + 17
 
   Model.Tab1()[TableBlock::kSmoothMaf] = 16;
   Model.Tab1()[TableBlock::kEnrichment] = 0;  // −100 %: the slider stops at 0
   Model.ShowParameters(1);
-  EXPECT_EQ(Page.TrackBarMafSm->value(), 12);
-  EXPECT_EQ(Page.ValueLabels[0]->text(), QStringLiteral("12"));
-  EXPECT_EQ(Page.TrackBarEnrichment->value(), 0);
-  EXPECT_EQ(Page.Fields->Field(PanelField::Enrichment)->text(), QStringLiteral("-100"));
+  EXPECT_EQ(OnPage<QSlider>("TrackBarMafSm").value(), 12);
+  EXPECT_EQ(ValueLabel(0).text(), QStringLiteral("12"));
+  EXPECT_EQ(OnPage<QSlider>("TrackBarEnrichment").value(), 0);
+  EXPECT_EQ(Field("MaskEditEnrichmentFactor").text(), QStringLiteral("-100"));
 }
 
 TEST_F(TableGraphTest, OpenEditUndoRedoSaveRoundTripsThroughATableFile) {
@@ -243,29 +270,30 @@ TEST_F(TableGraphTest, OpenEditUndoRedoSaveRoundTripsThroughATableFile) {
   bytes[264] = 226;  // IATCorr −30
   const auto source = WriteTableFile("source.tab", bytes);
   Dialogs->Answer(source);
-  Page.TabFileOpen->trigger();
+  OnPage<QAction>("TabFileOpen").trigger();
   ASSERT_TRUE(Messages.Texts.empty());
   EXPECT_EQ(Dialogs->Requests.back().Filter, QStringLiteral("Tab files|*.tab"));
   EXPECT_EQ(Dialogs->Requests.back().DefaultSuffix, QStringLiteral("tab"));
   EXPECT_EQ(Model.GetOut(200), 200);
-  EXPECT_EQ(Page.TrackBarMafTime->value(), 10);
-  EXPECT_EQ(Page.TrackBarEnrichment->value(), 13);
+  EXPECT_EQ(OnPage<QSlider>("TrackBarMafTime").value(), 10);
+  EXPECT_EQ(OnPage<QSlider>("TrackBarEnrichment").value(), 13);
   EXPECT_EQ(Chart.Series(1)->data()->at(0)->value, -30);
 
   Drag(Chart, {At(Chart, 100, 100), At(Chart, 101, 30), At(Chart, 102, 30)});
   ASSERT_EQ(Model.GetOut(101), 30);
-  QTest::mouseClick(Page.SpeedButtonUndo, Qt::LeftButton);
+  auto& undo = OnPage<QToolButton>("SpeedButtonUndo");
+  QTest::mouseClick(&undo, Qt::LeftButton);
   EXPECT_EQ(Model.GetOut(101), 30);
   EXPECT_EQ(Model.GetOut(102), 102);
-  QTest::mouseClick(Page.SpeedButtonUndo, Qt::LeftButton);
+  QTest::mouseClick(&undo, Qt::LeftButton);
   EXPECT_EQ(Model.GetOut(101), 101);
   EXPECT_EQ(Chart.Series(0)->data()->at(101)->value, 101);
-  QTest::mouseClick(Page.SpeedButtonRedo, Qt::LeftButton);
+  QTest::mouseClick(&OnPage<QToolButton>("SpeedButtonRedo"), Qt::LeftButton);
   EXPECT_EQ(Model.GetOut(101), 30);
   EXPECT_EQ(Chart.Series(0)->data()->at(101)->value, 30);
 
   Dialogs->Answer(Folder.Path() / "edited");
-  Page.TabFileSave->trigger();
+  OnPage<QAction>("TabFileSave").trigger();
   const FileDialogRequest& save = Dialogs->Requests.back();
   EXPECT_EQ(save.Filter, QStringLiteral("Tab Files|*.tab"));
   EXPECT_TRUE(save.ProposedName.startsWith('D')) << save.ProposedName.toStdString();
@@ -284,14 +312,15 @@ TEST_F(TableGraphTest, CancelledOrFailedOpenLeavesTheTableAsItWas) {
   DoubleClick(Chart, At(Chart, 5, 77));
   const auto before = Model.Tab1();
   const auto snapshots = Model.History().HistoryCount();
+  auto& open = OnPage<QAction>("TabFileOpen");
   Dialogs->Answer(std::nullopt);
-  Page.TabFileOpen->trigger();
+  open.trigger();
   Dialogs->Answer(Folder.Path() / "missing.tab");
-  Page.TabFileOpen->trigger();
+  open.trigger();
   ASSERT_EQ(Messages.Texts.size(), 1U);
   EXPECT_EQ(Messages.Texts[0], (Folder.Path() / "missing.tab").string() + "Tab file load error");
   Dialogs->Answer(std::nullopt);
-  Page.TabFileSave->trigger();
+  OnPage<QAction>("TabFileSave").trigger();
   EXPECT_EQ(Model.Tab1(), before);
   EXPECT_EQ(Model.History().HistoryCount(), snapshots);
   EXPECT_FALSE(std::filesystem::exists(Folder.Path() / "missing.tab"));
@@ -301,12 +330,13 @@ TEST_F(TableGraphTest, OneToOneResetsTheTableAndTheWindowsLearnedBeginning) {
   Model.SetLearnedBegin(30);
   Window.CorrectionWindow().SetLearnedBegin(30);
   Window.CorrectionWindow().SetMafBeg(40);
-  Page.TrackBarMafSm->setValue(20);
-  Page.ActionTableOneToOne->trigger();
+  auto& mafSmoothing = OnPage<QSlider>("TrackBarMafSm");
+  mafSmoothing.setValue(20);
+  OnPage<QAction>("ActionTableOneToOne").trigger();
   for (int i = 0; i < 256; ++i) {
     ASSERT_EQ(Model.GetOut(i), i);
   }
-  EXPECT_EQ(Page.TrackBarMafSm->value(), 100);
+  EXPECT_EQ(mafSmoothing.value(), 100);
   EXPECT_EQ(Window.CorrectionWindow().LearnedBegin(), 0);
   EXPECT_EQ(Window.CorrectionWindow().MafBeg(), 0);
   EXPECT_EQ(Model.LearnedBegin(), 30);
@@ -314,14 +344,14 @@ TEST_F(TableGraphTest, OneToOneResetsTheTableAndTheWindowsLearnedBeginning) {
 
 TEST_F(TableGraphTest, LanguageSwitchRewritesTheCaptionsAndTheAxisTitle) {
   Window.ApplyLanguage(orvel::kLanguageRussian);
-  EXPECT_EQ(Page.TabFileOpen->text(), QStringLiteral("Открыть"));
+  EXPECT_EQ(OnPage<QAction>("TabFileOpen").text(), QStringLiteral("Открыть"));
   EXPECT_EQ(Chart.yAxis->label(), QStringLiteral("Выход конв., IAT и ECT коррекции"));
-  EXPECT_EQ(Page.findChild<QLabel*>(QStringLiteral("LabelSmooth"))->text(), QStringLiteral("Сглаживание"));
+  EXPECT_EQ(OnPage<QLabel>("LabelSmooth").text(), QStringLiteral("Сглаживание"));
   Window.ApplyLanguage(orvel::kLanguageEnglish);
-  EXPECT_EQ(Page.ActionTableOneToOne->text(), QStringLiteral("1:1 Table"));
+  EXPECT_EQ(OnPage<QAction>("ActionTableOneToOne").text(), QStringLiteral("1:1 Table"));
   EXPECT_EQ(Chart.yAxis->label(), QStringLiteral("Converter OUT, IAT and ECT Corrs"));
   EXPECT_EQ(Chart.xAxis->label(), QStringLiteral("MAF,IAT,ECT"));
-  EXPECT_EQ(Page.findChild<QLabel*>(QStringLiteral("LabelSmooth"))->text(), QStringLiteral("Smoothing"));
+  EXPECT_EQ(OnPage<QLabel>("LabelSmooth").text(), QStringLiteral("Smoothing"));
 }
 
 }  // namespace

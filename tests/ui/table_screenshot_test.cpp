@@ -1,6 +1,7 @@
 // Pictures of the table pages for people to look at: written only when
 // ORVEL_SHOT_DIR names a folder, otherwise skipped.
 
+#include "find_by_name.h"
 #include "table_page_fixture.h"
 #include "ui/pages/compare_page.h"
 #include "ui/pages/table_graph_page.h"
@@ -40,7 +41,8 @@ TEST_F(TableScreenshotTest, BothTablePagesInBothLanguages) {
     for (const int page : {0, 1}) {
       Window.TableInnerPages().setCurrentIndex(page);
       QApplication::processEvents();
-      TableChart& chart = page == 0 ? *Window.TableGraph().ChartTableGraph : *Window.Comparison().ChartCompare;
+      TableChart& chart = page == 0 ? Find<TableChart>(Window.TableGraph(), "ChartTableGraph")
+                                    : Find<TableChart>(Window.Comparison(), "ChartCompare");
       chart.replot();
       const QString name = QStringLiteral("%1/table_%2_%3.png")
                                .arg(QString::fromLocal8Bit(folder), page == 0 ? "graph" : "compare",

@@ -31,7 +31,8 @@ TEST(WindowStateTest, AFirstStartReportsTheMissingFileOnceAndClosingWritesTheDef
   ASSERT_EQ(rig.StartMessages.size(), 1U);
   EXPECT_EQ(rig.StartMessages[0], rig.File("config.cfg").string() + " Config file load error");
   // English texts while the list still shows its design entry.
-  EXPECT_EQ(rig.Window->ConnectionPage().ComboBoxLanguage->currentText(), QStringLiteral("Русский"));
+  EXPECT_EQ(test::Find<QComboBox>(rig.Window->ConnectionPage(), "ComboBoxLanguage").currentText(),
+            QStringLiteral("Русский"));
   EXPECT_EQ(rig.Window->MainPageControl().tabText(TForm1::kSetupPage), QStringLiteral("5 Options/Setup"));
   // The main table was bound at start: its parameters hold their defaults
   // and the history holds the first snapshot.
@@ -59,7 +60,8 @@ TEST(WindowStateTest, ASavedStateIsRestoredAtStartAndWrittenBackUnchanged) {
   EXPECT_TRUE(rig.StartMessages.empty());
 
   TForm1& window = *rig.Window;
-  EXPECT_EQ(window.ConnectionPage().ComboBoxLanguage->currentText(), QStringLiteral("Русский"));
+  EXPECT_EQ(test::Find<QComboBox>(window.ConnectionPage(), "ComboBoxLanguage").currentText(),
+            QStringLiteral("Русский"));
   EXPECT_EQ(window.MainPageControl().tabText(TForm1::kSetupPage), QStringLiteral("5 Настройки"));
   EXPECT_EQ(window.SoundFolder(), "Sound/Ru/");
   EXPECT_EQ(kO2SensorNames[static_cast<std::size_t>(window.O2Reference().SensorType())], "AEM 30-4110");
@@ -85,7 +87,8 @@ TEST(WindowStateTest, ATruncatedFileKeepsTheDefaultsBeyondItsEnd) {
   rig.WriteFile("config.cfg", Bytes{0x01, 0x02, 0x01, 0x00, 0x00, 0x00});  // Delta cut in half
   rig.Start();
   EXPECT_TRUE(rig.StartMessages.empty());
-  EXPECT_EQ(rig.Window->ConnectionPage().ComboBoxLanguage->currentText(), QStringLiteral("English"));
+  EXPECT_EQ(test::Find<QComboBox>(rig.Window->ConnectionPage(), "ComboBoxLanguage").currentText(),
+            QStringLiteral("English"));
   EXPECT_EQ(rig.Window->O2Reference().SensorType(), 2);
   EXPECT_EQ(rig.Window->CorrectionWindow().PulsLimit(), 10);
   rig.Window->close();
@@ -109,10 +112,9 @@ TEST(WindowStateTest, SigtermDuringLiveDataClosesTheWindowAndSavesEverything) {
 
   window.ActionStart->trigger();
   ASSERT_TRUE(test::ProcessEventsUntil([&] { return window.LogModel().SampleCount() >= 20; },
-                                                 std::chrono::seconds(5)));
+                                       std::chrono::seconds(5)));
   std::raise(SIGTERM);
-  ASSERT_TRUE(
-      test::ProcessEventsUntil([&] { return window.Core().Closed(); }, std::chrono::seconds(5)));
+  ASSERT_TRUE(test::ProcessEventsUntil([&] { return window.Core().Closed(); }, std::chrono::seconds(5)));
   EXPECT_FALSE(window.Link()->IsOpen());
   EXPECT_TRUE(termination.Pending());
   EXPECT_FALSE(window.isVisible());
@@ -151,8 +153,7 @@ TEST(WindowStateTest, ADeferredHistoryLoadsAfterTheFirstPaintAndIsNeverOverwritt
     EXPECT_FALSE(window.HistoryLoaded());
     if (shown) {
       window.show();
-      ASSERT_TRUE(test::ProcessEventsUntil([&] { return window.HistoryLoaded(); },
-                                                     std::chrono::seconds(5)));
+      ASSERT_TRUE(test::ProcessEventsUntil([&] { return window.HistoryLoaded(); }, std::chrono::seconds(5)));
       EXPECT_EQ(window.MainTable().History().HistoryCount(), snapshots);
     }
     window.close();

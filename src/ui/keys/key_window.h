@@ -2,8 +2,8 @@
 
 // What the keyboard commands need of the window beyond the models: its pages,
 // the input focus, the actions and the few controls that keep their state in
-// the widgets. TForm1 provides it (FormKeyWindow); the key table's tests
-// provide a recording one.
+// the widgets. PagesKeyWindow provides it over the window's pages; the key
+// table's tests provide a recording one.
 
 namespace orvel::ui {
 

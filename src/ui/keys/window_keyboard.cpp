@@ -3,8 +3,8 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <utility>
 
-#include "ui/main_window.h"
 #include "ui/pages/correction_group.h"
 #include "ui/pages/dashboard_page.h"
 #include "ui/pages/log_page.h"
@@ -12,19 +12,20 @@
 
 namespace orvel::ui {
 
-WindowKeyboard::WindowKeyboard(TForm1& form, const WindowKeyboardModels& models)
+WindowKeyboard::WindowKeyboard(const WindowKeyboardPages& pages, KeyWindowCommands commands,
+                               const WindowKeyboardModels& models)
     : Reset(models.Link, models.Transfer, models.MainTable, models.Messages),
-      Window(form),
+      Window(pages.PageControl, pages.Connection, pages.Dashboard, models.LogModel, std::move(commands)),
       Table(KeyModels{models.MainTable, models.Correction, models.Reference, models.Learning, models.LogModel,
                       models.Transfer, Reset, SelectionState},
             Window),
-      Labels(SelectionState, form.Dashboard(), form.TableGraph(), form.LogView()),
-      Dispatcher(form, Table, models.Modifiers) {
-  WatchFocus(form);
+      Labels(SelectionState, pages.Dashboard, pages.TableGraph, pages.LogView),
+      Dispatcher(pages.Window, Table, models.Modifiers) {
+  WatchFocus(pages);
 }
 
-void WindowKeyboard::WatchFocus(TForm1& form) {
-  QTabWidget* pageControl = &form.MainPageControl();
+void WindowKeyboard::WatchFocus(const WindowKeyboardPages& pages) {
+  QTabWidget* pageControl = &pages.PageControl;
   const auto toPageControl = [pageControl] { pageControl->setFocus(Qt::OtherFocusReason); };
   // A slider that takes the focus selects its parameter as its function key
   // would, and hands the focus on to the page control.
@@ -34,7 +35,7 @@ void WindowKeyboard::WatchFocus(TForm1& form) {
       toPageControl();
     };
   };
-  DashboardPage& dashboard = form.Dashboard();
+  DashboardPage& dashboard = pages.Dashboard;
   Focus.Watch(dashboard.TrackBarRefO2, selectsOnDashboard(2));
   Focus.Watch(dashboard.TrackBarB, selectsOnDashboard(4));
   Focus.Watch(dashboard.TrackBarT, selectsOnDashboard(5));
@@ -48,14 +49,12 @@ void WindowKeyboard::WatchFocus(TForm1& form) {
   // The correction field keeps the focus.
   Focus.Watch(group.UpDownCorrection, [this] { SelectionState.CorrectionChanged(); });
 
-  TableGraphPage& tableGraph = form.TableGraph();
-  for (std::size_t i = 0; i < tableGraph.Sliders.size(); ++i) {
-    const int key = static_cast<int>(i) + 1;
-    Focus.Watch(tableGraph.Sliders[i], [this, toPageControl, key] {
-      SelectionState.SelectTable(key);
-      toPageControl();
-    });
-  }
+  // The table graph's sliders tell which parameter took the focus.
+  QObject::connect(&pages.TableGraph, &TableGraphPage::ParameterSelected, &Focus,
+                   [this, toPageControl](int parameter) {
+                     SelectionState.SelectTable(parameter);
+                     toPageControl();
+                   });
 }
 
 }  // namespace orvel::ui

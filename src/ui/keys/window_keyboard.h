@@ -2,17 +2,21 @@
 
 // Everything the main window needs for its keyboard: the selection state and
 // its labels, the focus rules, the converter reset, the key table and the
-// application-wide filter that feeds it. TForm1 creates one after its models.
+// application-wide filter that feeds it. The window creates one after its
+// models and pages.
 
 #include <memory>
 
 #include "core/key_selection.h"
 #include "link/converter_reset.h"
 #include "ui/keys/focus_selection.h"
-#include "ui/keys/form_key_window.h"
 #include "ui/keys/key_dispatcher.h"
 #include "ui/keys/key_table.h"
+#include "ui/keys/pages_key_window.h"
 #include "ui/keys/selection_labels.h"
+
+class QTabWidget;
+class QWidget;
 
 namespace orvel {
 class TRXTX;
@@ -21,8 +25,11 @@ class UserMessages;
 
 namespace orvel::ui {
 
-class TForm1;
 class KeyboardModifiers;
+class ConnectionPageWidget;
+class DashboardPage;
+class TableGraphPage;
+class LogPage;
 
 struct WindowKeyboardModels {
   TRXTX& Link;
@@ -36,9 +43,21 @@ struct WindowKeyboardModels {
   UserMessages& Messages;
 };
 
+// The window's parts the keys act on and watch.
+struct WindowKeyboardPages {
+  // The top-level window whose keys the keyboard takes.
+  QWidget& Window;
+  QTabWidget& PageControl;
+  ConnectionPageWidget& Connection;
+  DashboardPage& Dashboard;
+  TableGraphPage& TableGraph;
+  LogPage& LogView;
+};
+
 class WindowKeyboard {
  public:
-  WindowKeyboard(TForm1& form, const WindowKeyboardModels& models);
+  WindowKeyboard(const WindowKeyboardPages& pages, KeyWindowCommands commands,
+                 const WindowKeyboardModels& models);
   WindowKeyboard(const WindowKeyboard&) = delete;
   WindowKeyboard& operator=(const WindowKeyboard&) = delete;
 
@@ -46,11 +65,11 @@ class WindowKeyboard {
   [[nodiscard]] KeyCommands& Commands() { return Table; }
 
  private:
-  void WatchFocus(TForm1& form);
+  void WatchFocus(const WindowKeyboardPages& pages);
 
   KeySelection SelectionState;
   ConverterReset Reset;
-  FormKeyWindow Window;
+  PagesKeyWindow Window;
   KeyCommands Table;
   SelectionLabels Labels;
   FocusSelection Focus;

@@ -1,8 +1,10 @@
 #include "ui/pages/compare_page.h"
 
+#include <QAction>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QToolBar>
 #include <QToolButton>
 
 #include "core/ui_texts.h"
@@ -44,6 +46,12 @@ ComparePage::ComparePage(TextRegistry& texts, LatchRegistry& /*latches*/, QWidge
       Bar(new QToolBar(this)),
       ChartCompare(new TableChart(true, this)) {
   setObjectName(QStringLiteral("TabSheetTableCompare"));
+  FileOpenCompare->setObjectName(QStringLiteral("FileOpenCompare"));
+  FileOpenCompare1->setObjectName(QStringLiteral("FileOpenCompare1"));
+  FileOpenCompare2->setObjectName(QStringLiteral("FileOpenCompare2"));
+  FileSaveAsCompare->setObjectName(QStringLiteral("FileSaveAsCompare"));
+  FileSaveAsCompare1->setObjectName(QStringLiteral("FileSaveAsCompare1"));
+  FileSaveAsCompare2->setObjectName(QStringLiteral("FileSaveAsCompare2"));
   auto* openMenu = new QMenu(this);
   openMenu->addAction(FileOpenCompare1);
   openMenu->addAction(FileOpenCompare2);

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QAction>
-#include <QToolBar>
 #include <QWidget>
 #include <memory>
+
+class QAction;
+class QToolBar;
 
 namespace orvel {
 class Table;
@@ -30,6 +31,10 @@ class ComparePage final : public QWidget {
   // BindGraph and BindSecondTable) and wires the bar.
   void Bind(Table& compareTable, FileDialogs& dialogs);
 
+ private:
+  void Open(int block);
+  void Save(int block);
+
   QAction* FileOpenCompare;
   QAction* FileOpenCompare1;
   QAction* FileOpenCompare2;
@@ -41,10 +46,6 @@ class ComparePage final : public QWidget {
   // The rows "Tab#1" and "Tab#2": the panels of Tab1 and Tab2.
   std::unique_ptr<ParameterFields> Fields1;
   std::unique_ptr<ParameterFields> Fields2;
-
- private:
-  void Open(int block);
-  void Save(int block);
 
   Table* Model = nullptr;
   FileDialogs* Dialogs = nullptr;

@@ -1,7 +1,13 @@
 #include "ui/pages/firmware_page.h"
 
+#include <QAction>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -25,6 +31,8 @@ FirmwarePage::FirmwarePage(TextRegistry& texts, LatchRegistry& /*latches*/, QWid
       ButtonFactoryStart(new QPushButton(QStringLiteral("Start"))),
       ButtonFactoryStop(new QPushButton(QStringLiteral("Stop"))) {
   setObjectName(QStringLiteral("TabSheetFirmwareUpdate"));
+  FileOpenFirmware->setObjectName(QStringLiteral("FileOpenFirmware"));
+  ActionUpgradeFirmwareOneToOne->setObjectName(QStringLiteral("ActionUpgradeFirmwareOneToOne"));
   Bar->addAction(FileOpenFirmware);
   Bar->addAction(ActionUpgradeFirmwareOneToOne);
   texts.Add(FileOpenFirmware, texts::FirmwareBarUpdate);
@@ -56,6 +64,8 @@ FirmwarePage::FirmwarePage(TextRegistry& texts, LatchRegistry& /*latches*/, QWid
   const std::array<const char*, GaugeCount> captions{"MAF", "TPS", "Conv", "O2"};
   for (int i = 0; i < GaugeCount; ++i) {
     auto* gauge = new QProgressBar;
+    gauge->setObjectName(QStringLiteral("FactoryGauge") +
+                         QString::fromLatin1(captions[static_cast<std::size_t>(i)]));
     gauge->setOrientation(Qt::Vertical);
     gauge->setRange(0, 255);
     gauge->setValue(0);
@@ -90,6 +100,12 @@ FirmwarePage::FirmwarePage(TextRegistry& texts, LatchRegistry& /*latches*/, QWid
   lower->addStretch(1);
   layout->addLayout(lower);
   layout->addStretch(1);
+
+  connect(FileOpenFirmware, &QAction::triggered, this, [this] { emit UpdateClicked(); });
+  connect(ActionUpgradeFirmwareOneToOne, &QAction::triggered, this,
+          [this] { emit UpdateWithOneToOneClicked(); });
+  connect(ButtonFactoryStart, &QPushButton::clicked, this, [this] { emit FactoryStartClicked(); });
+  connect(ButtonFactoryStop, &QPushButton::clicked, this, [this] { emit FactoryStopClicked(); });
 }
 
 void FirmwarePage::ShowSample(int maf, int tps, int conv, int o2) {
@@ -103,6 +119,10 @@ void FirmwarePage::Follow(LiveDashboard& live) {
   Samples = live.SubscribeFrames([this](const DashboardFrame& frame) {
     ShowSample(frame.Sample.Maf, frame.Sample.Tps, frame.Sample.Conv, frame.Sample.O2);
   });
+}
+
+void FirmwarePage::ShowProgress(int percent) {
+  ProgressBar1->setValue(percent);
 }
 
 }  // namespace orvel::ui

@@ -1,26 +1,26 @@
 #include "ui/pages/firmware_page_binding.h"
 
 #include <QApplication>
-#include <QCheckBox>
 
+#include "ui/connection_page.h"
 #include "ui/pages/firmware_page.h"
 
 namespace orvel::ui {
 
-FirmwarePageBinding::FirmwarePageBinding(ui::FirmwarePage& page, QCheckBox& recovery,
+FirmwarePageBinding::FirmwarePageBinding(ui::FirmwarePage& page, ConnectionPageWidget& connection,
                                          std::function<bool()> liveDataRunning)
-    : Page(page), Recovery(recovery), Running(std::move(liveDataRunning)) {}
+    : Page(page), Connection(connection), Running(std::move(liveDataRunning)) {}
 
 bool FirmwarePageBinding::RecoveryTicked() const {
-  return Recovery.isChecked();
+  return Connection.RecoveryTicked();
 }
 
 void FirmwarePageBinding::UntickRecovery() {
-  Recovery.setChecked(false);
+  Connection.UntickRecovery();
 }
 
 void FirmwarePageBinding::SetProgress(int percent) {
-  Page.ProgressBar1->setValue(percent);
+  Page.ShowProgress(percent);
   // The update blocks the event loop; let the bar paint.
   if (Page.isVisible()) {
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

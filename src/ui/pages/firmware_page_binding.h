@@ -4,17 +4,17 @@
 
 #include "link/firmware_update.h"
 
-class QCheckBox;
-
 namespace orvel::ui {
 
 class FirmwarePage;
+class ConnectionPageWidget;
 
 // Lets the firmware update read the recovery box of the connection page and
 // move the firmware page's progress bar.
 class FirmwarePageBinding final : public orvel::FirmwarePage {
  public:
-  FirmwarePageBinding(ui::FirmwarePage& page, QCheckBox& recovery, std::function<bool()> liveDataRunning);
+  FirmwarePageBinding(ui::FirmwarePage& page, ConnectionPageWidget& connection,
+                      std::function<bool()> liveDataRunning);
 
   [[nodiscard]] bool RecoveryTicked() const override;
   void UntickRecovery() override;
@@ -23,7 +23,7 @@ class FirmwarePageBinding final : public orvel::FirmwarePage {
 
  private:
   ui::FirmwarePage& Page;
-  QCheckBox& Recovery;
+  ConnectionPageWidget& Connection;
   std::function<bool()> Running;
 };
 

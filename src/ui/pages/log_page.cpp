@@ -1,8 +1,13 @@
 #include "ui/pages/log_page.h"
 
+#include <QAction>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalBlocker>
+#include <QSlider>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 #include "autotune/o2_reference.h"
@@ -28,14 +33,16 @@ const QString kLogSuffix = QStringLiteral("log");
 constexpr int kSliderMax = 255;
 constexpr int kSliderHeight = 330;
 
-QLabel* CentredLabel(const QString& text, QWidget* parent) {
+QLabel* CentredLabel(const QString& text, const char* name, QWidget* parent) {
   auto* label = new QLabel(text, parent);
+  label->setObjectName(QLatin1String(name));
   label->setAlignment(Qt::AlignCenter);
   return label;
 }
 
-QSlider* VerticalSlider(QWidget* parent) {
+QSlider* VerticalSlider(const char* name, QWidget* parent) {
   auto* slider = new QSlider(Qt::Vertical, parent);
+  slider->setObjectName(QLatin1String(name));
   // Position 0 at the top: the value (max + min - position) grows upward.
   slider->setInvertedAppearance(true);
   slider->setInvertedControls(true);
@@ -46,8 +53,9 @@ QSlider* VerticalSlider(QWidget* parent) {
   return slider;
 }
 
-QPushButton* ChartButton(const QString& caption, QWidget* parent, bool latch) {
+QPushButton* ChartButton(const QString& caption, const char* name, QWidget* parent, bool latch) {
   auto* button = new QPushButton(caption, parent);
+  button->setObjectName(QLatin1String(name));
   button->setCheckable(latch);
   button->setFocusPolicy(Qt::NoFocus);
   button->setMinimumWidth(44);
@@ -61,32 +69,36 @@ LogPage::LogPage(TextRegistry& texts, LatchRegistry& latches, QWidget* parent)
       LogFileOpen(new QAction(QStringLiteral("Открыть"), this)),
       LogFileSave(new QAction(QStringLiteral("Сохранить"), this)),
       Bar(new QToolBar(this)),
-      SpeedButtonLogUndo(ChartButton(QStringLiteral("\u21B6"), this, false)),
-      SpeedButtonLogRedo(ChartButton(QStringLiteral("\u21B7"), this, false)),
-      SpeedButtonLogZoom(ChartButton(QStringLiteral("+/-"), this, false)),
-      SpeedButtonLogShift(ChartButton(QStringLiteral("+Shift"), this, true)),
-      SpeedButtonLogAlt(ChartButton(QStringLiteral("+Alt"), this, true)),
-      TrackBarLogO2Target(VerticalSlider(this)),
-      LabelLogO2TargetCaption(CentredLabel(QStringLiteral("Цель O2"), this)),
-      LabelRefO2Log(CentredLabel(QStringLiteral("0.99"), this)),
-      LabelLogMixtuePercent(CentredLabel(QStringLiteral("+10%"), this)),
-      LabelLogO2FromDashCaption(CentredLabel(QStringLiteral("O2 реф."), this)),
-      LabelLogO2RefFromDash(CentredLabel(QStringLiteral("0.99"), this)),
-      LabelRefO2FromDashInPercent(CentredLabel(QStringLiteral("+10%"), this)),
-      LabelLogF1(CentredLabel(QStringLiteral("F1"), this)),
-      LogLimitTrackBar(VerticalSlider(this)),
-      LabelLogMafLimitCaption(CentredLabel(QStringLiteral("Порог MAF"), this)),
-      Label30(CentredLabel(QStringLiteral("255"), this)),
-      LockLogLimitSpeedButton(ChartButton(QStringLiteral("Фикс."), this, true)),
-      LabelLogKeyL(CentredLabel(QStringLiteral("L"), this)),
-      LabelLogF2(CentredLabel(QStringLiteral("F2"), this)),
-      SpeedButtonLogMagicLearn(ChartButton(QStringLiteral("Обучить"), this, false)),
-      LabelLogKeyEnter(CentredLabel(QStringLiteral("Enter"), this)),
-      SpeedButtonLogTakeOutput(ChartButton(QStringLiteral("Взять выход"), this, false)),
-      LabelLogKeyT(CentredLabel(QStringLiteral("T"), this)),
+      SpeedButtonLogUndo(ChartButton(QStringLiteral("\u21B6"), "SpeedButtonLogUndo", this, false)),
+      SpeedButtonLogRedo(ChartButton(QStringLiteral("\u21B7"), "SpeedButtonLogRedo", this, false)),
+      SpeedButtonLogZoom(ChartButton(QStringLiteral("+/-"), "SpeedButtonLogZoom", this, false)),
+      SpeedButtonLogShift(ChartButton(QStringLiteral("+Shift"), "SpeedButtonLogShift", this, true)),
+      SpeedButtonLogAlt(ChartButton(QStringLiteral("+Alt"), "SpeedButtonLogAlt", this, true)),
+      TrackBarLogO2Target(VerticalSlider("TrackBarLogO2Target", this)),
+      LabelLogO2TargetCaption(CentredLabel(QStringLiteral("Цель O2"), "LabelLogO2TargetCaption", this)),
+      LabelRefO2Log(CentredLabel(QStringLiteral("0.99"), "LabelRefO2Log", this)),
+      LabelLogMixtuePercent(CentredLabel(QStringLiteral("+10%"), "LabelLogMixtuePercent", this)),
+      LabelLogO2FromDashCaption(CentredLabel(QStringLiteral("O2 реф."), "LabelLogO2FromDashCaption", this)),
+      LabelLogO2RefFromDash(CentredLabel(QStringLiteral("0.99"), "LabelLogO2RefFromDash", this)),
+      LabelRefO2FromDashInPercent(CentredLabel(QStringLiteral("+10%"), "LabelRefO2FromDashInPercent", this)),
+      LabelLogF1(CentredLabel(QStringLiteral("F1"), "LabelLogF1", this)),
+      LogLimitTrackBar(VerticalSlider("LogLimitTrackBar", this)),
+      LabelLogMafLimitCaption(CentredLabel(QStringLiteral("Порог MAF"), "LabelLogMafLimitCaption", this)),
+      Label30(CentredLabel(QStringLiteral("255"), "Label30", this)),
+      LockLogLimitSpeedButton(ChartButton(QStringLiteral("Фикс."), "LockLogLimitSpeedButton", this, true)),
+      LabelLogKeyL(CentredLabel(QStringLiteral("L"), "LabelLogKeyL", this)),
+      LabelLogF2(CentredLabel(QStringLiteral("F2"), "LabelLogF2", this)),
+      SpeedButtonLogMagicLearn(
+          ChartButton(QStringLiteral("Обучить"), "SpeedButtonLogMagicLearn", this, false)),
+      LabelLogKeyEnter(CentredLabel(QStringLiteral("Enter"), "LabelLogKeyEnter", this)),
+      SpeedButtonLogTakeOutput(
+          ChartButton(QStringLiteral("Взять выход"), "SpeedButtonLogTakeOutput", this, false)),
+      LabelLogKeyT(CentredLabel(QStringLiteral("T"), "LabelLogKeyT", this)),
       Texts(texts),
       Latches(latches) {
   setObjectName(QStringLiteral("LogTabSheet"));
+  LogFileOpen->setObjectName(QStringLiteral("LogFileOpen"));
+  LogFileSave->setObjectName(QStringLiteral("LogFileSave"));
   Bar->addAction(LogFileOpen);
   Bar->addAction(LogFileSave);
   texts.Add(LogFileOpen, texts::LogBarOpen);
@@ -173,9 +185,9 @@ void LogPage::Bind(const LogPageModels& models) {
 
 void LogPage::WireControls() {
   LogPageModels& m = *BoundModels;
-  connect(LogFileOpen, &QAction::triggered, this, [this] { LogFileOpenExecute(); });
-  connect(LogFileSave, &QAction::triggered, this, [this] { LogFileSaveExecute(); });
-  connect(SpeedButtonLogMagicLearn, &QPushButton::clicked, this, [this] { SpeedButtonLogMagicLearnClick(); });
+  connect(LogFileOpen, &QAction::triggered, this, [this] { OpenLog(); });
+  connect(LogFileSave, &QAction::triggered, this, [this] { SaveLog(); });
+  connect(SpeedButtonLogMagicLearn, &QPushButton::clicked, this, [this] { LearnFromLog(); });
   connect(SpeedButtonLogTakeOutput, &QPushButton::clicked, this, [this] { TakeConverterOutput(); });
   connect(SpeedButtonLogZoom, &QPushButton::clicked, this,
           [this] { SpeedButtonLogZoom->setText(Chart->ToggleMoveMode()); });
@@ -219,7 +231,7 @@ void LogPage::ShowLearningControls() {
   LabelRefO2FromDashInPercent->setText(ToQString(learning.O2FromDashMixtureText()));
 }
 
-void LogPage::SpeedButtonLogMagicLearnClick() {
+void LogPage::LearnFromLog() {
   if (BoundModels) {
     BoundModels->Learning.LearnFromLogPass(BoundModels->SendToConverterRam);
   }
@@ -231,17 +243,13 @@ void LogPage::TakeConverterOutput() {
   }
 }
 
-void LogPage::LockLogLimitSpeedButtonClick() {
-  LockLogLimitSpeedButton->click();
-}
-
 void LogPage::SetRecording(bool recording) {
   LogFileOpen->setEnabled(!recording);
   SpeedButtonLogMagicLearn->setEnabled(!recording);
   SpeedButtonLogTakeOutput->setEnabled(!recording);
 }
 
-void LogPage::LogFileOpenExecute() {
+void LogPage::OpenLog() {
   if (!BoundModels) {
     return;
   }
@@ -250,12 +258,11 @@ void LogPage::LogFileOpenExecute() {
   }
 }
 
-void LogPage::LogFileSaveExecute(const QString& proposedName) {
+void LogPage::SaveLog() {
   if (!BoundModels) {
     return;
   }
-  const QString name = proposedName.isEmpty() ? ProposedSaveName() : proposedName;
-  if (const auto path = BoundModels->Dialogs.Save({kLogFilter, kLogSuffix, name})) {
+  if (const auto path = BoundModels->Dialogs.Save({kLogFilter, kLogSuffix, ProposedSaveName()})) {
     BoundModels->LogModel.SaveToFile(*path);
   }
 }

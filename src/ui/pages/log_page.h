@@ -1,15 +1,16 @@
 #pragma once
 
-#include <QAction>
-#include <QLabel>
-#include <QPushButton>
-#include <QSlider>
-#include <QToolBar>
 #include <QWidget>
 #include <functional>
 #include <memory>
 
 #include "core/signal.h"
+
+class QAction;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QToolBar;
 
 namespace orvel {
 class Log;
@@ -52,16 +53,22 @@ class LogPage final : public QWidget {
   // the models exist and before the language is applied.
   void Bind(const LogPageModels& models);
 
-  // The commands of the page's controls, for the keyboard and Save all.
-  void SpeedButtonLogMagicLearnClick();
-  void TakeConverterOutput();
-  void LockLogLimitSpeedButtonClick();
   // While live data is recorded the log may be saved but not opened or
   // learned from.
   void SetRecording(bool recording);
-  void LogFileOpenExecute();
-  // The save dialog with a proposed name (the date-and-time one by default).
-  void LogFileSaveExecute(const QString& proposedName = {});
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QWidget* BuildControls();
+  void WireControls();
+  // The commands of the page's controls.
+  void LearnFromLog();
+  void TakeConverterOutput();
+  void OpenLog();
+  // The save dialog with the date-and-time name proposed.
+  void SaveLog();
   // Shows the learning controls' state: slider positions, labels, the lock.
   void ShowLearningControls();
 
@@ -97,14 +104,7 @@ class LogPage final : public QWidget {
   QPushButton* SpeedButtonLogTakeOutput;
   QLabel* LabelLogKeyT;
 
- protected:
-  void showEvent(QShowEvent* event) override;
-
- private:
   Subscription ModelFollow;
-  QWidget* BuildControls();
-  void WireControls();
-
   TextRegistry& Texts;
   LatchRegistry& Latches;
   std::unique_ptr<LogPageModels> BoundModels;

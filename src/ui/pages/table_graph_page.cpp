@@ -1,8 +1,13 @@
 #include "ui/pages/table_graph_page.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QGridLayout>
+#include <QLabel>
 #include <QLocale>
+#include <QSlider>
+#include <QToolBar>
+#include <QToolButton>
 #include <algorithm>
 
 #include "core/ui_texts.h"
@@ -75,6 +80,11 @@ TableGraphPage::TableGraphPage(TextRegistry& texts, LatchRegistry& latches, QWid
       SpeedButtonAlt(ChartButton(QStringLiteral("+Alt"), "SpeedButtonAlt", true)),
       Format{QLocale().decimalPoint().at(0).toLatin1()} {
   setObjectName(QStringLiteral("TabSheetTableGraph"));
+  TabFileOpen->setObjectName(QStringLiteral("TabFileOpen"));
+  TabFileSave->setObjectName(QStringLiteral("TabFileSave"));
+  ActionTableOneToOne->setObjectName(QStringLiteral("ActionTableOneToOne"));
+  ActionReadCoverter->setObjectName(QStringLiteral("ActionReadCoverter"));
+  ActionWriteConverter->setObjectName(QStringLiteral("ActionWriteConverter"));
   for (QAction* action :
        {TabFileOpen, TabFileSave, ActionTableOneToOne, ActionReadCoverter, ActionWriteConverter}) {
     Bar->addAction(action);
@@ -116,6 +126,10 @@ TableGraphPage::TableGraphPage(TextRegistry& texts, LatchRegistry& latches, QWid
   BuildSliders(texts, panel);
   layout->addWidget(panel);
   ShowSelectedParameter(1);
+
+  connect(ActionTableOneToOne, &QAction::triggered, this, [this] { emit OneToOneClicked(); });
+  connect(ActionReadCoverter, &QAction::triggered, this, [this] { emit ReadClicked(); });
+  connect(ActionWriteConverter, &QAction::triggered, this, [this] { emit WriteClicked(); });
 }
 
 TableGraphPage::~TableGraphPage() = default;
@@ -209,13 +223,6 @@ void TableGraphPage::BuildSliders(TextRegistry& texts, QWidget* panel) {
     });
     ShowSliderValue(index);
   }
-  TrackBarMafSm = Sliders[0];
-  TrackBarTpsSm = Sliders[1];
-  TrackBarRpmSm = Sliders[2];
-  TrackBarMafTime = Sliders[3];
-  TrackBarMafPorog = Sliders[4];
-  TrackBarEnrichment = Sliders[5];
-  TrackBarEnleanment = Sliders[6];
 }
 
 void TableGraphPage::ShowSliderValue(int slider) {
@@ -244,6 +251,11 @@ void TableGraphPage::ShowSelectedParameter(int parameter) {
     font.setItalic(selected);
     SelectionLabels[i]->setFont(font);
   }
+}
+
+void TableGraphPage::SetConverterActionsEnabled(bool enabled) {
+  ActionReadCoverter->setEnabled(enabled);
+  ActionWriteConverter->setEnabled(enabled);
 }
 
 void TableGraphPage::Bind(Table& mainTable, KeyboardModifiers& modifiers, FileDialogs& dialogs) {

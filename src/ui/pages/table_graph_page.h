@@ -1,16 +1,17 @@
 #pragma once
 
-#include <QAction>
-#include <QLabel>
-#include <QSlider>
-#include <QToolBar>
-#include <QToolButton>
 #include <QWidget>
 #include <array>
 #include <memory>
 
 #include "core/number_format.h"
 #include "table/parameters.h"
+
+class QAction;
+class QLabel;
+class QSlider;
+class QToolBar;
+class QToolButton;
 
 namespace orvel {
 class Table;
@@ -42,6 +43,28 @@ class TableGraphPage final : public QWidget {
   // Shows the selection label of parameter 1…7 bold and italic, the others
   // plain; any other number leaves all plain.
   void ShowSelectedParameter(int parameter);
+  // The bar's read and write actions wait for an identified converter and
+  // rest while live data runs.
+  void SetConverterActionsEnabled(bool enabled);
+
+ signals:
+  // Undo or redo moved the main table's history (the log chart redraws).
+  void HistoryMoved();
+  // A slider took the focus: its parameter 1…7 is now the selected one.
+  void ParameterSelected(int parameter);
+  // The bar's "1:1 Table", "Read from converter" and "Write to converter".
+  void OneToOneClicked();
+  void ReadClicked();
+  void WriteClicked();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildSliders(TextRegistry& texts, QWidget* panel);
+  void ShowSliderValue(int slider);
+  void OpenTable();
+  void SaveTable();
 
   QAction* TabFileOpen;
   QAction* TabFileSave;
@@ -59,34 +82,13 @@ class TableGraphPage final : public QWidget {
   QToolButton* SpeedButtonCtrl;
   QToolButton* SpeedButtonAlt;
 
-  QSlider* TrackBarMafSm;
-  QSlider* TrackBarTpsSm;
-  QSlider* TrackBarRpmSm;
-  QSlider* TrackBarMafTime;
-  QSlider* TrackBarMafPorog;
-  QSlider* TrackBarEnrichment;
-  QSlider* TrackBarEnleanment;
-  // The sliders in F-key order (F1…F7), their value labels and selection labels.
+  // The sliders in F-key order (F1…F7: TrackBarMafSm … TrackBarEnleanment),
+  // their value labels and selection labels.
   std::array<QSlider*, 7> Sliders{};
   std::array<QLabel*, 7> ValueLabels{};
   std::array<QLabel*, 7> SelectionLabels{};
   // The eight hidden fields that carry the parameters of the main table.
   std::unique_ptr<ParameterFields> Fields;
-
- signals:
-  // Undo or redo moved the main table's history (the log chart redraws).
-  void HistoryMoved();
-  // A slider took the focus: its parameter 1…7 is now the selected one.
-  void ParameterSelected(int parameter);
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
- private:
-  void BuildSliders(TextRegistry& texts, QWidget* panel);
-  void ShowSliderValue(int slider);
-  void OpenTable();
-  void SaveTable();
 
   Table* Model = nullptr;
   FileDialogs* Dialogs = nullptr;

@@ -8,27 +8,26 @@
 
 #include "core/ui_texts.h"
 #include "ui/connection_page.h"
-#include "ui/main_window.h"
 #include "ui/widgets/calibration_overlay.h"
 
 namespace orvel::ui {
 
 namespace {
 
-void Save(TForm1& window, const QDir& folder, const QString& name) {
+void Save(QWidget& window, const QDir& folder, const QString& name) {
   QApplication::processEvents();
   window.grab().save(folder.filePath(name + QStringLiteral(".png")));
 }
 
-void Tour(TForm1& window, const QDir& folder) {
+void Tour(const TourWindow& window, const QDir& folder) {
   for (const int language : {kLanguageRussian, kLanguageEnglish}) {
     const QString prefix = language == kLanguageEnglish ? QStringLiteral("en") : QStringLiteral("ru");
-    window.ConnectionPage().ComboBoxLanguage->setCurrentIndex(language);
+    window.Connection.ShowLanguage(language);
     window.ApplyLanguage(language);
     // The contactless sensor's group shows once a converter has one; show it
     // here so its captions are seen too.
-    window.ConnectionPage().GroupBoxContactlessSettings->show();
-    QTabWidget& pages = window.MainPageControl();
+    window.Connection.ShowSensorGroup();
+    QTabWidget& pages = window.Pages;
     for (int page = 0; page < pages.count(); ++page) {
       pages.setCurrentIndex(page);
       auto* inner = qobject_cast<QTabWidget*>(pages.widget(page));
@@ -37,11 +36,11 @@ void Tour(TForm1& window, const QDir& folder) {
         if (inner != nullptr) {
           inner->setCurrentIndex(sub);
         }
-        Save(window, folder, QStringLiteral("%1-page%2-%3").arg(prefix).arg(page + 1).arg(sub + 1));
+        Save(window.Window, folder, QStringLiteral("%1-page%2-%3").arg(prefix).arg(page + 1).arg(sub + 1));
       }
     }
   }
-  TCalibrationOverlayForm overlay(&window);
+  TCalibrationOverlayForm overlay(&window.Window);
   overlay.show();
   QApplication::processEvents();
   overlay.grab().save(folder.filePath(QStringLiteral("calibration-overlay.png")));
@@ -49,16 +48,16 @@ void Tour(TForm1& window, const QDir& folder) {
 
 }  // namespace
 
-void RunScreenshotTourIfRequested(TForm1& window) {
+void RunScreenshotTourIfRequested(const TourWindow& window) {
   const QString path = qEnvironmentVariable("ORVEL_SCREENSHOT_DIR");
   if (path.isEmpty()) {
     return;
   }
-  QTimer::singleShot(500, &window, [&window, path] {
+  QTimer::singleShot(500, &window.Window, [window, path] {
     const QDir folder(path);
     QDir().mkpath(path);
     Tour(window, folder);
-    window.close();
+    window.Window.close();
   });
 }
 
