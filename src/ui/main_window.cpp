@@ -342,6 +342,7 @@ std::string TForm1::SelectedPort() const {
 }
 
 void TForm1::ActionReadCoverterExecute() {
+  const OperationGuard::Scope busy = Operations.Hold();
   ActionStopExecute();
   const std::int32_t historyBefore = MainTableModel->History().HistoryPos();
   const std::uint32_t countBefore = MainTableModel->History().HistoryCount();
@@ -363,6 +364,7 @@ void TForm1::ActionReadCoverterExecute() {
 }
 
 void TForm1::ActionWriteConverterExecute() {
+  const OperationGuard::Scope busy = Operations.Hold();
   Transfer->WriteToConverter();
 }
 
@@ -418,10 +420,12 @@ void TForm1::ActionTableOneToOneExecute() {
 }
 
 void TForm1::FileOpenFirmwareExecute() {
+  const OperationGuard::Scope busy = Operations.Hold();
   FirmwareRun->Update(Dialogs().Open(FileDialogRequest{QStringLiteral("Firmware files|*.enc"), {}, {}}));
 }
 
 void TForm1::ActionUpgradeFirmwareOneToOneExecute() {
+  const OperationGuard::Scope busy = Operations.Hold();
   const auto chosen = Dialogs().Open(FileDialogRequest{QStringLiteral("Firmware files|*.enc"), {}, {}});
   if (FirmwareRun->Update(chosen) != FirmwareOutcome::Updated) {
     return;
@@ -459,6 +463,7 @@ void TForm1::ButtonCalibrateKMAClick() {
   choice.End = Connection->ComboBoxKmaCalAtMinOrMaxAngle->currentIndex() == 1 ? CalibrationEnd::MaxAngle
                                                                               : CalibrationEnd::MinAngle;
   const ContactlessSettings settings = choice.CalibrationSettings(Identifier->Stored().DeviceId);
+  const OperationGuard::Scope busy = Operations.Hold();
   // One overlay per calibration, gone when the count-down has ended.
   TCalibrationOverlayForm overlay(this, Services.CalibrationTick);
   try {
@@ -536,6 +541,7 @@ void TForm1::ComComboBox1Change() {
   if (Connection->ComComboBox1->currentIndex() < 0) {
     return;
   }
+  const OperationGuard::Scope busy = Operations.Hold();
   ConnectionBinding->SelectPort();
 }
 
@@ -543,6 +549,7 @@ void TForm1::SpeedButtonReconnectClick() {
   if (Closed) {
     return;
   }
+  const OperationGuard::Scope busy = Operations.Hold();
   ConnectionBinding->Reconnect();
 }
 
@@ -636,6 +643,14 @@ std::filesystem::path TForm1::StateFile(const char* name) const {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+  // A transfer on the link still runs and let this event in while its
+  // progress repainted: the close comes back through the event loop once the
+  // transfer has ended.
+  if (Operations.DeferWhileBusy(
+          [this] { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); })) {
+    event->ignore();
+    return;
+  }
   RunCloseSequence();
   event->accept();
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/operation_guard.h"
 #include "core/orvel_broadcaster.h"
 #include "core/user_messages.h"
 #include "live/program_state.h"
@@ -263,6 +264,9 @@ class TForm1 final : public QMainWindow, public TOrvelReceiver {
   // command line's port.
   void CompleteStart();
 
+  // Held by the long operations on the link while they run; a close asked
+  // for meanwhile waits for them (closeEvent).
+  OperationGuard Operations;
   bool HistoryPending = false;  // the history is still to be loaded
   bool StartCompleted = false;
   bool Closing = false;  // the close sequence has begun

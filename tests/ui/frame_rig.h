@@ -38,7 +38,8 @@ class FrameRig {
     services.ExtraPort = ExtraPort;
     services.LoadHistoryAfterFirstPaint = DeferHistory;
     services.StartSimulator = [simulator] { return std::make_unique<sim::SimulatorHost>(simulator); };
-    Window = std::make_unique<TForm1>(Messages, std::move(services));
+    Window =
+        std::make_unique<TForm1>(WindowMessages != nullptr ? *WindowMessages : Messages, std::move(services));
     StartMessages = Messages.Texts;
     Messages.Texts.clear();
   }
@@ -79,6 +80,8 @@ class FrameRig {
   std::string ExtraPort;
   bool DeferHistory = false;
   RecordedMessages Messages;
+  // The window's messages when a test gives its own; the recorded ones otherwise.
+  UserMessages* WindowMessages = nullptr;
   std::vector<std::string> StartMessages;
   std::unique_ptr<TForm1> Window;
 };
