@@ -101,6 +101,13 @@ TForm1::~TForm1() {
   ConnectionBinding.reset();
   FirmwareRun.reset();
   FirmwareBinding.reset();
+  // The pages and the progress window are bound to the models below (the log
+  // chart unbinds itself from the log as it goes), so they go before the
+  // models; QWidget's own destructor would delete them after every member.
+  delete takeCentralWidget();
+  Pages = nullptr;
+  delete Progress;
+  Progress = nullptr;
   State.reset();
   Autosave.reset();
   Learning.reset();
@@ -554,6 +561,9 @@ void TForm1::SpeedButtonReconnectClick() {
 }
 
 void TForm1::Dispatch(const TMessage& message) {
+  if (Pages == nullptr) {
+    return;  // the window is being destroyed: its pages are gone
+  }
   if (const auto* dash = MessageAs<TMsgDashData>(message)) {
     FirmwareView->ShowSample(dash->Maf, dash->Tps, dash->Conv, dash->O2);
     DashboardView->ShowDashData(*dash);
