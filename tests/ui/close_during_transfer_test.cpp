@@ -77,6 +77,8 @@ class ClosingProgram {
     english[0] = 1;
     Rig.WriteFile(kStateFileName, english);
     Rig.ExtraPort = Converter.PortPath();
+    // A converter that answers late on a loaded machine is no fault here.
+    Rig.LinkTimeout = std::chrono::seconds(2);
     Rig.WindowMessages = &Boxes;
     Rig.Start();
     Boxes.SetParent(Rig.Window.get());
@@ -233,7 +235,8 @@ TEST(CloseDuringTransferTest, TheCloseWaitsForTheOperationThenRunsTheOrdinarySeq
       linkAfterOperation = program.Window().Link() != nullptr;
     });
     probe.stop();
-    ASSERT_TRUE(asked) << "the operation let no event in while it ran";
+    ASSERT_TRUE(asked) << "the operation let no event in while it ran; "
+                       << testing::PrintToString(program.Watch.Shown) << program.Unattended.str();
     EXPECT_TRUE(linkAfterOperation) << "the link outlived the operation";
     ASSERT_TRUE(program.Closed());
     EXPECT_FALSE(program.Window().isVisible());

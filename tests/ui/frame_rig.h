@@ -32,7 +32,7 @@ class FrameRig {
     MainWindowServices services = DefaultMainWindowServices();
     services.WorkingFolder = Folder.Path();
     services.ListPorts = [] { return std::vector<std::string>{"/dev/orvel-no-such-port"}; };
-    services.LinkTimeout = std::chrono::milliseconds{200};
+    services.LinkTimeout = LinkTimeout;
     services.Dialogs = Dialogs;
     services.CalibrationTick = std::chrono::milliseconds{5};
     services.ExtraPort = ExtraPort;
@@ -78,6 +78,8 @@ class FrameRig {
   orvel::test::TempDir Folder;
   std::shared_ptr<ScriptedFileDialogs> Dialogs = std::make_shared<ScriptedFileDialogs>();
   std::string ExtraPort;
+  // Short, so the tests of a silent converter end soon.
+  std::chrono::milliseconds LinkTimeout{200};
   bool DeferHistory = false;
   RecordedMessages Messages;
   // The window's messages when a test gives its own; the recorded ones otherwise.
