@@ -79,13 +79,10 @@ void TerminationSignals::Drain() {
   }
 }
 
-bool DismissModalDialog() {
-  auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-  if (dialog == nullptr) {
-    return false;
+void DismissModalDialog() {
+  if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+    dialog->reject();
   }
-  dialog->reject();
-  return true;
 }
 
 void CloseFromMainLoop(QWidget& window) {

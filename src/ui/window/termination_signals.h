@@ -49,8 +49,8 @@ class MessageBoxMessages;
 void CloseFromMainLoop(QWidget& window);
 
 // Rejects the message box or dialog in front, if any, so the code waiting in
-// it goes on; true when there was one.
-bool DismissModalDialog();
+// it goes on.
+void DismissModalDialog();
 
 // The program's answer to SIGTERM and SIGINT once the window exists, also to
 // one that came before: from then on the messages are written to standard
