@@ -5,7 +5,6 @@
 #include <QCommandLineParser>
 #include <QMessageBox>
 #include <QStyleFactory>
-#include <QTimer>
 #include <clocale>
 #include <exception>
 
@@ -102,13 +101,17 @@ int main(int argc, char** argv) {
 
   // SIGTERM and SIGINT close the window the ordinary way, which saves the
   // settings and the history, then end the event loop. Before the window
-  // exists (a start-up message waits) the waiting box is let go first.
+  // exists (a start-up message waits) the waiting box is let go first. Either
+  // way the messages go to standard error from then on: nobody is left to
+  // close a box.
+  orvel::ui::MessageBoxMessages messages;
   orvel::ui::TerminationSignals termination;
   QMetaObject::Connection whileStarting =
-      QObject::connect(&termination, &orvel::ui::TerminationSignals::Requested, &application,
-                       [] { orvel::ui::DismissModalWindow(); });
+      QObject::connect(&termination, &orvel::ui::TerminationSignals::Requested, &application, [&messages] {
+        messages.SetUnattended();
+        orvel::ui::DismissModalDialog();
+      });
 
-  orvel::ui::MessageBoxMessages messages;
   orvel::ui::MainWindowServices services =
       orvel::ui::DefaultMainWindowServices(commandLine.SimulatorTimeScale);
   auto dialogs = std::make_shared<orvel::ui::QtFileDialogs>();
@@ -122,11 +125,7 @@ int main(int argc, char** argv) {
   orvel::ui::TCalibrationOverlayForm spareOverlay(&window);
 
   QObject::disconnect(whileStarting);
-  QObject::connect(&termination, &orvel::ui::TerminationSignals::Requested, &window,
-                   [&window] { orvel::ui::CloseFromMainLoop(window); });
-  if (termination.Pending()) {
-    QTimer::singleShot(0, &window, [&window] { orvel::ui::CloseFromMainLoop(window); });
-  }
+  orvel::ui::CloseOnTermination(termination, window, messages);
 
   orvel::ui::FirstPaintProbe::WatchIfRequested(window);
   orvel::ui::RunScreenshotTourIfRequested({window, window.MainPageControl(), window.ConnectionPage(),

@@ -85,6 +85,10 @@ void ApplicationCore::LoadHistory() {
 }
 
 void ApplicationCore::ReadFromConverter(std::string_view port) {
+  if (IsClosed) {
+    return;
+  }
+  const OperationGuard::Scope busy = Operations.Hold();
   StopLiveData(port);
   const std::int32_t historyBefore = MainTable.History().HistoryPos();
   const std::uint32_t countBefore = MainTable.History().HistoryCount();
@@ -106,6 +110,10 @@ void ApplicationCore::ReadFromConverter(std::string_view port) {
 }
 
 void ApplicationCore::WriteToConverter() {
+  if (IsClosed) {
+    return;
+  }
+  const OperationGuard::Scope busy = Operations.Hold();
   Transfer.WriteToConverter();
 }
 
@@ -140,6 +148,7 @@ void ApplicationCore::SelectO2Sensor(std::int32_t sensorType) {
 }
 
 void ApplicationCore::AfterFirmwareOneToOne(std::string_view port) {
+  const OperationGuard::Scope busy = Operations.Hold();
   // The converter needs a moment to start its new firmware before it answers
   // the table write.
   std::this_thread::sleep_for(kFirmwareStartPause);
@@ -151,6 +160,10 @@ void ApplicationCore::AfterFirmwareOneToOne(std::string_view port) {
 }
 
 void ApplicationCore::Calibrate(const SensorChoice& choice, CalibrationCountdown& countdown) {
+  if (IsClosed) {
+    return;
+  }
+  const OperationGuard::Scope busy = Operations.Hold();
   const ContactlessSettings settings = choice.CalibrationSettings(Identifier.Stored().DeviceId);
   try {
     Sensor.Calibrate(settings, countdown);

@@ -22,6 +22,7 @@
 #include "autotune/o2_reference.h"
 #include "autotune/xrpm_table.h"
 #include "core/number_format.h"
+#include "core/operation_guard.h"
 #include "core/orvel_broadcaster.h"
 #include "core/progress.h"
 #include "core/signal.h"
@@ -131,6 +132,10 @@ class ApplicationCore {
   Signal<std::int32_t> LanguageChosen;
   // The window's part of the state file: language, display flags, B and T.
   WindowSettings Frame;
+  // Held by the long operations on the link (the commands below, the port
+  // selection, a firmware update) while they run; a close asked for
+  // meanwhile waits for them.
+  OperationGuard Operations;
 
   // The models, in their order of construction. The bus's subscribers in
   // their order: the front (the window's place), the link, the log, the

@@ -174,6 +174,7 @@ void TForm1::BindPages() {
 void TForm1::ConnectControls() {
   connect(Connection, &ConnectionPageWidget::PortChosen, this, [this] {
     if (!Models->Closed()) {
+      const OperationGuard::Scope busy = Models->Operations.Hold();  // it reads the table
       ConnectionBinding->SelectPort();
     }
   });
@@ -214,6 +215,7 @@ std::string TForm1::SelectedPort() const {
 
 void TForm1::Reconnect() {
   if (!Models->Closed()) {
+    const OperationGuard::Scope busy = Models->Operations.Hold();
     ConnectionBinding->Reconnect();
   }
 }
@@ -269,6 +271,7 @@ void TForm1::FileOpenFirmwareExecute() {
   if (Models->Closed()) {
     return;
   }
+  const OperationGuard::Scope busy = Models->Operations.Hold();
   FirmwareRun->Update(Dialogs().Open(FileDialogRequest{QStringLiteral("Firmware files|*.enc"), {}, {}}));
 }
 
@@ -276,6 +279,7 @@ void TForm1::ActionUpgradeFirmwareOneToOneExecute() {
   if (Models->Closed()) {
     return;
   }
+  const OperationGuard::Scope busy = Models->Operations.Hold();
   const auto chosen = Dialogs().Open(FileDialogRequest{QStringLiteral("Firmware files|*.enc"), {}, {}});
   if (FirmwareRun->Update(chosen) != FirmwareOutcome::Updated) {
     return;
@@ -308,6 +312,7 @@ void TForm1::SelectStartPort() {
   if (Models->Closed() || !Connection->ChoosePortEntry(QString::fromStdString(Services.ExtraPort))) {
     return;
   }
+  const OperationGuard::Scope busy = Models->Operations.Hold();
   ConnectionBinding->SelectPort();
 }
 
@@ -366,6 +371,14 @@ void TForm1::RunCloseSequence() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+  // An operation on the link still runs and let this event in while its
+  // progress repainted or its count-down waited: the close comes back through
+  // the event loop once the operation has ended.
+  if (Models->Operations.DeferWhileBusy(
+          [this] { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); })) {
+    event->ignore();
+    return;
+  }
   RunCloseSequence();
   event->accept();
 }

@@ -33,13 +33,14 @@ class FrameRig {
     MainWindowServices services = DefaultMainWindowServices();
     services.WorkingFolder = Folder.Path();
     services.ListPorts = [] { return std::vector<std::string>{"/dev/orvel-no-such-port"}; };
-    services.LinkTimeout = std::chrono::milliseconds{200};
+    services.LinkTimeout = LinkTimeout;
     services.Dialogs = Dialogs;
     services.CalibrationTick = std::chrono::milliseconds{5};
     services.ExtraPort = ExtraPort;
     services.LoadHistoryAfterFirstPaint = DeferHistory;
     services.StartSimulator = [simulator] { return std::make_unique<sim::SimulatorHost>(simulator); };
-    Window = std::make_unique<TForm1>(Messages, std::move(services));
+    Window =
+        std::make_unique<TForm1>(WindowMessages != nullptr ? *WindowMessages : Messages, std::move(services));
     StartMessages = Messages.Texts;
     Messages.Texts.clear();
   }
@@ -78,8 +79,12 @@ class FrameRig {
   orvel::test::TempDir Folder;
   std::shared_ptr<ScriptedFileDialogs> Dialogs = std::make_shared<ScriptedFileDialogs>();
   std::string ExtraPort;
+  // Short, so the tests of a silent converter end soon.
+  std::chrono::milliseconds LinkTimeout{200};
   bool DeferHistory = false;
   RecordedMessages Messages;
+  // The window's messages when a test gives its own; the recorded ones otherwise.
+  UserMessages* WindowMessages = nullptr;
   std::vector<std::string> StartMessages;
   std::unique_ptr<TForm1> Window;
 };

@@ -34,7 +34,7 @@ class TCalibrationOverlayForm final : public QWidget, public CalibrationCountdow
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  // Closed before its time (the program is asked to quit): the wait ends.
+  // Hidden before its time (its owner went away): the wait ends with it.
   void hideEvent(QHideEvent* event) override;
 
  private:

@@ -11,11 +11,17 @@
 #include <QWidget>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+
+#include "ui/message_box_messages.h"
 
 namespace orvel::ui {
 
 namespace {
+
+// How often a close that had to wait looks again.
+constexpr std::chrono::milliseconds kCloseRetry{20};
 
 // Written by the signal handler, read by the notifier: the only state the
 // handler touches. Set before the handlers are installed.
@@ -73,27 +79,38 @@ void TerminationSignals::Drain() {
   }
 }
 
-void DismissModalWindow() {
-  QWidget* modal = QApplication::activeModalWidget();
-  if (modal == nullptr) {
-    return;
-  }
-  if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+void DismissModalDialog() {
+  if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
     dialog->reject();
-  } else {
-    modal->close();
   }
 }
 
 void CloseFromMainLoop(QWidget& window) {
+  const auto again = [&window] {
+    QTimer::singleShot(kCloseRetry, &window, [&window] { CloseFromMainLoop(window); });
+  };
   // The main loop is level 1; anything deeper is a modal wait.
   if (QThread::currentThread()->loopLevel() > 1) {
-    DismissModalWindow();
-    QTimer::singleShot(20, &window, [&window] { CloseFromMainLoop(window); });
+    DismissModalDialog();
+    again();
     return;
   }
-  window.close();
+  if (!window.close()) {
+    again();
+    return;
+  }
   QApplication::quit();
+}
+
+void CloseOnTermination(TerminationSignals& termination, QWidget& window, MessageBoxMessages& messages) {
+  const auto close = [&window, &messages] {
+    messages.SetUnattended();
+    CloseFromMainLoop(window);
+  };
+  QObject::connect(&termination, &TerminationSignals::Requested, &window, close);
+  if (termination.Pending()) {
+    QTimer::singleShot(0, &window, close);
+  }
 }
 
 }  // namespace orvel::ui

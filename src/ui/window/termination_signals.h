@@ -37,15 +37,25 @@ class TerminationSignals final : public QObject {
   std::unique_ptr<QSocketNotifier> Notifier;
 };
 
+class MessageBoxMessages;
+
 // Closes `window` (its close sequence saves the state) and ends the event
-// loop, once control is back in the main event loop: an operation that
-// waits in a modal message box, a dialog or the calibration count-down is
-// first let go (its box closed), so nothing on its stack outlives the
-// objects the close sequence destroys.
+// loop, once control is back in the main event loop: a message box or a
+// dialog in front is first let go (its code goes on), so nothing on its stack
+// outlives the objects the close sequence destroys. A window that refuses
+// the close (an operation on the link still runs and lets the event loop
+// turn while it does) is asked again until it has closed; the calibration's
+// count-down is such an operation and ends by itself.
 void CloseFromMainLoop(QWidget& window);
 
-// Closes the modal box or dialog in front, if any, so the code waiting in it
-// goes on.
-void DismissModalWindow();
+// Rejects the message box or dialog in front, if any, so the code waiting in
+// it goes on.
+void DismissModalDialog();
+
+// The program's answer to SIGTERM and SIGINT once the window exists, also to
+// one that came before: from then on the messages are written to standard
+// error instead of waiting in a box (nobody is left to close one, and a
+// logout must not hang), and the window closes through CloseFromMainLoop.
+void CloseOnTermination(TerminationSignals& termination, QWidget& window, MessageBoxMessages& messages);
 
 }  // namespace orvel::ui
