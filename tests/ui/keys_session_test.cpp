@@ -11,6 +11,7 @@
 
 #include "autotune/correction_window.h"
 #include "core/user_messages.h"
+#include "dashboard_actions.h"
 #include "event_wait.h"
 #include "find_by_name.h"
 #include "link/rxtx.h"
@@ -24,6 +25,8 @@
 
 namespace orvel::ui {
 namespace {
+
+using test::DashboardAction;
 
 using namespace std::chrono_literals;
 
@@ -84,7 +87,7 @@ TEST_F(KeyboardSessionTest, StartCorrectMarkStopUndoAndSaveFromTheKeyboard) {
 
   Type(Qt::Key_4);
   Type(Qt::Key_S);
-  ASSERT_FALSE(Window.ActionStart->isEnabled());
+  ASSERT_FALSE(DashboardAction(Window, "ActionStart").isEnabled());
   ASSERT_TRUE(Until([&] { return Window.LogModel().SampleCount() >= 100; }));
   Type(Qt::Key_A);
   EXPECT_TRUE(correction.Autocorrection());
@@ -117,7 +120,7 @@ TEST_F(KeyboardSessionTest, StartCorrectMarkStopUndoAndSaveFromTheKeyboard) {
   Shot("keys_2_dashboard_manual");
 
   Type(Qt::Key_S);
-  EXPECT_TRUE(Window.ActionStart->isEnabled());
+  EXPECT_TRUE(DashboardAction(Window, "ActionStart").isEnabled());
   EXPECT_EQ(Window.MainPageControl().currentIndex(), TForm1::kLogPage);
   Window.LogModel().JoinReader();
   Shot("keys_3_log_page");
