@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -132,6 +133,13 @@ TEST_F(KeyboardSessionTest, StartCorrectMarkStopUndoAndSaveFromTheKeyboard) {
   EXPECT_EQ(table.GetOut(83), before);
   EXPECT_TRUE(Until([&] { return converter.WorkingTable()[83] == before; }, 2s)) << "Ctrl+Z sends on release";
 
+  // Ctrl+S follows the Save all action's enabling.
+  QAction& saveAll = DashboardAction(Window, "ActionSaveALL");
+  const std::size_t asked = Dialogs->Requests.size();
+  saveAll.setEnabled(false);
+  Type(Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(Dialogs->Requests.size(), asked) << "no dialog while Save all is disabled";
+  saveAll.setEnabled(true);
   Dialogs->Answer(Folder.Path() / "session.tab");
   Dialogs->Answer(Folder.Path() / "session.log");
   Type(Qt::Key_S, Qt::ControlModifier);
