@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <QApplication>
 #include <QComboBox>
+#include <QPushButton>
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -20,6 +21,7 @@
 
 #include "autotune/xrpm_table.h"
 #include "core/user_messages.h"
+#include "dashboard_actions.h"
 #include "find_by_name.h"
 #include "link/rxtx.h"
 #include "live/log.h"
@@ -28,13 +30,15 @@
 #include "ui/charts/dashboard_chart.h"
 #include "ui/connection_page.h"
 #include "ui/main_window.h"
-#include "ui/pages/correction_group.h"
 #include "ui/pages/dashboard_page.h"
 
 namespace {
 
 using orvel::Channel;
 using orvel::SampleValues;
+using orvel::ui::DashboardChart;
+using orvel::ui::test::DashboardAction;
+using orvel::ui::test::Find;
 
 constexpr std::int64_t kHourOfSamples = 100 * 3600;
 constexpr int kSamplesPerTick = 10;
@@ -89,11 +93,11 @@ struct RecordingWindow {
       Window.MainTable().Tab1()[static_cast<std::size_t>(i)] = i;
     }
     Window.Link()->Open(Port.Path());
-    orvel::ui::test::Find<QComboBox>(Window.ConnectionPage(), "ComComboBox1").setCurrentIndex(0);
+    Find<QComboBox>(Window.ConnectionPage(), "ComComboBox1").setCurrentIndex(0);
     Window.ThrottleScale().TpsMin = 0;
     Window.ThrottleScale().TpsMax = 255;
-    Window.Dashboard().GroupBoxCorr->SpeedButtonAutocorr->click();
-    Window.ActionStart->trigger();
+    Find<QPushButton>(Window.Dashboard(), "SpeedButtonAutocorr").click();
+    DashboardAction(Window, "ActionStart").trigger();
     const std::array<std::uint8_t, 10> proof{};  // the answer to "sl"
     Port.Write(proof.data(), proof.size());
     // The reader waits on the silent port; the hour goes straight into the log.
@@ -104,7 +108,7 @@ struct RecordingWindow {
     QApplication::processEvents();
   }
   ~RecordingWindow() {
-    Window.ActionStop->trigger();
+    DashboardAction(Window, "ActionStop").trigger();
     // Bytes for the reader's pending read (a bad frame and one more byte), so
     // that it sees the stop and ends.
     const std::array<std::uint8_t, 32> wake{};
@@ -135,7 +139,7 @@ double Best(const std::vector<double>& values) {
 
 void DashboardTick(benchmark::State& state) {
   RecordingWindow rig;
-  const orvel::ui::DashboardChart& chart = *rig.Window.Dashboard().Chart;
+  const auto& chart = Find<DashboardChart>(rig.Window.Dashboard(), "DashboardChart");
   const long refillsBefore = chart.Refills();
   for (auto _ : state) {
     state.PauseTiming();
@@ -161,7 +165,7 @@ BENCHMARK(DashboardTick)
 
 void DashboardChartRedraw(benchmark::State& state) {
   RecordingWindow rig;
-  orvel::ui::DashboardChart* chart = rig.Window.Dashboard().Chart;
+  auto* chart = &Find<DashboardChart>(rig.Window.Dashboard(), "DashboardChart");
   orvel::Table& table = rig.Window.MainTable();
   for (auto _ : state) {
     // A changed curve: the whole plot is drawn again.

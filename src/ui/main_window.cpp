@@ -105,21 +105,15 @@ void TForm1::BuildPages() {
   texts.Add(Progress, texts::ProgressCaption,
             [this](const QString& title) { Progress->setWindowTitle(title); });
 
-  ActionStart = DashboardView->ActionStart;
-  ActionStop = DashboardView->ActionStop;
-  ActionReadCoverter = DashboardView->ActionReadCoverter;
-  ActionWriteConverter = DashboardView->ActionWriteConverter;
-  ActionSaveALL = DashboardView->ActionSaveALL;
   Pages->setCurrentIndex(kConnectionPage);
   setCentralWidget(Pages);
-  ActionStop->setEnabled(false);
+  DashboardView->SetRecording(false);
   EnableConverterActions(false);
   resize(1280, 800);
 }
 
 void TForm1::EnableConverterActions(bool enabled) {
-  ActionReadCoverter->setEnabled(enabled);
-  ActionWriteConverter->setEnabled(enabled);
+  DashboardView->SetConverterActionsEnabled(enabled);
   TableGraphView->SetConverterActionsEnabled(enabled);
 }
 
@@ -133,8 +127,12 @@ void TForm1::BindPages() {
   Keyboard = std::make_unique<WindowKeyboard>(
       WindowKeyboardPages{*this, *Pages, *Connection, *DashboardView, *TableGraphView, *LogPageView},
       KeyWindowCommands{[this] { ActionStartExecute(); }, [this] { ActionStopExecute(); },
-                        [this] { ActionSaveALL->trigger(); }, [this] { ActionTableOneToOneExecute(); },
-                        [this] { Reconnect(); }},
+                        [this] {
+                          if (DashboardView->SaveAllEnabled()) {
+                            ActionSaveALLExecute();
+                          }
+                        },
+                        [this] { ActionTableOneToOneExecute(); }, [this] { Reconnect(); }},
       WindowKeyboardModels{core.Link, core.Transfer, core.MainTable, core.Correction, core.Reference,
                            core.Learning, core.LiveLog, *Modifiers, Messages});
   Cues = Services.Cues ? Services.Cues() : std::make_unique<QtCuePlayer>();
@@ -184,15 +182,13 @@ void TForm1::ConnectControls() {
     ApplyLanguage(index);
   });
   connect(Connection, &ConnectionPageWidget::CalibrateClicked, this, [this] { Calibrate(); });
-  connect(DashboardView->ActionReadCoverter, &QAction::triggered, this,
-          [this] { ActionReadCoverterExecute(); });
+  connect(DashboardView, &DashboardPage::ReadClicked, this, [this] { ActionReadCoverterExecute(); });
   connect(TableGraphView, &TableGraphPage::ReadClicked, this, [this] { ActionReadCoverterExecute(); });
-  connect(DashboardView->ActionWriteConverter, &QAction::triggered, this,
-          [this] { ActionWriteConverterExecute(); });
+  connect(DashboardView, &DashboardPage::WriteClicked, this, [this] { ActionWriteConverterExecute(); });
   connect(TableGraphView, &TableGraphPage::WriteClicked, this, [this] { ActionWriteConverterExecute(); });
-  connect(ActionStart, &QAction::triggered, this, [this] { ActionStartExecute(); });
-  connect(ActionStop, &QAction::triggered, this, [this] { ActionStopExecute(); });
-  connect(ActionSaveALL, &QAction::triggered, this, [this] { ActionSaveALLExecute(); });
+  connect(DashboardView, &DashboardPage::StartClicked, this, [this] { ActionStartExecute(); });
+  connect(DashboardView, &DashboardPage::StopClicked, this, [this] { ActionStopExecute(); });
+  connect(DashboardView, &DashboardPage::SaveAllClicked, this, [this] { ActionSaveALLExecute(); });
   connect(TableGraphView, &TableGraphPage::OneToOneClicked, this, [this] { ActionTableOneToOneExecute(); });
   connect(FirmwareView, &FirmwarePage::UpdateClicked, this, [this] { FileOpenFirmwareExecute(); });
   connect(FirmwareView, &FirmwarePage::UpdateWithOneToOneClicked, this,
@@ -344,8 +340,6 @@ void TForm1::ShowRunning() {
     Models->Correction.LiveDataStopped();
   }
   EnableConverterActions(!running);
-  ActionStart->setEnabled(!running);
-  ActionStop->setEnabled(running);
   DashboardView->SetRecording(running);
   LogPageView->SetRecording(running);
 }

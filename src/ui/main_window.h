@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QAction>
 #include <QMainWindow>
 #include <QTabWidget>
 #include <QTimer>
@@ -115,14 +114,6 @@ class TForm1 final : public QMainWindow {
   [[nodiscard]] QTabWidget& MainPageControl() { return *Pages; }
   [[nodiscard]] const std::string& SoundFolder() const { return CurrentSoundFolder; }
 
-  // The dashboard bar's actions; the table graph's bar has its own read and
-  // write actions that follow the same enabling rules.
-  QAction* ActionStart = nullptr;
-  QAction* ActionStop = nullptr;
-  QAction* ActionReadCoverter = nullptr;
-  QAction* ActionWriteConverter = nullptr;
-  QAction* ActionSaveALL = nullptr;
-
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
@@ -132,8 +123,8 @@ class TForm1 final : public QMainWindow {
   void BindPages();
   void ConnectControls();
   void ShowRunning();
-  // The read and write actions of both bars wait for an identified converter
-  // and rest while live data runs.
+  // The read and write actions of the dashboard's and the table graph's bars
+  // wait for an identified converter and rest while live data runs.
   void EnableConverterActions(bool enabled);
   // The reconnect button and the Enter key on the connection page.
   void Reconnect();

@@ -16,6 +16,7 @@
 #include <functional>
 #include <sstream>
 
+#include "dashboard_actions.h"
 #include "find_by_name.h"
 #include "frame_rig.h"
 #include "link/firmware_update.h"
@@ -31,6 +32,7 @@
 namespace orvel::ui {
 namespace {
 
+using test::DashboardAction;
 using Bytes = std::vector<std::uint8_t>;
 
 // Rejects every message box that waits and keeps its text: a box that
@@ -184,7 +186,9 @@ void TableStored(ClosingProgram& program) {
 }
 
 std::vector<Operation> Operations() {
-  const auto writeTable = [](ClosingProgram& p) { p.Window().ActionWriteConverter->trigger(); };
+  const auto writeTable = [](ClosingProgram& p) {
+    DashboardAction(p.Window(), "ActionWriteConverter").trigger();
+  };
   const auto update = [](ClosingProgram& p) { test::Find<QAction>(p.Window().Firmware(), "FileOpenFirmware").trigger(); };
   std::vector<Operation> operations;
   for (const CloseBy by : {CloseBy::Sigterm, CloseBy::Window}) {

@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
 #include <cmath>
 #include <thread>
 
@@ -13,6 +17,7 @@
 #include "autotune/correction_window.h"
 #include "autotune/xrpm_table.h"
 #include "core/crc8.h"
+#include "dashboard_actions.h"
 #include "dashboard_rig.h"
 #include "live/live_frame.h"
 #include "live/log.h"
@@ -21,7 +26,6 @@
 #include "support/pty_pair.h"
 #include "table/table.h"
 #include "ui/charts/dashboard_chart.h"
-#include "ui/pages/correction_group.h"
 #include "ui/pages/dashboard_page.h"
 #include "ui/widgets/bar_gauge.h"
 
@@ -94,12 +98,13 @@ TEST(DashboardAutotune, TheWindowTrainsTheSameTableAsTheHeadlessSessionOnTheSame
   window.ThrottleScale().TpsMin = 0;
   window.ThrottleScale().TpsMax = 255;
   DashboardPage& page = window.Dashboard();
-  emit page.ComboBoxO2->activated(0);
-  page.GroupBoxCorr->SpeedButtonAutocorr->click();
+  auto& sensors = Find<QComboBox>(page, "ComboBoxO2");
+  emit sensors.activated(0);
+  Find<QPushButton>(page, "SpeedButtonAutocorr").click();
   ASSERT_TRUE(window.CorrectionWindow().Autocorrection());
-  window.ActionStart->trigger();
+  DashboardAction(window, "ActionStart").trigger();
   ASSERT_TRUE(window.LogModel().IsRunning());
-  EXPECT_FALSE(page.ComboBoxO2->isEnabled());
+  EXPECT_FALSE(sensors.isEnabled());
 
   // The headless session with the controls the window has.
   session.Open(headlessSide.SlavePath());
@@ -138,7 +143,7 @@ TEST(DashboardAutotune, TheWindowTrainsTheSameTableAsTheHeadlessSessionOnTheSame
     headlessSide.Read(1 << 16, 0ms);
     trainedAlong = session.Applied();
   }
-  window.ActionStop->trigger();
+  DashboardAction(window, "ActionStop").trigger();
   session.Finish();
   window.LogModel().JoinReader();
 
@@ -152,7 +157,7 @@ TEST(DashboardAutotune, TheWindowTrainsTheSameTableAsTheHeadlessSessionOnTheSame
   // Stop switched autocorrection off with the correction back to 0 and
   // locked the log's MAF limit where autocorrection left it.
   EXPECT_FALSE(window.CorrectionWindow().Autocorrection());
-  EXPECT_FALSE(page.GroupBoxCorr->SpeedButtonAutocorr->isChecked());
+  EXPECT_FALSE(Find<QPushButton>(page, "SpeedButtonAutocorr").isChecked());
   EXPECT_EQ(window.CorrectionWindow().Correction(), 0);
   EXPECT_TRUE(window.LogLearning().MafLimitLocked());
   EXPECT_TRUE(messages.Texts.empty()) << messages.Texts.front();
@@ -165,37 +170,42 @@ TEST(DashboardAutotune, StartAndStopSetTheControlsAndTheBackgroundColour) {
   TForm1 window(messages, DashboardServices(folder, cues, {}, 4.0));
   messages.Texts.clear();  // a first start finds no state file
   DashboardPage& page = window.Dashboard();
+  auto& sensors = Find<QComboBox>(page, "ComboBoxO2");
+  auto& autocorrection = Find<QPushButton>(page, "SpeedButtonAutocorr");
+  const auto& chart = Find<DashboardChart>(page, "DashboardChart");
+  QAction& start = DashboardAction(window, "ActionStart");
   ChoosePort(window, QStringLiteral("Simulator"));
   ASSERT_TRUE(messages.Texts.empty()) << messages.Texts.front();
 
   // Start reads its settings from the controls.
-  emit page.ComboBoxO2->activated(0);
-  page.GroupBoxCorr->UpDown1->setValue(40);
-  page.TrackBarB->setValue(20);
-  page.GroupBoxCorr->SpeedButtonAutocorr->click();
-  window.ActionStart->trigger();
-  EXPECT_FALSE(page.ComboBoxO2->isEnabled());
-  EXPECT_FALSE(window.ActionStart->isEnabled());
-  EXPECT_TRUE(window.ActionStop->isEnabled());
-  EXPECT_EQ(page.LabelBTime->text(), QStringLiteral("0.20s"));
+  emit sensors.activated(0);
+  Find<QSpinBox>(page, "UpDown1").setValue(40);
+  Find<QSlider>(page, "TrackBarB").setValue(20);
+  autocorrection.click();
+  start.trigger();
+  EXPECT_FALSE(sensors.isEnabled());
+  EXPECT_FALSE(start.isEnabled());
+  EXPECT_TRUE(DashboardAction(window, "ActionStop").isEnabled());
+  EXPECT_EQ(Find<QLabel>(page, "LabelBTime").text(), QStringLiteral("0.20s"));
 
   // With autocorrection on the decision colours the background once 121
   // samples are in.
   const QColor idle(0xED, 0xF0, 0x6C);
-  ASSERT_TRUE(ProcessEventsUntil([&] { return page.Chart->StateColor() != idle; }, 10s));
-  EXPECT_NE(page.LabelRpmDash->text(), QStringLiteral("3500RPM")) << "the gauges follow the samples";
-  EXPECT_GT(page.GaugeRpm->Value(), 0);
-  EXPECT_TRUE(page.LabelMaxMaf->text().startsWith(QStringLiteral("MaxMaf=")));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return chart.StateColor() != idle; }, 10s));
+  EXPECT_NE(Find<QLabel>(page, "LabelRpmDash").text(), QStringLiteral("3500RPM"))
+      << "the gauges follow the samples";
+  EXPECT_GT(Find<BarGauge>(page, "GaugeRpm").Value(), 0);
+  EXPECT_TRUE(Find<QLabel>(page, "LabelMaxMaf").text().startsWith(QStringLiteral("MaxMaf=")));
   EXPECT_EQ(window.CorrectionWindow().PulsLimit(), 40);
   EXPECT_TRUE(cues.Played.empty() || cues.Played.front().starts_with("Sound/En/"));
 
-  window.ActionStop->trigger();
-  EXPECT_EQ(page.Chart->StateColor(), idle);
-  EXPECT_TRUE(page.ComboBoxO2->isEnabled());
-  EXPECT_TRUE(window.ActionStart->isEnabled());
-  EXPECT_FALSE(page.GroupBoxCorr->SpeedButtonAutocorr->isChecked());
+  DashboardAction(window, "ActionStop").trigger();
+  EXPECT_EQ(chart.StateColor(), idle);
+  EXPECT_TRUE(sensors.isEnabled());
+  EXPECT_TRUE(start.isEnabled());
+  EXPECT_FALSE(autocorrection.isChecked());
   EXPECT_EQ(window.CorrectionWindow().Correction(), 0);
-  EXPECT_EQ(page.GroupBoxCorr->UpDownCorrection->value(), 0);
+  EXPECT_EQ(Find<QSpinBox>(page, "UpDownCorrection").value(), 0);
   window.LogModel().JoinReader();
   QTest::qWait(50);
   EXPECT_EQ(window.BuiltInSimulator()->Correction().Value, 0) << "the converter's correction returned to 0";

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPushButton>
 #include <algorithm>
 #include <string>
 
@@ -26,7 +27,7 @@ class DashboardChartTest : public ::testing::Test {
     }
     Window.MainPageControl().setCurrentIndex(TForm1::kDashboardPage);
     Window.show();
-    Chart = Window.Dashboard().Chart;
+    Chart = &Find<DashboardChart>(Window.Dashboard(), "DashboardChart");
     Table().Redraw();
     QApplication::processEvents();  // the chart's refill
   }
@@ -59,7 +60,7 @@ TEST_F(DashboardChartTest, AClickFarFromTheCurveZoomsAndStillMovesTheWindow) {
   EXPECT_NEAR(Chart->xAxis->range().lower, 100, 1);
   EXPECT_NEAR(Chart->xAxis->range().upper, 160, 1);
   EXPECT_NEAR(Chart->yAxis->range().upper, 250, 1);
-  Window.Dashboard().ButtonUndoZoom->click();
+  Find<QPushButton>(Window.Dashboard(), "ButtonUndoZoom").click();
   EXPECT_FALSE(Chart->Zoomed());
   EXPECT_EQ(Table().GetOut(100), 100) << "a zoom edits nothing";
 }

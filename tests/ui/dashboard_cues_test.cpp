@@ -5,13 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
 #include "autotune/correction_decision.h"
 #include "autotune/correction_window.h"
 #include "autotune/o2_reference.h"
 #include "core/orvel_broadcaster.h"
 #include "dashboard_rig.h"
 #include "ui/charts/dashboard_chart.h"
-#include "ui/pages/correction_group.h"
 #include "ui/pages/dashboard_page.h"
 
 namespace orvel::ui::test {
@@ -33,6 +36,10 @@ class DashboardCuesTest : public ::testing::Test {
     auto& language = Find<QComboBox>(Window.ConnectionPage(), "ComboBoxLanguage");
     language.setCurrentIndex(position);
     emit language.activated(position);
+  }
+
+  [[nodiscard]] QColor ChartStateColor() {
+    return Find<DashboardChart>(Window.Dashboard(), "DashboardChart").StateColor();
   }
 
   orvel::test::TempDir Folder;
@@ -59,7 +66,7 @@ TEST_F(DashboardCuesTest, EachStateColourPlaysItsFileFromTheLanguagesFolder) {
       ASSERT_EQ(Cues.Played.size(), 1U) << c.File;
       EXPECT_EQ(Cues.Played[0], std::string("Sound/En/") + c.File);
     }
-    EXPECT_EQ(Window.Dashboard().Chart->StateColor().rgb() & 0xFFFFFFU, c.Color) << "the background follows";
+    EXPECT_EQ(ChartStateColor().rgb() & 0xFFFFFFU, c.Color) << "the background follows";
   }
   // The advice moved the window.
   EXPECT_EQ(Window.CorrectionWindow().MafBeg(), 60);
@@ -77,10 +84,10 @@ TEST_F(DashboardCuesTest, ACueWhileOneSoundsIsDroppedAndManualBordersAreSilent) 
   Cues.Sounding = true;
   Window.Bus().Broadcast(Advice(kTrainingColor));
   EXPECT_EQ(Cues.Played, std::vector<std::string>{"Sound/En/corr.wav"});
-  EXPECT_EQ(Window.Dashboard().Chart->StateColor(), QColor(0x00, 0xFF, 0x00)) << "the colour still changes";
+  EXPECT_EQ(ChartStateColor(), QColor(0x00, 0xFF, 0x00)) << "the colour still changes";
 
   Cues.Sounding = false;
-  Window.Dashboard().GroupBoxCorr->SpeedButtonManualBorders->click();
+  Find<QPushButton>(Window.Dashboard(), "SpeedButtonManualBorders").click();
   ASSERT_TRUE(Window.CorrectionWindow().ManualBorders());
   for (const TColorRgb color : {kPulsationsColor, kReadyColor, kForcedIdleColor}) {
     Window.Bus().Broadcast(Advice(color));
@@ -90,8 +97,10 @@ TEST_F(DashboardCuesTest, ACueWhileOneSoundsIsDroppedAndManualBordersAreSilent) 
 
 TEST_F(DashboardCuesTest, TheSensorListAndReferenceSliderFollowTheSensorType) {
   DashboardPage& page = Window.Dashboard();
-  ASSERT_EQ(page.ComboBoxO2->count(), 5);
-  EXPECT_EQ(page.ComboBoxO2->itemText(1), QStringLiteral("Innovate MTX-L"));
+  auto& sensors = Find<QComboBox>(page, "ComboBoxO2");
+  auto& reference = Find<QSlider>(page, "TrackBarRefO2");
+  ASSERT_EQ(sensors.count(), 5);
+  EXPECT_EQ(sensors.itemText(1), QStringLiteral("Innovate MTX-L"));
   struct Case {
     int Type;
     int Max;
@@ -101,15 +110,15 @@ TEST_F(DashboardCuesTest, TheSensorListAndReferenceSliderFollowTheSensorType) {
   };
   for (const Case c :
        {Case{0, 51, 26, "0.51V", " "}, Case{1, 255, 147, "14.7", "0%"}, Case{2, 255, 128, "2.5V", " "}}) {
-    emit page.ComboBoxO2->activated(c.Type);
-    EXPECT_EQ(page.TrackBarRefO2->maximum(), c.Max) << c.Type;
-    EXPECT_EQ(page.TrackBarRefO2->value(), c.Value) << c.Type;
+    emit sensors.activated(c.Type);
+    EXPECT_EQ(reference.maximum(), c.Max) << c.Type;
+    EXPECT_EQ(reference.value(), c.Value) << c.Type;
     EXPECT_EQ(Window.CorrectionWindow().O2Ref(), c.Value) << c.Type;
-    EXPECT_EQ(page.LabelRefO2->text(), QString::fromUtf8(c.Text)) << c.Type;
-    EXPECT_EQ(page.LabelRefO2Percent->text(), QString::fromUtf8(c.Percent)) << c.Type;
+    EXPECT_EQ(Find<QLabel>(page, "LabelRefO2").text(), QString::fromUtf8(c.Text)) << c.Type;
+    EXPECT_EQ(Find<QLabel>(page, "LabelRefO2Percent").text(), QString::fromUtf8(c.Percent)) << c.Type;
   }
   // Moving the slider up raises the reference.
-  page.TrackBarRefO2->setValue(140);
+  reference.setValue(140);
   EXPECT_EQ(Window.CorrectionWindow().O2Ref(), 140);
   EXPECT_EQ(Window.O2Reference().RefO2().Position, 255 - 140);
 }

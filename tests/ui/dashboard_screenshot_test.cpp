@@ -8,12 +8,13 @@
 
 #include <QDir>
 #include <QPixmap>
+#include <QPushButton>
 #include <cstdlib>
 
 #include "autotune/correction_window.h"
+#include "dashboard_actions.h"
 #include "dashboard_rig.h"
 #include "table/table.h"
-#include "ui/pages/correction_group.h"
 #include "ui/pages/dashboard_page.h"
 
 namespace orvel::ui::test {
@@ -40,9 +41,9 @@ TEST(DashboardScreenshots, DISABLED_TrainingAgainstTheSimulatorInBothLanguages) 
   window.show();
   ChoosePort(window, QStringLiteral("Simulator"));
   DashboardPage& page = window.Dashboard();
-  emit page.ComboBoxO2->activated(0);
-  page.GroupBoxCorr->SpeedButtonAutocorr->click();
-  window.ActionStart->trigger();
+  emit Find<QComboBox>(page, "ComboBoxO2").activated(0);
+  Find<QPushButton>(page, "SpeedButtonAutocorr").click();
+  DashboardAction(window, "ActionStart").trigger();
   const auto until = std::chrono::milliseconds(static_cast<long>(seconds * 1000));
   ProcessEventsUntil([] { return false; }, until);
   int trained = 0;
@@ -56,7 +57,7 @@ TEST(DashboardScreenshots, DISABLED_TrainingAgainstTheSimulatorInBothLanguages) 
   emit language.activated(0);
   ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(1500));
   window.grab().save(folder + QStringLiteral("/dashboard_training_ru.png"));
-  window.ActionStop->trigger();
+  DashboardAction(window, "ActionStop").trigger();
   ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(300));
   window.grab().save(folder + QStringLiteral("/dashboard_stopped_ru.png"));
   EXPECT_TRUE(messages.Texts.empty()) << messages.Texts.front();

@@ -8,7 +8,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <chrono>
 #include <optional>
@@ -17,6 +19,7 @@
 #include "autotune/correction_window.h"
 #include "autotune/xrpm_table.h"
 #include "core/crc8.h"
+#include "dashboard_actions.h"
 #include "dashboard_rig.h"
 #include "find_by_name.h"
 #include "link/rxtx.h"
@@ -27,7 +30,6 @@
 #include "table/table.h"
 #include "ui/charts/dashboard_chart.h"
 #include "ui/charts/table_chart.h"
-#include "ui/pages/correction_group.h"
 #include "ui/pages/dashboard_page.h"
 #include "ui/pages/firmware_page.h"
 #include "ui/pages/table_graph_page.h"
@@ -86,11 +88,11 @@ class DashboardTickTest : public ::testing::Test {
     test::Find<QComboBox>(Window.ConnectionPage(), "ComComboBox1").setCurrentIndex(0);
     Window.ThrottleScale().TpsMin = 0;
     Window.ThrottleScale().TpsMax = 255;
-    Chart = Window.Dashboard().Chart;
+    Chart = &Find<DashboardChart>(Window.Dashboard(), "DashboardChart");
   }
   ~DashboardTickTest() override {
     if (Window.LogModel().IsRunning()) {
-      Window.ActionStop->trigger();
+      DashboardAction(Window, "ActionStop").trigger();
       // Bytes for the reader's pending read, so that it sees the stop at once.
       Converter.Write(std::vector<std::uint8_t>(32, 0));
     }
@@ -105,7 +107,7 @@ class DashboardTickTest : public ::testing::Test {
   }
 
   void Start() {
-    Window.ActionStart->trigger();
+    DashboardAction(Window, "ActionStart").trigger();
     ASSERT_TRUE(Window.LogModel().IsRunning());
     Converter.Write(FrameOf({}));  // the answer to "sl"
   }
@@ -151,7 +153,7 @@ TEST_F(DashboardTickTest, AfterKeyAEveryViewShowsTheSameHighestMaf) {
   Start();
   Tick({.Maf = 234, .Conv = 200});
   DashboardPage& page = Window.Dashboard();
-  EXPECT_EQ(page.LabelMaxMaf->text(), QStringLiteral("MaxMaf=234"));
+  EXPECT_EQ(Find<QLabel>(page, "LabelMaxMaf").text(), QStringLiteral("MaxMaf=234"));
   EXPECT_EQ(LineAt(DashboardChart::MaxMafAnywaySeries), 234);
 
   Type(Qt::Key_A);
@@ -160,7 +162,7 @@ TEST_F(DashboardTickTest, AfterKeyAEveryViewShowsTheSameHighestMaf) {
   Tick({.Maf = 140, .Conv = 110});
 
   EXPECT_EQ(Window.CorrectionWindow().HighestMaf(), 151);
-  EXPECT_EQ(page.LabelMaxMaf->text(), QStringLiteral("MaxMaf=151"));
+  EXPECT_EQ(Find<QLabel>(page, "LabelMaxMaf").text(), QStringLiteral("MaxMaf=151"));
   EXPECT_EQ(LineAt(DashboardChart::MaxMafAnywaySeries), 151);
   EXPECT_EQ(Window.MainTable().MaxMafAnyway(), 151);
   // Autocorrection with automatic borders: the MAF limit follows the same value.
@@ -172,24 +174,24 @@ TEST_F(DashboardTickTest, ATickShowsItsSampleOnBothPagesAndMovesTheUnlockedMafLi
   Window.ThrottleScale().TpsMin = 30;
   Window.ThrottleScale().TpsMax = 230;
   DashboardPage& page = Window.Dashboard();
-  page.GroupBoxCorr->SpeedButtonToyota->click();
+  Find<QPushButton>(page, "SpeedButtonToyota").click();
   Start();
   const Sample sample{.Maf = 120, .Conv = 90, .Tps = 130, .Period = 500, .O2 = 40};
   Tick(sample);
   ASSERT_TRUE(Recorder.Last.has_value()) << "TMsgDashData still goes out on the bus";
   const TMsgDashData& sent = *Recorder.Last;
   EXPECT_EQ(sent.Maf, 120);
-  EXPECT_EQ(page.GaugeRpm->Value(), 3000);
-  EXPECT_EQ(page.LabelRpmDash->text(), QStringLiteral("3000"));
-  EXPECT_EQ(page.GaugeTps->Value(), 50);
-  EXPECT_EQ(page.LabelTpsDash->text(), QStringLiteral("130N2.55V"));
-  EXPECT_EQ(page.GaugeMarker->Value(), sent.Marker);
-  EXPECT_EQ(page.GaugeO2->Value(), sent.O2Gauge);
-  EXPECT_EQ(page.GaugeO2->ForeColor().rgb() & 0xFFFFFFU, sent.O2Color);
-  EXPECT_EQ(page.LabelO2Val->text(), QString::fromStdString(sent.O2Text));
-  EXPECT_EQ(page.LabelDashO2Percent->text(), QString::fromStdString(sent.O2PercentText));
-  EXPECT_EQ(page.LabelMaxMaf->text(), QStringLiteral("MaxMaf=120"));
-  EXPECT_EQ(page.LabelMaxOut->text(), QStringLiteral("MinOut=90"));
+  EXPECT_EQ(Find<BarGauge>(page, "GaugeRpm").Value(), 3000);
+  EXPECT_EQ(Find<QLabel>(page, "LabelRpmDash").text(), QStringLiteral("3000"));
+  EXPECT_EQ(Find<BarGauge>(page, "GaugeTps").Value(), 50);
+  EXPECT_EQ(Find<QLabel>(page, "LabelTpsDash").text(), QStringLiteral("130N2.55V"));
+  EXPECT_EQ(Find<BarGauge>(page, "GaugeMarker").Value(), sent.Marker);
+  EXPECT_EQ(Find<BarGauge>(page, "GaugeO2").Value(), sent.O2Gauge);
+  EXPECT_EQ(Find<BarGauge>(page, "GaugeO2").ForeColor().rgb() & 0xFFFFFFU, sent.O2Color);
+  EXPECT_EQ(Find<QLabel>(page, "LabelO2Val").text(), QString::fromStdString(sent.O2Text));
+  EXPECT_EQ(Find<QLabel>(page, "LabelDashO2Percent").text(), QString::fromStdString(sent.O2PercentText));
+  EXPECT_EQ(Find<QLabel>(page, "LabelMaxMaf").text(), QStringLiteral("MaxMaf=120"));
+  EXPECT_EQ(Find<QLabel>(page, "LabelMaxOut").text(), QStringLiteral("MinOut=90"));
   const auto gauge = [this](const char* name) {
     return test::Find<QProgressBar>(Window.Firmware(), name).value();
   };

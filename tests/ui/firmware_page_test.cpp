@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "autotune/o2_reference.h"
+#include "dashboard_actions.h"
 #include "frame_rig.h"
 #include "link/firmware_update.h"
 #include "link/rxtx.h"
@@ -25,6 +26,7 @@ namespace orvel::ui {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using test::DashboardAction;
 using test::Find;
 
 Bytes LoadedFirmware(TForm1& window) {
@@ -97,8 +99,8 @@ TEST_F(FirmwarePageTest, UpdateWithOneToOneWritesTheTableSelectsTheVoltageSensor
   EXPECT_EQ(window.BuiltInSimulator()->PermanentTable()[40], 40);
   EXPECT_EQ(window.O2Reference().SensorType(), 2);
   EXPECT_TRUE(window.LogModel().IsRunning());
-  EXPECT_TRUE(window.ActionStop->isEnabled());
-  window.ActionStop->trigger();
+  EXPECT_TRUE(DashboardAction(window, "ActionStop").isEnabled());
+  DashboardAction(window, "ActionStop").trigger();
 }
 
 TEST_F(FirmwarePageTest, UpdateWithOneToOneAfterAFailedUpdateDoesNothingMore) {

@@ -9,6 +9,7 @@
 #include <QTabBar>
 
 #include "autotune/correction_window.h"
+#include "dashboard_actions.h"
 #include "frame_rig.h"
 #include "live/log.h"
 #include "table/table.h"
@@ -20,6 +21,7 @@
 namespace orvel::ui {
 namespace {
 
+using test::DashboardAction;
 using test::Find;
 
 struct ActionStates {
@@ -30,7 +32,7 @@ struct ActionStates {
 // The read and write actions of the dashboard's bar and of the table graph's
 // bar, which wait for an identified converter.
 std::vector<QAction*> ConverterActions(TForm1& window) {
-  return {window.ActionReadCoverter, window.ActionWriteConverter,
+  return {&DashboardAction(window, "ActionReadCoverter"), &DashboardAction(window, "ActionWriteConverter"),
           &Find<QAction>(window.TableGraph(), "ActionReadCoverter"),
           &Find<QAction>(window.TableGraph(), "ActionWriteConverter")};
 }
@@ -41,8 +43,9 @@ ActionStates States(TForm1& window) {
   for (QAction* action : converter) {
     EXPECT_EQ(action->isEnabled(), converter.front()->isEnabled()) << action->text().toStdString();
   }
-  return {window.ActionReadCoverter->isEnabled(), window.ActionWriteConverter->isEnabled(),
-          window.ActionStart->isEnabled(), window.ActionStop->isEnabled()};
+  const auto enabled = [&window](const char* action) { return DashboardAction(window, action).isEnabled(); };
+  return {enabled("ActionReadCoverter"), enabled("ActionWriteConverter"), enabled("ActionStart"),
+          enabled("ActionStop")};
 }
 
 TEST(FrameActionsTest, ConverterActionsFollowIdentificationAndLiveData) {
@@ -55,23 +58,23 @@ TEST(FrameActionsTest, ConverterActionsFollowIdentificationAndLiveData) {
   EXPECT_EQ(States(window), (ActionStates{true, true, true, false}));
   EXPECT_EQ(window.MainPageControl().currentIndex(), TForm1::kDashboardPage);
 
-  window.ActionStart->trigger();
+  DashboardAction(window, "ActionStart").trigger();
   EXPECT_EQ(States(window), (ActionStates{false, false, false, true}));
   // The factory test's gauges take every sample the dashboard gets.
   ASSERT_TRUE(test::ProcessEventsUntil(
       [&] { return Find<QProgressBar>(window.Firmware(), "FactoryGaugeConv").value() > 0; },
       std::chrono::seconds(5)));
-  window.ActionStop->trigger();
+  DashboardAction(window, "ActionStop").trigger();
   EXPECT_EQ(States(window), (ActionStates{true, true, true, false}));
 
   // The factory test's own buttons run Start and Stop whatever the actions say.
   auto& factoryStart = Find<QPushButton>(window.Firmware(), "ButtonFactoryStart");
   factoryStart.click();
-  EXPECT_TRUE(window.ActionStop->isEnabled());
+  EXPECT_TRUE(DashboardAction(window, "ActionStop").isEnabled());
   factoryStart.click();
   EXPECT_TRUE(rig.Messages.Texts.empty());
   Find<QPushButton>(window.Firmware(), "ButtonFactoryStop").click();
-  EXPECT_TRUE(window.ActionStart->isEnabled());
+  EXPECT_TRUE(DashboardAction(window, "ActionStart").isEnabled());
 }
 
 TEST(FrameActionsTest, TheReadActionMovesTheWindowToTheLearnedBeginningAndTellsTheConverter) {
@@ -82,7 +85,7 @@ TEST(FrameActionsTest, TheReadActionMovesTheWindowToTheLearnedBeginningAndTellsT
   window.CorrectionWindow().SetLearnedBegin(20);
   window.CorrectionWindow().SetCorrection(5);
   const std::size_t before = rig.Received().size();
-  window.ActionReadCoverter->trigger();
+  DashboardAction(window, "ActionReadCoverter").trigger();
   EXPECT_TRUE(rig.Messages.Texts.empty());
   EXPECT_EQ(window.CorrectionWindow().MafBeg(), 20);
   EXPECT_EQ(window.CorrectionWindow().Correction(), 0);
@@ -105,10 +108,10 @@ TEST(FrameActionsTest, SaveAllRunsBothDialogsWithOneNameAndACancelSkipsOnlyItsOw
   rig.Connect();
   TForm1& window = *rig.Window;
   // A log to save.
-  window.ActionStart->trigger();
+  DashboardAction(window, "ActionStart").trigger();
   ASSERT_TRUE(test::ProcessEventsUntil([&] { return window.LogModel().SampleCount() >= 20; },
                                        std::chrono::seconds(5)));
-  window.ActionStop->trigger();
+  DashboardAction(window, "ActionStop").trigger();
   struct Case {
     bool SaveTable, SaveLog;
   };
@@ -119,7 +122,7 @@ TEST(FrameActionsTest, SaveAllRunsBothDialogsWithOneNameAndACancelSkipsOnlyItsOw
     const auto log = rig.File(c.SaveLog ? "saved.log" : "unused.log");
     rig.Dialogs->Answer(c.SaveTable ? std::optional(table) : std::nullopt);
     rig.Dialogs->Answer(c.SaveLog ? std::optional(log) : std::nullopt);
-    window.ActionSaveALL->trigger();
+    DashboardAction(window, "ActionSaveALL").trigger();
     ASSERT_EQ(rig.Dialogs->Requests.size(), 2U);
     const FileDialogRequest& tableRequest = rig.Dialogs->Requests[0];
     const FileDialogRequest& logRequest = rig.Dialogs->Requests[1];

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -11,6 +12,7 @@
 
 #include "autotune/correction_window.h"
 #include "core/user_messages.h"
+#include "dashboard_actions.h"
 #include "event_wait.h"
 #include "find_by_name.h"
 #include "link/rxtx.h"
@@ -24,6 +26,8 @@
 
 namespace orvel::ui {
 namespace {
+
+using test::DashboardAction;
 
 using namespace std::chrono_literals;
 
@@ -84,7 +88,7 @@ TEST_F(KeyboardSessionTest, StartCorrectMarkStopUndoAndSaveFromTheKeyboard) {
 
   Type(Qt::Key_4);
   Type(Qt::Key_S);
-  ASSERT_FALSE(Window.ActionStart->isEnabled());
+  ASSERT_FALSE(DashboardAction(Window, "ActionStart").isEnabled());
   ASSERT_TRUE(Until([&] { return Window.LogModel().SampleCount() >= 100; }));
   Type(Qt::Key_A);
   EXPECT_TRUE(correction.Autocorrection());
@@ -117,7 +121,7 @@ TEST_F(KeyboardSessionTest, StartCorrectMarkStopUndoAndSaveFromTheKeyboard) {
   Shot("keys_2_dashboard_manual");
 
   Type(Qt::Key_S);
-  EXPECT_TRUE(Window.ActionStart->isEnabled());
+  EXPECT_TRUE(DashboardAction(Window, "ActionStart").isEnabled());
   EXPECT_EQ(Window.MainPageControl().currentIndex(), TForm1::kLogPage);
   Window.LogModel().JoinReader();
   Shot("keys_3_log_page");
@@ -129,6 +133,13 @@ TEST_F(KeyboardSessionTest, StartCorrectMarkStopUndoAndSaveFromTheKeyboard) {
   EXPECT_EQ(table.GetOut(83), before);
   EXPECT_TRUE(Until([&] { return converter.WorkingTable()[83] == before; }, 2s)) << "Ctrl+Z sends on release";
 
+  // Ctrl+S follows the Save all action's enabling.
+  QAction& saveAll = DashboardAction(Window, "ActionSaveALL");
+  const std::size_t asked = Dialogs->Requests.size();
+  saveAll.setEnabled(false);
+  Type(Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(Dialogs->Requests.size(), asked) << "no dialog while Save all is disabled";
+  saveAll.setEnabled(true);
   Dialogs->Answer(Folder.Path() / "session.tab");
   Dialogs->Answer(Folder.Path() / "session.log");
   Type(Qt::Key_S, Qt::ControlModifier);

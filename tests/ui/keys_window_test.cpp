@@ -9,12 +9,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 
 #include "autotune/correction_window.h"
 #include "autotune/o2_reference.h"
 #include "core/key_selection.h"
 #include "core/user_messages.h"
+#include "dashboard_actions.h"
 #include "find_by_name.h"
 #include "link/rxtx.h"
 #include "live/log.h"
@@ -27,7 +29,6 @@
 #include "ui/keyboard_modifiers.h"
 #include "ui/keys/key_table.h"
 #include "ui/main_window.h"
-#include "ui/pages/correction_group.h"
 #include "ui/pages/dashboard_page.h"
 #include "ui/pages/log_page.h"
 #include "ui/pages/table_graph_page.h"
@@ -36,6 +37,7 @@ namespace orvel::ui {
 namespace {
 
 using namespace std::chrono_literals;
+using test::DashboardAction;
 using test::Find;
 
 class KeysWindowTest : public ::testing::Test {
@@ -121,12 +123,12 @@ TEST_F(KeysWindowTest, STwiceStartsAndStopsLiveDataAndShowsTheDashboardThenTheLo
   Window.MainPageControl().setCurrentIndex(TForm1::kTablePage);
   Type(Qt::Key_S);
   EXPECT_EQ(Page(), TForm1::kDashboardPage);
-  EXPECT_FALSE(Window.ActionStart->isEnabled());
-  EXPECT_TRUE(Window.ActionStop->isEnabled());
+  EXPECT_FALSE(DashboardAction(Window, "ActionStart").isEnabled());
+  EXPECT_TRUE(DashboardAction(Window, "ActionStop").isEnabled());
   Type(Qt::Key_S);
   EXPECT_EQ(Page(), TForm1::kLogPage);
-  EXPECT_TRUE(Window.ActionStart->isEnabled());
-  EXPECT_FALSE(Window.ActionStop->isEnabled());
+  EXPECT_TRUE(DashboardAction(Window, "ActionStart").isEnabled());
+  EXPECT_FALSE(DashboardAction(Window, "ActionStop").isEnabled());
   EXPECT_TRUE(Messages.Texts.empty()) << Messages.Texts.front();
 }
 
@@ -147,10 +149,10 @@ TEST_F(KeysWindowTest, RWhileStoppedResetsTheConverterAndReadsItsTable) {
 TEST_F(KeysWindowTest, RWhileRecordingStopsLiveDataFirst) {
   ConnectSimulator();
   Type(Qt::Key_S);
-  ASSERT_FALSE(Window.ActionStart->isEnabled());
+  ASSERT_FALSE(DashboardAction(Window, "ActionStart").isEnabled());
   QTest::qWait(300);
   Type(Qt::Key_R);
-  EXPECT_TRUE(Window.ActionStart->isEnabled());
+  EXPECT_TRUE(DashboardAction(Window, "ActionStart").isEnabled());
   EXPECT_TRUE(Messages.Texts.empty()) << Messages.Texts.front();
   const std::vector<std::uint8_t> received = Window.BuiltInSimulator()->ReceivedBytes();
   const std::string commands(received.begin(), received.end());
@@ -222,34 +224,35 @@ TEST_F(KeysWindowTest, ARepeatingKeyIsNotReleasedUntilItReallyComesUp) {
 TEST_F(KeysWindowTest, SelectionLabelsFollowTheFunctionKeysAndTheFocusRules) {
   Type(Qt::Key_4);
   DashboardPage& dashboard = Window.Dashboard();
-  CorrectionGroup& group = *dashboard.GroupBoxCorr;
-  EXPECT_TRUE(Selected(group.LabelF1));
-  EXPECT_TRUE(group.LabelF3->isHidden());
+  const auto label = [&dashboard](const char* name) { return &Find<QLabel>(dashboard, name); };
+  EXPECT_TRUE(Selected(label("LabelF1")));
+  EXPECT_TRUE(label("LabelF3")->isHidden());
   Type(Qt::Key_F4);
-  EXPECT_TRUE(Selected(dashboard.LabelF4));
-  EXPECT_FALSE(Selected(group.LabelF1));
+  EXPECT_TRUE(Selected(label("LabelF4")));
+  EXPECT_FALSE(Selected(label("LabelF1")));
   Type(Qt::Key_F11);
-  EXPECT_TRUE(Selected(group.LabelF11));
-  EXPECT_FALSE(Selected(dashboard.LabelF4));
+  EXPECT_TRUE(Selected(label("LabelF11")));
+  EXPECT_FALSE(Selected(label("LabelF4")));
 
   // Sliders that take the focus select their parameter and pass the focus on.
-  dashboard.TrackBarRefO2->setFocus(Qt::MouseFocusReason);
+  Find<QSlider>(dashboard, "TrackBarRefO2").setFocus(Qt::MouseFocusReason);
   EXPECT_EQ(Window.Selection().DashParam(), 2);
-  EXPECT_TRUE(Selected(dashboard.LabelF2));
+  EXPECT_TRUE(Selected(label("LabelF2")));
   EXPECT_TRUE(PageControlHasFocus());
-  group.TrackBarMafKon->setFocus(Qt::MouseFocusReason);
+  Find<QSlider>(dashboard, "TrackBarMafKon").setFocus(Qt::MouseFocusReason);
   EXPECT_EQ(Window.Selection().DashParam(), 2);
   EXPECT_TRUE(PageControlHasFocus());
-  group.UpDown1->setFocus(Qt::MouseFocusReason);
+  Find<QSpinBox>(dashboard, "UpDown1").setFocus(Qt::MouseFocusReason);
   EXPECT_EQ(Window.Selection().DashParam(), 10);
   EXPECT_TRUE(PageControlHasFocus());
   // The correction field keeps the focus, and Left leaves the window alone then.
-  group.UpDownCorrection->setFocus(Qt::MouseFocusReason);
+  auto& correctionField = Find<QSpinBox>(dashboard, "UpDownCorrection");
+  correctionField.setFocus(Qt::MouseFocusReason);
   EXPECT_EQ(Window.Selection().DashParam(), 1);
-  EXPECT_TRUE(group.UpDownCorrection->hasFocus());
+  EXPECT_TRUE(correctionField.hasFocus());
   Window.CorrectionWindow().SetMafBeg(30);
   Type(Qt::Key_Left);
-  EXPECT_EQ(group.TrackBarMafNach->value(), 30);
+  EXPECT_EQ(Find<QSlider>(dashboard, "TrackBarMafNach").value(), 30);
 
   Type(Qt::Key_2);
   TableGraphPage& table = Window.TableGraph();
@@ -271,15 +274,16 @@ TEST_F(KeysWindowTest, SelectionLabelsFollowTheFunctionKeysAndTheFocusRules) {
 
 TEST_F(KeysWindowTest, DashboardLeftFromOneToZeroShowsZeroAndFiveOnTheSliders) {
   Type(Qt::Key_4);
-  CorrectionGroup& group = *Window.Dashboard().GroupBoxCorr;
+  const auto& beginning = Find<QSlider>(Window.Dashboard(), "TrackBarMafNach");
+  const auto& end = Find<QSlider>(Window.Dashboard(), "TrackBarMafKon");
   Window.CorrectionWindow().SetMafBeg(1);
   Window.CorrectionWindow().SetMafEnd(5);
   Type(Qt::Key_Left);
   Type(Qt::Key_Left);
-  EXPECT_EQ(group.TrackBarMafNach->value(), 0);
-  EXPECT_EQ(group.TrackBarMafKon->value(), 5);
+  EXPECT_EQ(beginning.value(), 0);
+  EXPECT_EQ(end.value(), 5);
   Type(Qt::Key_Right, Qt::ShiftModifier);
-  EXPECT_EQ(group.TrackBarMafKon->value(), 6);
+  EXPECT_EQ(end.value(), 6);
 }
 
 TEST_F(KeysWindowTest, LogPageLockAndArrowsMoveItsControls) {

@@ -316,8 +316,8 @@ TEST_F(LogPageTest, EveryUndoRedoPairShowsTheRestoredTableOnEveryChart) {
         ->value;
   };
   const auto dashboardAt150 = [&] {
-    return Window.Dashboard()
-        .Chart->SeriesGraph(DashboardChart::Tab1Series)
+    return Find<DashboardChart>(Window.Dashboard(), "DashboardChart")
+        .SeriesGraph(DashboardChart::Tab1Series)
         ->data()
         ->findBegin(150, false)
         ->value;
@@ -338,7 +338,8 @@ TEST_F(LogPageTest, EveryUndoRedoPairShowsTheRestoredTableOnEveryChart) {
       {"table graph", &Find<QToolButton>(Window.TableGraph(), "SpeedButtonUndo"),
        &Find<QToolButton>(Window.TableGraph(), "SpeedButtonRedo")},
       {"log", &OnPage<QPushButton>("SpeedButtonLogUndo"), &OnPage<QPushButton>("SpeedButtonLogRedo")},
-      {"dashboard", Window.Dashboard().ButtonUndo, Window.Dashboard().ButtonRedo},
+      {"dashboard", &Find<QPushButton>(Window.Dashboard(), "ButtonUndo"),
+       &Find<QPushButton>(Window.Dashboard(), "ButtonRedo")},
   };
   for (const auto& pair : pairs) {
     SCOPED_TRACE(pair.Page);

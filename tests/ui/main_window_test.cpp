@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "core/user_messages.h"
+#include "dashboard_actions.h"
 #include "event_wait.h"
 #include "find_by_name.h"
 #include "link/link_errors.h"
@@ -24,6 +25,7 @@
 namespace orvel::ui {
 namespace {
 
+using test::DashboardAction;
 using test::Find;
 using test::ProcessEventsUntil;
 
@@ -97,10 +99,10 @@ TEST_F(MainWindowTest, StartsWithTheConnectionPageInEnglish) {
   EXPECT_EQ(OnConnectionPage<QComboBox>("ComboBoxLanguage").currentText(), QStringLiteral("Русский"));
   EXPECT_EQ(OnConnectionPage<QPlainTextEdit>("Memo1").document()->blockCount(), 28);
   EXPECT_EQ(Window.SoundFolder(), "Sound/En/");
-  EXPECT_TRUE(Window.ActionStart->isEnabled());
-  EXPECT_FALSE(Window.ActionStop->isEnabled());
-  EXPECT_FALSE(Window.ActionReadCoverter->isEnabled());
-  EXPECT_FALSE(Window.ActionWriteConverter->isEnabled());
+  EXPECT_TRUE(DashboardAction(Window, "ActionStart").isEnabled());
+  EXPECT_FALSE(DashboardAction(Window, "ActionStop").isEnabled());
+  EXPECT_FALSE(DashboardAction(Window, "ActionReadCoverter").isEnabled());
+  EXPECT_FALSE(DashboardAction(Window, "ActionWriteConverter").isEnabled());
 }
 
 TEST_F(MainWindowTest, ChoosingTheSimulatorConnectsAndShowsTheDashboard) {
@@ -109,8 +111,8 @@ TEST_F(MainWindowTest, ChoosingTheSimulatorConnectsAndShowsTheDashboard) {
   EXPECT_TRUE(Messages.Texts.empty()) << Messages.Texts.front();
   EXPECT_EQ(Window.Link()->Connected(), 1U);
   EXPECT_EQ(Window.Link()->PortName(), Window.BuiltInSimulator()->PortPath());
-  EXPECT_TRUE(Window.ActionReadCoverter->isEnabled());
-  EXPECT_TRUE(Window.ActionWriteConverter->isEnabled());
+  EXPECT_TRUE(DashboardAction(Window, "ActionReadCoverter").isEnabled());
+  EXPECT_TRUE(DashboardAction(Window, "ActionWriteConverter").isEnabled());
   EXPECT_TRUE(OnConnectionPage<QPushButton>("SpeedButtonReconnect").isEnabled());
   EXPECT_EQ(Window.MainPageControl().currentIndex(), TForm1::kDashboardPage);
 
@@ -144,13 +146,13 @@ TEST_F(MainWindowTest, ChoosingTheSimulatorConnectsAndShowsTheDashboard) {
 TEST_F(MainWindowTest, LiveDataRunsUntilStopAndAHangUpReachesTheUserFromTheReader) {
   Choose(QStringLiteral("Simulator"));
   ASSERT_TRUE(Messages.Texts.empty());
-  Window.ActionStart->trigger();
-  EXPECT_FALSE(Window.ActionStart->isEnabled());
-  EXPECT_TRUE(Window.ActionStop->isEnabled());
+  DashboardAction(Window, "ActionStart").trigger();
+  EXPECT_FALSE(DashboardAction(Window, "ActionStart").isEnabled());
+  EXPECT_TRUE(DashboardAction(Window, "ActionStop").isEnabled());
   ASSERT_TRUE(
       ProcessEventsUntil([this] { return Window.LogModel().SampleCount() >= 30; }, std::chrono::seconds(5)));
-  Window.ActionStop->trigger();
-  EXPECT_TRUE(Window.ActionStart->isEnabled());
+  DashboardAction(Window, "ActionStop").trigger();
+  EXPECT_TRUE(DashboardAction(Window, "ActionStart").isEnabled());
   Window.LogModel().JoinReader();
   const std::size_t kept = Window.LogModel().SampleCount();
   QTest::qWait(200);
@@ -158,12 +160,12 @@ TEST_F(MainWindowTest, LiveDataRunsUntilStopAndAHangUpReachesTheUserFromTheReade
 
   // Again, and the converter vanishes mid stream: the reader hands its error
   // text and the stop to the window through the event loop.
-  Window.ActionStart->trigger();
+  DashboardAction(Window, "ActionStart").trigger();
   ASSERT_TRUE(
       ProcessEventsUntil([this] { return Window.LogModel().SampleCount() >= 20; }, std::chrono::seconds(5)));
   Window.BuiltInSimulator()->HangUp();
-  ASSERT_TRUE(
-      ProcessEventsUntil([this] { return Window.ActionStart->isEnabled(); }, std::chrono::seconds(5)));
+  ASSERT_TRUE(ProcessEventsUntil([this] { return DashboardAction(Window, "ActionStart").isEnabled(); },
+                                 std::chrono::seconds(5)));
   ASSERT_EQ(Messages.Texts.size(), 1U);
   EXPECT_NE(Messages.Texts[0].find("Serial port"), std::string::npos) << Messages.Texts[0];
   EXPECT_GE(Window.LogModel().SampleCount(), 20U) << "the samples so far are kept";
@@ -175,7 +177,7 @@ TEST_F(MainWindowTest, APortThatDoesNotOpenAsksToTryAgain) {
   EXPECT_EQ(Messages.Texts[0], kTryAgain);
   EXPECT_EQ(Window.Link()->Connected(), 0U);
   EXPECT_FALSE(OnConnectionPage<QPushButton>("SpeedButtonReconnect").isEnabled());
-  EXPECT_FALSE(Window.ActionReadCoverter->isEnabled());
+  EXPECT_FALSE(DashboardAction(Window, "ActionReadCoverter").isEnabled());
   EXPECT_EQ(Window.MainPageControl().currentIndex(), TForm1::kConnectionPage);
 }
 

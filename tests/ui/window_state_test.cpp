@@ -9,6 +9,7 @@
 #include "autotune/o2_reference.h"
 #include "autotune/o2_sensor.h"
 #include "autotune/xrpm_table.h"
+#include "dashboard_actions.h"
 #include "frame_rig.h"
 #include "live/log.h"
 #include "live/program_state.h"
@@ -17,6 +18,8 @@
 
 namespace orvel::ui {
 namespace {
+
+using test::DashboardAction;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -110,7 +113,7 @@ TEST(WindowStateTest, SigtermDuringLiveDataClosesTheWindowAndSavesEverything) {
   QObject::connect(&termination, &TerminationSignals::Requested, &window,
                    [&window] { CloseFromMainLoop(window); });
 
-  window.ActionStart->trigger();
+  DashboardAction(window, "ActionStart").trigger();
   ASSERT_TRUE(test::ProcessEventsUntil([&] { return window.LogModel().SampleCount() >= 20; },
                                        std::chrono::seconds(5)));
   std::raise(SIGTERM);

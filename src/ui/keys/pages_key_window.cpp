@@ -1,12 +1,10 @@
 #include "ui/keys/pages_key_window.h"
 
-#include <QSpinBox>
 #include <QTabWidget>
 #include <utility>
 
 #include "live/log.h"
 #include "ui/connection_page.h"
-#include "ui/pages/correction_group.h"
 #include "ui/pages/dashboard_page.h"
 
 namespace orvel::ui {
@@ -65,11 +63,11 @@ void PagesKeyWindow::Reconnect() {
 }
 
 bool PagesKeyWindow::CorrectionFieldFocused() const {
-  return Dashboard.GroupBoxCorr->UpDownCorrection->hasFocus();
+  return Dashboard.CorrectionFieldHasFocus();
 }
 
 bool PagesKeyWindow::DeltaFieldFocused() const {
-  return Dashboard.GroupBoxCorr->UpDown1->hasFocus();
+  return Dashboard.DeltaFieldHasFocus();
 }
 
 }  // namespace orvel::ui

@@ -1,11 +1,8 @@
 #include "ui/keys/window_keyboard.h"
 
-#include <QSlider>
-#include <QSpinBox>
 #include <QTabWidget>
 #include <utility>
 
-#include "ui/pages/correction_group.h"
 #include "ui/pages/dashboard_page.h"
 #include "ui/pages/log_page.h"
 #include "ui/pages/table_graph_page.h"
@@ -29,28 +26,22 @@ void WindowKeyboard::WatchFocus(const WindowKeyboardPages& pages) {
   const auto toPageControl = [pageControl] { pageControl->setFocus(Qt::OtherFocusReason); };
   // A slider that takes the focus selects its parameter as its function key
   // would, and hands the focus on to the page control.
-  const auto selectsOnDashboard = [this, toPageControl](int key) {
-    return [this, toPageControl, key] {
-      SelectionState.SelectDash(key);
-      toPageControl();
-    };
-  };
-  DashboardPage& dashboard = pages.Dashboard;
-  Focus.Watch(dashboard.TrackBarRefO2, selectsOnDashboard(2));
-  Focus.Watch(dashboard.TrackBarB, selectsOnDashboard(4));
-  Focus.Watch(dashboard.TrackBarT, selectsOnDashboard(5));
-  CorrectionGroup& group = *dashboard.GroupBoxCorr;
-  Focus.Watch(group.TrackBarMafNach, toPageControl);
-  Focus.Watch(group.TrackBarMafKon, toPageControl);
-  Focus.Watch(group.UpDown1, [this, toPageControl] {
+  const DashboardPage* dashboard = &pages.Dashboard;
+  QObject::connect(dashboard, &DashboardPage::ParameterFocused, &FocusFollow, [this, toPageControl](int key) {
+    SelectionState.SelectDash(key);
+    toPageControl();
+  });
+  QObject::connect(dashboard, &DashboardPage::BorderSliderFocused, &FocusFollow, toPageControl);
+  QObject::connect(dashboard, &DashboardPage::DeltaFocused, &FocusFollow, [this, toPageControl] {
     SelectionState.DeltaTouched();
     toPageControl();
   });
   // The correction field keeps the focus.
-  Focus.Watch(group.UpDownCorrection, [this] { SelectionState.CorrectionChanged(); });
+  QObject::connect(dashboard, &DashboardPage::CorrectionFieldFocused, &FocusFollow,
+                   [this] { SelectionState.CorrectionChanged(); });
 
   // The table graph's sliders tell which parameter took the focus.
-  QObject::connect(&pages.TableGraph, &TableGraphPage::ParameterSelected, &Focus,
+  QObject::connect(&pages.TableGraph, &TableGraphPage::ParameterSelected, &FocusFollow,
                    [this, toPageControl](int parameter) {
                      SelectionState.SelectTable(parameter);
                      toPageControl();

@@ -1,15 +1,15 @@
 #pragma once
 
 // Everything the main window needs for its keyboard: the selection state and
-// its labels, the focus rules, the converter reset, the key table and the
-// application-wide filter that feeds it. The window creates one after its
-// models and pages.
+// its labels, the focus rules on the pages' focus signals, the converter
+// reset, the key table and the application-wide filter that feeds it. The
+// window creates one after its models and pages.
 
+#include <QObject>
 #include <memory>
 
 #include "core/key_selection.h"
 #include "link/converter_reset.h"
-#include "ui/keys/focus_selection.h"
 #include "ui/keys/key_dispatcher.h"
 #include "ui/keys/key_table.h"
 #include "ui/keys/pages_key_window.h"
@@ -72,7 +72,9 @@ class WindowKeyboard {
   PagesKeyWindow Window;
   KeyCommands Table;
   SelectionLabels Labels;
-  FocusSelection Focus;
+  // The context of the connections to the pages' focus signals: they end
+  // with the keyboard.
+  QObject FocusFollow;
   KeyDispatcher Dispatcher;  // last: no key arrives before the rest exists
 };
 

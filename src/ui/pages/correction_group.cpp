@@ -1,6 +1,7 @@
 #include "ui/pages/correction_group.h"
 
 #include <QButtonGroup>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMouseEvent>
@@ -8,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "core/ui_texts.h"
+#include "ui/pages/object_names.h"
 #include "ui/qt_text.h"
 #include "ui/window/text_registry.h"
 
@@ -34,7 +36,9 @@ QLabel* ValueLabel(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-CorrPanel::CorrPanel(QWidget* parent) : QFrame(parent), Caption(new QLabel(QStringLiteral("0"), this)) {
+CorrPanel::CorrPanel(TextRegistry& texts, QWidget* parent)
+    : QFrame(parent), Caption(new QLabel(QStringLiteral("0"), this)) {
+  texts.AddFixed(Caption);
   auto* layout = new QVBoxLayout(this);
   Caption->setAlignment(Qt::AlignCenter);
   Caption->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -48,6 +52,10 @@ CorrPanel::CorrPanel(QWidget* parent) : QFrame(parent), Caption(new QLabel(QStri
   setFrameShadow(QFrame::Raised);
   setMinimumSize(70, 48);
   setCursor(Qt::SizeVerCursor);
+}
+
+void CorrPanel::ShowCorrection(int correction) {
+  Caption->setText(QString::number(correction));
 }
 
 void CorrPanel::mousePressEvent(QMouseEvent* event) {
@@ -68,7 +76,9 @@ void CorrPanel::mouseReleaseEvent(QMouseEvent* event) {
   }
 }
 
-BorderSlider::BorderSlider(QWidget* parent) : QFrame(parent), Mark(new QLabel(QStringLiteral("|"), this)) {
+BorderSlider::BorderSlider(TextRegistry& texts, QWidget* parent)
+    : QFrame(parent), Mark(new QLabel(QStringLiteral("|"), this)) {
+  texts.AddFixed(Mark);
   setFrameShape(QFrame::StyledPanel);
   setMinimumHeight(22);
   setCursor(Qt::SizeHorCursor);
@@ -100,37 +110,41 @@ void BorderSlider::mouseDoubleClickEvent(QMouseEvent* /*event*/) {
 
 CorrectionGroup::CorrectionGroup(TextRegistry& texts, QWidget* parent)
     : QGroupBox(QStringLiteral("Коррекция"), parent),
-      LabelMafBeg(new QLabel(QStringLiteral("MAF нач."), this)),
-      TrackBarMafNach(new QSlider(Qt::Horizontal, this)),
-      LabelMafNachValue(ValueLabel(QStringLiteral("0"), this)),
-      LabelMafEnd(new QLabel(QStringLiteral("MAF кон."), this)),
-      TrackBarMafKon(new QSlider(Qt::Horizontal, this)),
-      LabelMafKonValue(ValueLabel(QStringLiteral("255"), this)),
-      LabelWidthCaption(new QLabel(QStringLiteral("Ширина"), this)),
-      LabelWidth(ValueLabel(QStringLiteral("255"), this)),
-      TrackBar1(new BorderSlider(this)),
-      LabelDelta(new QLabel(QStringLiteral("Delta"), this)),
-      UpDown1(new QSpinBox(this)),
-      LabelDeltaMax(new QLabel(QStringLiteral("max."), this)),
-      UpDownCorrection(new QSpinBox(this)),
-      PanelCorr(new CorrPanel(this)),
-      SpeedButtonAplToTable(ToggleButton(QStringLiteral("Таблица"), this)),
-      SpeedButtonIat(ToggleButton(QStringLiteral("IAT"), this)),
-      SpeedButtonEct(ToggleButton(QStringLiteral(" ECT"), this)),
-      SpeedButtonAutocorr(ToggleButton(QStringLiteral("A  Автокоррекция"), this)),
-      SpeedButtonExtrapolate(ToggleButton(QStringLiteral("F6 Экстраполяция"), this)),
-      RadioButtonOn(new QRadioButton(QStringLiteral("On/ВКЛ."), this)),
-      RadioButtonOff(new QRadioButton(QStringLiteral("Off/Выкл."), this)),
-      SpeedButtonSetBeginOfTableAsLearned(new QPushButton(QStringLiteral("F7 Начало обучено"), this)),
-      SpeedButtonManualBorders(ToggleButton(QStringLiteral("F8 Ручные границы"), this)),
-      SpeedButtonToyota(ToggleButton(QStringLiteral("F9 Toyota"), this)),
-      MaskEditForcedIdleRpm(new QLineEdit(QStringLiteral("1200"), this)),
-      MaskEditForcedIdleTps(new QLineEdit(QStringLiteral("2"), this)),
-      LabelF1(new QLabel(QStringLiteral("F1"), this)),
-      LabelF3(new QLabel(QStringLiteral("F3"), this)),
-      LabelF10(new QLabel(QStringLiteral("F10"), this)),
-      LabelF11(new QLabel(QStringLiteral("F11"), this)),
-      LabelF12(new QLabel(QStringLiteral("F12"), this)) {
+      LabelMafBeg(Named(new QLabel(QStringLiteral("MAF нач."), this), "LabelMafBeg")),
+      TrackBarMafNach(Named(new QSlider(Qt::Horizontal, this), "TrackBarMafNach")),
+      LabelMafNachValue(Named(ValueLabel(QStringLiteral("0"), this), "LabelMafNachValue")),
+      LabelMafEnd(Named(new QLabel(QStringLiteral("MAF кон."), this), "LabelMafEnd")),
+      TrackBarMafKon(Named(new QSlider(Qt::Horizontal, this), "TrackBarMafKon")),
+      LabelMafKonValue(Named(ValueLabel(QStringLiteral("255"), this), "LabelMafKonValue")),
+      LabelWidthCaption(Named(new QLabel(QStringLiteral("Ширина"), this), "LabelWidthCaption")),
+      LabelWidth(Named(ValueLabel(QStringLiteral("255"), this), "LabelWidth")),
+      TrackBar1(Named(new BorderSlider(texts, this), "TrackBar1")),
+      LabelDelta(Named(new QLabel(QStringLiteral("Delta"), this), "LabelDelta")),
+      UpDown1(Named(new QSpinBox(this), "UpDown1")),
+      LabelDeltaMax(Named(new QLabel(QStringLiteral("max."), this), "LabelDeltaMax")),
+      UpDownCorrection(Named(new QSpinBox(this), "UpDownCorrection")),
+      PanelCorr(Named(new CorrPanel(texts, this), "PanelCorr")),
+      SpeedButtonAplToTable(Named(ToggleButton(QStringLiteral("Таблица"), this), "SpeedButtonAplToTable")),
+      SpeedButtonIat(Named(ToggleButton(QStringLiteral("IAT"), this), "SpeedButtonIat")),
+      SpeedButtonEct(Named(ToggleButton(QStringLiteral(" ECT"), this), "SpeedButtonEct")),
+      SpeedButtonAutocorr(
+          Named(ToggleButton(QStringLiteral("A  Автокоррекция"), this), "SpeedButtonAutocorr")),
+      SpeedButtonExtrapolate(
+          Named(ToggleButton(QStringLiteral("F6 Экстраполяция"), this), "SpeedButtonExtrapolate")),
+      RadioButtonOn(Named(new QRadioButton(QStringLiteral("On/ВКЛ."), this), "RadioButtonOn")),
+      RadioButtonOff(Named(new QRadioButton(QStringLiteral("Off/Выкл."), this), "RadioButtonOff")),
+      SpeedButtonSetBeginOfTableAsLearned(Named(new QPushButton(QStringLiteral("F7 Начало обучено"), this),
+                                                "SpeedButtonSetBeginOfTableAsLearned")),
+      SpeedButtonManualBorders(
+          Named(ToggleButton(QStringLiteral("F8 Ручные границы"), this), "SpeedButtonManualBorders")),
+      SpeedButtonToyota(Named(ToggleButton(QStringLiteral("F9 Toyota"), this), "SpeedButtonToyota")),
+      MaskEditForcedIdleRpm(Named(new QLineEdit(QStringLiteral("1200"), this), "MaskEditForcedIdleRpm")),
+      MaskEditForcedIdleTps(Named(new QLineEdit(QStringLiteral("2"), this), "MaskEditForcedIdleTps")),
+      LabelF1(Named(new QLabel(QStringLiteral("F1"), this), "LabelF1")),
+      LabelF3(Named(new QLabel(QStringLiteral("F3"), this), "LabelF3")),
+      LabelF10(Named(new QLabel(QStringLiteral("F10"), this), "LabelF10")),
+      LabelF11(Named(new QLabel(QStringLiteral("F11"), this), "LabelF11")),
+      LabelF12(Named(new QLabel(QStringLiteral("F12"), this), "LabelF12")) {
   setObjectName(QStringLiteral("GroupBoxCorr"));
   // A pressed toggle button must read as pressed at a glance.
   setStyleSheet(
@@ -145,10 +159,14 @@ CorrectionGroup::CorrectionGroup(TextRegistry& texts, QWidget* parent)
   // Read-only field: only the arrows (and the keys) change it.
   UpDownCorrection->findChild<QLineEdit*>()->setReadOnly(true);
   RadioButtonOff->setChecked(true);
-  PanelCorr->setObjectName(QStringLiteral("PanelCorr"));
   MaskEditForcedIdleRpm->hide();
   MaskEditForcedIdleTps->hide();
   LabelF3->hide();
+  // The fields whose focus the keyboard's selection rules follow.
+  for (QWidget* watched :
+       std::initializer_list<QWidget*>{TrackBarMafNach, TrackBarMafKon, UpDown1, UpDownCorrection}) {
+    watched->installEventFilter(this);
+  }
 
   auto* targets = new QButtonGroup(this);
   targets->setExclusive(true);
@@ -210,8 +228,8 @@ CorrectionGroup::CorrectionGroup(TextRegistry& texts, QWidget* parent)
   texts.Add(SpeedButtonManualBorders, texts::SpeedButtonManualBorders);
   for (QObject* fixed : std::initializer_list<QObject*>{
            LabelDelta, LabelDeltaMax, SpeedButtonIat, SpeedButtonEct, RadioButtonOn, RadioButtonOff,
-           SpeedButtonToyota, LabelMafNachValue, LabelMafKonValue, LabelWidth, PanelCorr->Caption, LabelF1,
-           LabelF3, LabelF10, LabelF11, LabelF12, TrackBar1->Mark}) {
+           SpeedButtonToyota, LabelMafNachValue, LabelMafKonValue, LabelWidth, LabelF1, LabelF3, LabelF10,
+           LabelF11, LabelF12}) {
     texts.AddFixed(fixed);
   }
 }
@@ -250,6 +268,27 @@ void CorrectionGroup::Bind(CorrectionWindowModel& model) {
   connect(MaskEditForcedIdleTps, &QLineEdit::editingFinished, this, forcedIdle);
 }
 
+bool CorrectionGroup::CorrectionFieldHasFocus() const {
+  return UpDownCorrection->hasFocus();
+}
+
+bool CorrectionGroup::DeltaFieldHasFocus() const {
+  return UpDown1->hasFocus();
+}
+
+bool CorrectionGroup::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn) {
+    if (watched == TrackBarMafNach || watched == TrackBarMafKon) {
+      emit BorderSliderFocused();
+    } else if (watched == UpDown1) {
+      emit DeltaFocused();
+    } else if (watched == UpDownCorrection) {
+      emit CorrectionFieldFocused();
+    }
+  }
+  return QGroupBox::eventFilter(watched, event);
+}
+
 void CorrectionGroup::Show(const CorrectionWindowModel& model) {
   const QSignalBlocker blockBeg(TrackBarMafNach);
   const QSignalBlocker blockEnd(TrackBarMafKon);
@@ -262,7 +301,7 @@ void CorrectionGroup::Show(const CorrectionWindowModel& model) {
   LabelWidth->setText(ToQString(model.WidthText()));
   UpDown1->setValue(model.PulsLimit());
   UpDownCorrection->setValue(model.Correction());
-  PanelCorr->Caption->setText(QString::number(model.Correction()));
+  PanelCorr->ShowCorrection(model.Correction());
   SpeedButtonAplToTable->setChecked(model.Target() == CorrectionTarget::Table);
   SpeedButtonIat->setChecked(model.Target() == CorrectionTarget::Iat);
   SpeedButtonEct->setChecked(model.Target() == CorrectionTarget::Ect);

@@ -19,10 +19,9 @@ class TextRegistry;
 // changes the correction (10 pixels a unit), releasing applies it.
 class CorrPanel final : public QFrame {
  public:
-  explicit CorrPanel(QWidget* parent = nullptr);
+  explicit CorrPanel(TextRegistry& texts, QWidget* parent = nullptr);
   void Bind(CorrectionWindowModel& model) { Model = &model; }
-
-  QLabel* Caption;  // the correction
+  void ShowCorrection(int correction);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -30,6 +29,7 @@ class CorrPanel final : public QFrame {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  QLabel* Caption;  // the correction
   CorrectionWindowModel* Model = nullptr;
 };
 
@@ -38,10 +38,8 @@ class CorrPanel final : public QFrame {
 // side of the press.
 class BorderSlider final : public QFrame {
  public:
-  explicit BorderSlider(QWidget* parent = nullptr);
+  explicit BorderSlider(TextRegistry& texts, QWidget* parent = nullptr);
   void Bind(CorrectionWindowModel& model) { Model = &model; }
-
-  QLabel* Mark;  // "|"
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -49,12 +47,15 @@ class BorderSlider final : public QFrame {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
+  QLabel* Mark;  // "|"
   CorrectionWindowModel* Model = nullptr;
 };
 
 // The correction group "Коррекция": the window's borders, Delta, the
 // correction, the target buttons, the autocorrection and the F6..F9 buttons.
-// Every control writes to the correction window model and shows its state.
+// Every control writes to the correction window model and shows its state;
+// the group tells which of its fields took the input focus, for the
+// keyboard's selection rules.
 class CorrectionGroup final : public QGroupBox {
   Q_OBJECT
 
@@ -65,6 +66,22 @@ class CorrectionGroup final : public QGroupBox {
   // Shows the model's state; signals stay quiet while the widgets follow.
   void Show(const CorrectionWindowModel& model);
 
+  // The correction field, or the "Delta" field, has the input focus.
+  [[nodiscard]] bool CorrectionFieldHasFocus() const;
+  [[nodiscard]] bool DeltaFieldHasFocus() const;
+
+ signals:
+  // The MAF beginning's or the MAF end's slider took the focus.
+  void BorderSliderFocused();
+  // The "Delta" field took the focus.
+  void DeltaFocused();
+  // The correction field took the focus.
+  void CorrectionFieldFocused();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
   QLabel* LabelMafBeg;
   QSlider* TrackBarMafNach;
   QLabel* LabelMafNachValue;
@@ -99,7 +116,6 @@ class CorrectionGroup final : public QGroupBox {
   QLabel* LabelF11;
   QLabel* LabelF12;
 
- private:
   CorrectionWindowModel* Model = nullptr;
 };
 

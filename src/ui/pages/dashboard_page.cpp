@@ -1,8 +1,15 @@
 #include "ui/pages/dashboard_page.h"
 
+#include <QAction>
+#include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalBlocker>
+#include <QSlider>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 #include "autotune/o2_reference.h"
@@ -14,6 +21,7 @@
 #include "ui/charts/chart_style.h"
 #include "ui/charts/dashboard_chart.h"
 #include "ui/pages/correction_group.h"
+#include "ui/pages/object_names.h"
 #include "ui/pages/page_layout.h"
 #include "ui/qt_text.h"
 #include "ui/widgets/bar_gauge.h"
@@ -39,8 +47,8 @@ class ComboSensorList final : public O2SensorListView {
   QComboBox& Box;
 };
 
-QSlider* VerticalBar(int minimum, int maximum, int value, QWidget* parent) {
-  auto* bar = new QSlider(Qt::Vertical, parent);
+QSlider* VerticalBar(const char* name, int minimum, int maximum, int value, QWidget* parent) {
+  auto* bar = Named(new QSlider(Qt::Vertical, parent), name);
   bar->setRange(minimum, maximum);
   bar->setValue(value);
   bar->setMinimumHeight(160);
@@ -53,8 +61,8 @@ void Pin(QLabel* label, int width) {
   label->setFixedSize(width, label->sizeHint().height());
 }
 
-QLabel* FixedLabel(const QString& text, TextRegistry& texts, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
+QLabel* FixedLabel(const char* name, const QString& text, TextRegistry& texts, QWidget* parent) {
+  auto* label = Named(new QLabel(text, parent), name);
   texts.AddFixed(label);
   return label;
 }
@@ -63,12 +71,14 @@ QLabel* FixedLabel(const QString& text, TextRegistry& texts, QWidget* parent) {
 
 DashboardPage::DashboardPage(TextRegistry& texts, LatchRegistry& /*latches*/, QWidget* parent)
     : QWidget(parent),
-      ActionSaveALL(new QAction(QStringLiteral("Сохранить все"), this)),
-      ActionWriteConverter(new QAction(QStringLiteral("Записать в конвертер"), this)),
-      ActionReadCoverter(new QAction(QStringLiteral("Считать из конвертера"), this)),
-      ActionStart(new QAction(QStringLiteral("Старт"), this)),
-      ActionStop(new QAction(QStringLiteral("Стоп"), this)),
-      Bar(new QToolBar(this)) {
+      ActionSaveALL(Named(new QAction(QStringLiteral("Сохранить все"), this), "ActionSaveALL")),
+      ActionWriteConverter(
+          Named(new QAction(QStringLiteral("Записать в конвертер"), this), "ActionWriteConverter")),
+      ActionReadCoverter(
+          Named(new QAction(QStringLiteral("Считать из конвертера"), this), "ActionReadCoverter")),
+      ActionStart(Named(new QAction(QStringLiteral("Старт"), this), "ActionStart")),
+      ActionStop(Named(new QAction(QStringLiteral("Стоп"), this), "ActionStop")),
+      Bar(Named(new QToolBar(this), "DashboardBar")) {
   setObjectName(QStringLiteral("DashboardTabSheet"));
   for (QAction* action : {ActionSaveALL, ActionWriteConverter, ActionReadCoverter, ActionStart, ActionStop}) {
     Bar->addAction(action);
@@ -78,6 +88,11 @@ DashboardPage::DashboardPage(TextRegistry& texts, LatchRegistry& /*latches*/, QW
   texts.Add(ActionReadCoverter, texts::DashboardBarRead);
   texts.Add(ActionStart, texts::DashboardBarStart);
   texts.Add(ActionStop, texts::DashboardBarStop);
+  connect(ActionSaveALL, &QAction::triggered, this, &DashboardPage::SaveAllClicked);
+  connect(ActionWriteConverter, &QAction::triggered, this, &DashboardPage::WriteClicked);
+  connect(ActionReadCoverter, &QAction::triggered, this, &DashboardPage::ReadClicked);
+  connect(ActionStart, &QAction::triggered, this, &DashboardPage::StartClicked);
+  connect(ActionStop, &QAction::triggered, this, &DashboardPage::StopClicked);
 
   auto* body = new QHBoxLayout;
   body->setSpacing(6);
@@ -85,6 +100,10 @@ DashboardPage::DashboardPage(TextRegistry& texts, LatchRegistry& /*latches*/, QW
   body->addWidget(BuildChartColumn(texts), 1);
   GroupBoxCorr = new CorrectionGroup(texts, this);
   GroupBoxCorr->setFixedWidth(310);
+  connect(GroupBoxCorr, &CorrectionGroup::BorderSliderFocused, this, &DashboardPage::BorderSliderFocused);
+  connect(GroupBoxCorr, &CorrectionGroup::DeltaFocused, this, &DashboardPage::DeltaFocused);
+  connect(GroupBoxCorr, &CorrectionGroup::CorrectionFieldFocused, this,
+          &DashboardPage::CorrectionFieldFocused);
   body->addWidget(GroupBoxCorr);
   LayOutPageWithBar(this, Bar)->addLayout(body, 1);
 }
@@ -94,21 +113,21 @@ DashboardPage::~DashboardPage() = default;
 QWidget* DashboardPage::BuildLiveColumn(TextRegistry& texts) {
   auto* column = new QWidget(this);
   column->setFixedWidth(270);
-  GaugeRpm = new BarGauge(0, kRpmGaugeMax, Qt::Horizontal, column);
+  GaugeRpm = Named(new BarGauge(0, kRpmGaugeMax, Qt::Horizontal, column), "GaugeRpm");
   GaugeRpm->SetForeColor(QColor(0xA8, 0xD3, 0xFF));
   GaugeRpm->SetBackColor(Qt::black);
-  LabelRpmDash = FixedLabel(QStringLiteral("3500RPM"), texts, column);
-  GaugeTps = new BarGauge(0, kPercentMax, Qt::Horizontal, column);
+  LabelRpmDash = FixedLabel("LabelRpmDash", QStringLiteral("3500RPM"), texts, column);
+  GaugeTps = Named(new BarGauge(0, kPercentMax, Qt::Horizontal, column), "GaugeTps");
   GaugeTps->SetForeColor(QColor(0x80, 0x00, 0xFF));
   GaugeTps->SetBackColor(Qt::black);
-  LabelTpsDash = FixedLabel(QStringLiteral("100"), texts, column);
-  LabelMarker = FixedLabel(QStringLiteral("Marker"), texts, column);
-  GaugeMarker = new BarGauge(0, kMarkerMax, Qt::Horizontal, column);
-  LabelO2 = FixedLabel(QStringLiteral("O2"), texts, column);
-  GaugeO2 = new BarGauge(0, kO2GaugeMax, Qt::Horizontal, column);
+  LabelTpsDash = FixedLabel("LabelTpsDash", QStringLiteral("100"), texts, column);
+  LabelMarker = FixedLabel("LabelMarker", QStringLiteral("Marker"), texts, column);
+  GaugeMarker = Named(new BarGauge(0, kMarkerMax, Qt::Horizontal, column), "GaugeMarker");
+  LabelO2 = FixedLabel("LabelO2", QStringLiteral("O2"), texts, column);
+  GaugeO2 = Named(new BarGauge(0, kO2GaugeMax, Qt::Horizontal, column), "GaugeO2");
   GaugeO2->SetBackColor(Qt::black);
-  LabelO2Val = FixedLabel(QStringLiteral("0.00V"), texts, column);
-  LabelDashO2Percent = FixedLabel(QStringLiteral("0.00V"), texts, column);
+  LabelO2Val = FixedLabel("LabelO2Val", QStringLiteral("0.00V"), texts, column);
+  LabelDashO2Percent = FixedLabel("LabelDashO2Percent", QStringLiteral("0.00V"), texts, column);
   for (QLabel* big : {LabelRpmDash, LabelO2Val, LabelDashO2Percent}) {
     QFont font = big->font();
     font.setPointSize(font.pointSize() + 4);
@@ -118,28 +137,31 @@ QWidget* DashboardPage::BuildLiveColumn(TextRegistry& texts) {
   for (QLabel* live : {LabelRpmDash, LabelTpsDash, LabelO2Val, LabelDashO2Percent}) {
     Pin(live, 120);
   }
-  LabelSensorO2 = new QLabel(QStringLiteral("Датчик O2"), column);
+  LabelSensorO2 = Named(new QLabel(QStringLiteral("Датчик O2"), column), "LabelSensorO2");
   texts.Add(LabelSensorO2, texts::LabelSensorO2);
-  ComboBoxO2 = new QComboBox(column);
-  ComboBoxO2->setObjectName(QStringLiteral("ComboBoxO2"));
+  ComboBoxO2 = Named(new QComboBox(column), "ComboBoxO2");
 
-  LabelO2Ref = FixedLabel(QStringLiteral("O2ref"), texts, column);
-  TrackBarRefO2 = VerticalBar(0, 50, 50 + 0 - 24, column);
-  LabelRefO2 = FixedLabel(QStringLiteral("0.51V"), texts, column);
-  LabelRefO2Percent = FixedLabel(QStringLiteral(" "), texts, column);
-  LabelB = FixedLabel(QStringLiteral("1"), texts, column);
-  TrackBarB = VerticalBar(kMinAvgB, kMaxAveraging, kMinAvgB, column);
-  LabelBTime = FixedLabel(QStringLiteral("0.1s"), texts, column);
-  LabelT = FixedLabel(QStringLiteral("2"), texts, column);
-  TrackBarT = VerticalBar(kMinAvgT, kMaxAveraging, kMinAvgT, column);
-  LabelTTime = FixedLabel(QStringLiteral("0.1s"), texts, column);
+  LabelO2Ref = FixedLabel("LabelO2Ref", QStringLiteral("O2ref"), texts, column);
+  TrackBarRefO2 = VerticalBar("TrackBarRefO2", 0, 50, 50 + 0 - 24, column);
+  LabelRefO2 = FixedLabel("LabelRefO2", QStringLiteral("0.51V"), texts, column);
+  LabelRefO2Percent = FixedLabel("LabelRefO2Percent", QStringLiteral(" "), texts, column);
+  LabelB = FixedLabel("LabelB", QStringLiteral("1"), texts, column);
+  TrackBarB = VerticalBar("TrackBarB", kMinAvgB, kMaxAveraging, kMinAvgB, column);
+  LabelBTime = FixedLabel("LabelBTime", QStringLiteral("0.1s"), texts, column);
+  LabelT = FixedLabel("LabelT", QStringLiteral("2"), texts, column);
+  TrackBarT = VerticalBar("TrackBarT", kMinAvgT, kMaxAveraging, kMinAvgT, column);
+  LabelTTime = FixedLabel("LabelTTime", QStringLiteral("0.1s"), texts, column);
+  // A slider that takes the focus selects its parameter, as its function key would.
+  for (QSlider* bar : {TrackBarRefO2, TrackBarB, TrackBarT}) {
+    bar->installEventFilter(this);
+  }
   for (QLabel* live : {LabelRefO2, LabelRefO2Percent, LabelBTime, LabelTTime}) {
     Pin(live, 60);
     live->setAlignment(Qt::AlignCenter);
   }
-  LabelF2 = FixedLabel(QStringLiteral("F2"), texts, column);
-  LabelF4 = FixedLabel(QStringLiteral("F4"), texts, column);
-  LabelF5 = FixedLabel(QStringLiteral("F5"), texts, column);
+  LabelF2 = FixedLabel("LabelF2", QStringLiteral("F2"), texts, column);
+  LabelF4 = FixedLabel("LabelF4", QStringLiteral("F4"), texts, column);
+  LabelF5 = FixedLabel("LabelF5", QStringLiteral("F5"), texts, column);
 
   auto* grid = new QGridLayout(column);
   grid->setContentsMargins(0, 0, 0, 0);
@@ -187,16 +209,16 @@ QWidget* DashboardPage::BuildLiveColumn(TextRegistry& texts) {
 
 QWidget* DashboardPage::BuildChartColumn(TextRegistry& texts) {
   auto* column = new QWidget(this);
-  Chart = new DashboardChart(column);
+  Chart = new DashboardChart(column);  // named "DashboardChart" by itself
   texts.AddAxisTitle(Chart->yAxis, texts::TableGraphLeftAxis);
-  SpeedButtonClrCorrWindow = new QPushButton(QStringLiteral("O"), column);
-  ButtonClrAllLearned = new QPushButton(QStringLiteral("P"), column);
-  ButtonUndo = new QPushButton(QStringLiteral("↶"), column);
-  ButtonRedo = new QPushButton(QStringLiteral("↷"), column);
-  ButtonUndoZoom = new QPushButton(QStringLiteral("Весь график"), column);
+  SpeedButtonClrCorrWindow = Named(new QPushButton(QStringLiteral("O"), column), "SpeedButtonClrCorrWindow");
+  ButtonClrAllLearned = Named(new QPushButton(QStringLiteral("P"), column), "ButtonClrAllLearned");
+  ButtonUndo = Named(new QPushButton(QStringLiteral("↶"), column), "ButtonUndo");
+  ButtonRedo = Named(new QPushButton(QStringLiteral("↷"), column), "ButtonRedo");
+  ButtonUndoZoom = Named(new QPushButton(QStringLiteral("Весь график"), column), "ButtonUndoZoom");
   texts.Add(ButtonUndoZoom, texts::DashboardUndoZoom);
-  LabelMaxMaf = FixedLabel(QStringLiteral("MaxMaf=255"), texts, column);
-  LabelMaxOut = FixedLabel(QStringLiteral("MaxOut=255"), texts, column);
+  LabelMaxMaf = FixedLabel("LabelMaxMaf", QStringLiteral("MaxMaf=255"), texts, column);
+  LabelMaxOut = FixedLabel("LabelMaxOut", QStringLiteral("MaxOut=255"), texts, column);
   Pin(LabelMaxMaf, 110);
   Pin(LabelMaxOut, 110);
   for (QPushButton* fixed : {SpeedButtonClrCorrWindow, ButtonClrAllLearned, ButtonUndo, ButtonRedo}) {
@@ -303,7 +325,39 @@ void DashboardPage::SetSoundFolder(const std::string& folder) {
 }
 
 void DashboardPage::SetRecording(bool recording) {
+  ActionStart->setEnabled(!recording);
+  ActionStop->setEnabled(recording);
   ComboBoxO2->setEnabled(!recording);
+}
+
+void DashboardPage::SetConverterActionsEnabled(bool enabled) {
+  ActionReadCoverter->setEnabled(enabled);
+  ActionWriteConverter->setEnabled(enabled);
+}
+
+bool DashboardPage::SaveAllEnabled() const {
+  return ActionSaveALL->isEnabled();
+}
+
+bool DashboardPage::CorrectionFieldHasFocus() const {
+  return GroupBoxCorr->CorrectionFieldHasFocus();
+}
+
+bool DashboardPage::DeltaFieldHasFocus() const {
+  return GroupBoxCorr->DeltaFieldHasFocus();
+}
+
+bool DashboardPage::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn) {
+    if (watched == TrackBarRefO2) {
+      emit ParameterFocused(2);
+    } else if (watched == TrackBarB) {
+      emit ParameterFocused(4);
+    } else if (watched == TrackBarT) {
+      emit ParameterFocused(5);
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void DashboardPage::ShowFrame(const DashboardFrame& frame) {

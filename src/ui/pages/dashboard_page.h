@@ -1,11 +1,5 @@
 #pragma once
 
-#include <QAction>
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QSlider>
-#include <QToolBar>
 #include <QWidget>
 #include <memory>
 
@@ -15,6 +9,14 @@
 #include "core/messages.h"
 #include "core/signal.h"
 #include "live/dashboard_frame.h"
+
+class QAction;
+class QComboBox;
+class QEvent;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QToolBar;
 
 namespace orvel {
 class Table;
@@ -45,7 +47,8 @@ struct DashboardModels {
 };
 
 // The dashboard: live gauges, the oxygen sensor and its reference, the correction group, the dashboard chart
-// and the bar of the live-data actions.
+// and the bar of the live-data actions. It lays the controls out, writes the controls' changes to the
+// models and shows theirs; the bar's actions and the fields' focus are told to the window as signals.
 class DashboardPage final : public QWidget, public CorrectionWindowView {
   Q_OBJECT
 
@@ -59,14 +62,49 @@ class DashboardPage final : public QWidget, public CorrectionWindowView {
   // A tick's frame: gauges, labels and the chart's live part, drawn as they
   // come.
   void ShowFrame(const DashboardFrame& frame);
-  // Live data started or stopped: the sensor list is locked while recording.
+  // Live data started or stopped: Start waits for a stop, Stop for a start,
+  // and the sensor list is locked while recording.
   void SetRecording(bool recording);
+  // The bar's read and write actions wait for an identified converter and
+  // rest while live data runs.
+  void SetConverterActionsEnabled(bool enabled);
+  // Whether "Save all" can run now; its key follows the action's enabling.
+  [[nodiscard]] bool SaveAllEnabled() const;
+  // The correction field, or the "Delta" field, has the input focus (the
+  // Left key then belongs to the field).
+  [[nodiscard]] bool CorrectionFieldHasFocus() const;
+  [[nodiscard]] bool DeltaFieldHasFocus() const;
   // The folder of the language's sound cues.
   void SetSoundFolder(const std::string& folder);
   [[nodiscard]] const StateCues* Cues() const { return StateCuePlayer.get(); }
 
   void ShowCorrectionWindow(const CorrectionWindowModel& model) override;
   void ShowStateColor(TColorRgb color, bool playCue) override;
+
+ signals:
+  // The bar's actions.
+  void StartClicked();
+  void StopClicked();
+  void ReadClicked();
+  void WriteClicked();
+  void SaveAllClicked();
+  // A parameter's slider took the focus: `key` is the function key that
+  // selects it (2 the oxygen reference, 4 B, 5 T).
+  void ParameterFocused(int key);
+  // The correction group's MAF beginning or MAF end slider took the focus.
+  void BorderSliderFocused();
+  // The correction group's "Delta" field took the focus.
+  void DeltaFocused();
+  // The correction group's correction field took the focus.
+  void CorrectionFieldFocused();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QWidget* BuildLiveColumn(TextRegistry& texts);
+  QWidget* BuildChartColumn(TextRegistry& texts);
+  void ShowReference();
 
   QAction* ActionSaveALL;
   QAction* ActionWriteConverter;
@@ -109,11 +147,6 @@ class DashboardPage final : public QWidget, public CorrectionWindowView {
   QLabel* LabelMaxMaf;
   QLabel* LabelMaxOut;
   CorrectionGroup* GroupBoxCorr;
-
- private:
-  QWidget* BuildLiveColumn(TextRegistry& texts);
-  QWidget* BuildChartColumn(TextRegistry& texts);
-  void ShowReference();
 
   Table* MainTable = nullptr;
   CorrectionWindowModel* Correction = nullptr;
