@@ -43,9 +43,9 @@ struct TMsgSetComPort : TMessage {
   TMsgSetComPort() : TMessage(Id) {}
 };
 
-// The newest live sample as the dashboard shows it.
-struct TMsgDashData : TMessage {
-  static constexpr std::uint32_t Id = 32774;
+// The newest live sample's gauges and their texts, as the dashboard shows
+// them.
+struct DashboardReadings {
   std::int32_t Conv = 0;
   std::int32_t Maf = 0;
   std::int32_t Tps = 0;
@@ -57,6 +57,11 @@ struct TMsgDashData : TMessage {
   std::string O2PercentText;
   TColorRgb O2Color = 0;
   std::int32_t O2Gauge = 0;
+};
+
+// The newest live sample as the dashboard shows it.
+struct TMsgDashData : TMessage, DashboardReadings {
+  static constexpr std::uint32_t Id = 32774;
   TMsgDashData() : TMessage(Id) {}
 };
 

@@ -11,21 +11,6 @@
 
 namespace orvel {
 
-// The sample's gauges and their texts: what TMsgDashData carries.
-struct DashboardReadings {
-  std::int32_t Conv = 0;
-  std::int32_t Maf = 0;
-  std::int32_t Tps = 0;
-  std::int32_t Marker = 0;
-  std::string TpsText;
-  std::int32_t Rpm = 0;
-  std::int32_t O2 = 0;
-  std::string O2Text;
-  std::string O2PercentText;
-  TColorRgb O2Color = 0;
-  std::int32_t O2Gauge = 0;
-};
-
 // The live points on the dashboard chart: the converter's operating point
 // (MAF, output) and the two temperature corrections in force at the sample's
 // IAT and ECT.

@@ -12,9 +12,9 @@ namespace {
 
 constexpr std::int32_t kLastPoint = 255;
 
-DashboardReadings ReadingsOf(const TMsgDashData& message) {
-  return {message.Conv, message.Maf,    message.Tps,           message.Marker,  message.TpsText, message.Rpm,
-          message.O2,   message.O2Text, message.O2PercentText, message.O2Color, message.O2Gauge};
+// What TMsgDashData carries (its readings part).
+const DashboardReadings& ReadingsOf(const TMsgDashData& message) {
+  return message;
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QEventLoop>
 #include <QAction>
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -101,8 +101,7 @@ class ClosingProgram {
     return {bytes.begin(), bytes.end()};
   }
   [[nodiscard]] bool Closed() const {
-    return test::ProcessEventsUntil([this] { return Rig.Window->Core().Closed(); },
-                                    std::chrono::seconds(10));
+    return test::ProcessEventsUntil([this] { return Rig.Window->Core().Closed(); }, std::chrono::seconds(10));
   }
   TForm1& Window() { return *Rig.Window; }
 
@@ -189,7 +188,9 @@ std::vector<Operation> Operations() {
   const auto writeTable = [](ClosingProgram& p) {
     DashboardAction(p.Window(), "ActionWriteConverter").trigger();
   };
-  const auto update = [](ClosingProgram& p) { test::Find<QAction>(p.Window().Firmware(), "FileOpenFirmware").trigger(); };
+  const auto update = [](ClosingProgram& p) {
+    test::Find<QAction>(p.Window().Firmware(), "FileOpenFirmware").trigger();
+  };
   std::vector<Operation> operations;
   for (const CloseBy by : {CloseBy::Sigterm, CloseBy::Window}) {
     operations.push_back(
@@ -197,21 +198,23 @@ std::vector<Operation> Operations() {
     operations.push_back({"firmware update", by, ChooseFirmwareFile, update, HalfTheFirmwareSent,
                           FirmwareAndStop, FirmwareLoaded, kFirmwareUpdatedText});
   }
-  operations.push_back({"update with 1:1",
-                        CloseBy::Sigterm,
-                        [](ClosingProgram& p) {
-                          ChooseFirmwareFile(p);
-                          ChangeTable(p);
-                        },
-                        [](ClosingProgram& p) { test::Find<QAction>(p.Window().Firmware(), "ActionUpgradeFirmwareOneToOne").trigger(); },
-                        HalfTheFirmwareSent,
-                        {},
-                        [](ClosingProgram& p) {
-                          FirmwareLoaded(p);
-                          EXPECT_EQ(p.Converter.PermanentTable()[40], 40)
-                              << "the 1:1 table was written after the update";
-                        },
-                        kFirmwareUpdatedText});
+  operations.push_back(
+      {"update with 1:1",
+       CloseBy::Sigterm,
+       [](ClosingProgram& p) {
+         ChooseFirmwareFile(p);
+         ChangeTable(p);
+       },
+       [](ClosingProgram& p) {
+         test::Find<QAction>(p.Window().Firmware(), "ActionUpgradeFirmwareOneToOne").trigger();
+       },
+       HalfTheFirmwareSent,
+       {},
+       [](ClosingProgram& p) {
+         FirmwareLoaded(p);
+         EXPECT_EQ(p.Converter.PermanentTable()[40], 40) << "the 1:1 table was written after the update";
+       },
+       kFirmwareUpdatedText});
   return operations;
 }
 
