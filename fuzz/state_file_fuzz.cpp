@@ -39,8 +39,8 @@ struct Models {
   }
   DecisionSettings Settings;
   NoHost Host;
-  CorrectionWindowModel Correction{MainTable(), nullptr, Settings, Host};
   O2ReferenceModel Reference;
+  CorrectionWindowModel Correction{MainTable(), nullptr, Settings, Host, Reference};
   XrpmTable Scale;
   WindowSettings Window;
 };
