@@ -22,6 +22,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "autotune/o2_sensor.h"
 #include "core/number_format.h"
@@ -33,6 +34,11 @@
 #include "live/log_chart.h"
 
 namespace orvel {
+
+// Why a log cannot be opened or learned from while it is being recorded.
+inline constexpr std::string_view kStopLiveDataFirstText =
+    "Stop live data first: a log cannot be opened or learned from while it is being recorded\n\n"
+    "Сначала остановите запись: пока идёт запись лога, его нельзя открыть или учиться по нему";
 
 class DashboardTickHook;
 class MainThreadDispatcher;

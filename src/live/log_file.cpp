@@ -236,14 +236,6 @@ bool Log::SaveToFile(const std::filesystem::path& path) {
   return false;
 }
 
-bool Log::RefuseWhileRecording() {
-  if (!IsRunning()) {
-    return false;
-  }
-  Messages.ShowMessage(kStopLiveDataFirstText);
-  return true;
-}
-
 bool Log::LoadFromFile(const std::filesystem::path& path) {
   // Loading swaps the channels under the reader: the recording would become
   // the file's samples with the new ones behind them.

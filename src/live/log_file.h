@@ -23,9 +23,6 @@ inline constexpr std::string_view kLogFileExtension = ".log";
 inline constexpr std::string_view kLogLoadErrorText = "Log file load error";
 inline constexpr std::string_view kLogSaveErrorText = "Log file save error";
 inline constexpr std::string_view kLogCannotDeleteText = "Can't delete file before saving";
-inline constexpr std::string_view kStopLiveDataFirstText =
-    "Stop live data first: a log cannot be opened or learned from while it is being recorded\n\n"
-    "Сначала остановите запись: пока идёт запись лога, его нельзя открыть или учиться по нему";
 
 inline constexpr std::size_t kLogHeaderSize = 15;
 inline constexpr std::size_t kLogRecordSize = 15;

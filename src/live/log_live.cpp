@@ -104,6 +104,14 @@ void Log::Stop() {
   PushWholeLogZoomEntry();
 }
 
+bool Log::RefuseWhileRecording() {
+  if (!IsRunning()) {
+    return false;
+  }
+  Messages.ShowMessage(kStopLiveDataFirstText);
+  return true;
+}
+
 void Log::TimerTick() {
   if (!TimerOn || !Live) {
     return;

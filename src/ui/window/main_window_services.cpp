@@ -10,30 +10,36 @@
 
 namespace orvel::ui {
 
+namespace {
+
+// The built-in simulator's options: the environment's, with the command
+// line's time scale (when above 0) in place of ORVEL_SIM_TIME_SCALE.
+sim::SimulatorOptions BuiltInSimulatorOptions(double commandLineTimeScale,
+                                              const std::function<const char*(const char*)>& lookup) {
+  sim::SimulatorOptions options =
+      lookup ? sim::SimulatorOptionsFromEnvironment(lookup) : sim::SimulatorOptionsFromEnvironment();
+  if (commandLineTimeScale > 0) {
+    options.TimeScale = commandLineTimeScale;
+  }
+  return options;
+}
+
+}  // namespace
+
 double SimulatorTimeScale(double commandLineTimeScale,
                           const std::function<const char*(const char*)>& lookup) {
-  if (commandLineTimeScale > 0) {
-    return commandLineTimeScale;
-  }
-  const sim::SimulatorOptions options =
-      lookup ? sim::SimulatorOptionsFromEnvironment(lookup) : sim::SimulatorOptionsFromEnvironment();
-  return options.TimeScale;
+  return BuiltInSimulatorOptions(commandLineTimeScale, lookup).TimeScale;
 }
 
 MainWindowServices DefaultMainWindowServices(double commandLineTimeScale) {
-  const double timeScale = SimulatorTimeScale(commandLineTimeScale);
+  // Read once: the simulator started later and the dashboard tick share them.
+  const sim::SimulatorOptions simulator = BuiltInSimulatorOptions(commandLineTimeScale, {});
   MainWindowServices services;
   services.ListPorts = [] { return ListSerialPorts(); };
-  // ORVEL_SIM_REALISM and the rest of the environment set up the built-in
-  // simulator; its time scale is the one the dashboard tick follows.
-  services.StartSimulator = [timeScale] {
-    sim::SimulatorOptions options = sim::SimulatorOptionsFromEnvironment();
-    options.TimeScale = timeScale;
-    return std::make_unique<sim::SimulatorHost>(options);
-  };
+  services.StartSimulator = [simulator] { return std::make_unique<sim::SimulatorHost>(simulator); };
   services.Dialogs = std::make_shared<QtFileDialogs>();
   services.Cues = [] { return std::make_unique<QtCuePlayer>(); };
-  services.DashboardTick = DashboardTickInterval(timeScale);
+  services.DashboardTick = DashboardTickInterval(simulator.TimeScale);
   return services;
 }
 
