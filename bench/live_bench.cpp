@@ -10,13 +10,13 @@
 
 #include "autotune/xrpm_table.h"
 #include "core/crc8.h"
+#include "core/main_thread_dispatcher.h"
 #include "core/orvel_broadcaster.h"
 #include "core/user_messages.h"
 #include "link/rxtx.h"
 #include "live/correction_tick.h"
 #include "live/live_frame.h"
 #include "live/log.h"
-#include "live/main_thread_dispatcher.h"
 #include "sim/simulator_host.h"
 #include "table/table.h"
 

@@ -1,7 +1,5 @@
 #include "app_core/application_core.h"
 
-#include <thread>
-
 #include "link/firmware_update.h"
 #include "link/link_errors.h"
 #include "live/live_run.h"
@@ -29,7 +27,7 @@ ApplicationCore::ApplicationCore(const CoreServices& services)
       CorrectionLink(Link, services.Messages),
       Transfer(MainTable, Link, services.Messages, services.Progress),
       Identifier(Link, services.Format),
-      Sensor(Link),
+      Sensor(Link, services.Pause),
       // The log is the bus's third subscriber, after the front and the link.
       LiveLog(services.Messages, LiveLinks{Link, Bus, MainTable, services.Dispatcher, services.Format}),
       CompareTable(Bus, services.Messages, services.Modifiers),
@@ -47,7 +45,9 @@ ApplicationCore::ApplicationCore(const CoreServices& services)
             services.Messages),
       Messages(services.Messages),
       WorkingFolder(services.WorkingFolder),
-      StartSimulator(services.StartSimulator) {
+      ConverterJob(services.Dispatcher, Operations),
+      StartSimulator(services.StartSimulator),
+      Pause(services.Pause) {
   Front.SetCorrectionWindow(&Correction);
   MainTable.SetLink(&CorrectionLink);
   // The log's tick runs the correction decision after every dashboard message.
@@ -66,7 +66,8 @@ ApplicationCore::ApplicationCore(const CoreServices& services)
 }
 
 ApplicationCore::~ApplicationCore() {
-  // The reader uses the link, the log and the dispatcher: it goes first.
+  // The job and the reader use the link, the log and the dispatcher: they go first.
+  ConverterJob.Cancel();
   LiveLog.JoinReader();
 }
 
@@ -85,7 +86,7 @@ void ApplicationCore::LoadHistory() {
 }
 
 void ApplicationCore::ReadFromConverter(std::string_view port) {
-  if (IsClosed) {
+  if (!LinkCommandsAllowed()) {
     return;
   }
   const OperationGuard::Scope busy = Operations.Hold();
@@ -96,6 +97,13 @@ void ApplicationCore::ReadFromConverter(std::string_view port) {
     // The read reported its failure; the steps below would only fail again.
     return;
   }
+  AfterTableRead();
+  Transfer.SendToConverterRam();
+  // One undo takes the user back to the table before the read.
+  MainTable.TieHistorySince(historyBefore, countBefore);
+}
+
+void ApplicationCore::AfterTableRead() {
   // The MAF window's beginning follows the learned beginning, which is marked
   // learned with correction 0; the correction goes back to 0 through the
   // correction window, so the log and the converter hear of it.
@@ -104,13 +112,71 @@ void ApplicationCore::ReadFromConverter(std::string_view port) {
   MainTable.SetBeginAsLearned(learnedBegin, 0, false);
   Correction.SetCorrection(0);
   LiveLog.SetCorrValue(0);
-  Transfer.SendToConverterRam();
-  // One undo takes the user back to the table before the read.
-  MainTable.TieHistorySince(historyBefore, countBefore);
+}
+
+void ApplicationCore::ReadOnConnect(const LinkJobContext& job, const std::string& port) {
+  bool mayRead = false;
+  std::int32_t historyBefore = 0;
+  std::uint32_t countBefore = 0;
+  job.OnMain([&] {
+    if (IsClosed) {
+      return;
+    }
+    StopLiveData(port);
+    // Its read ends at once; the block's read must not share the port with it.
+    LiveLog.JoinReader();
+    historyBefore = MainTable.History().HistoryPos();
+    countBefore = MainTable.History().HistoryCount();
+    mayRead = Transfer.ReadMayStart();
+  });
+  if (!mayRead) {
+    return;
+  }
+  const auto reportFailure = [this](const std::exception_ptr& failure) {
+    try {
+      std::rethrow_exception(failure);
+    } catch (const std::exception& error) {
+      ReportPortError(error, Messages);
+    }
+  };
+  BlockRead read;
+  std::exception_ptr failure;
+  try {
+    read = ReceiveBlock(Link, job.Stop());
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  if (job.Stopped()) {
+    return;
+  }
+  std::optional<BlockBuffer> ramBlock;
+  job.OnMain([&] {
+    if (failure) {
+      reportFailure(failure);
+    } else if (Transfer.TakeBlock(read)) {
+      AfterTableRead();
+      ramBlock = Transfer.RamBlock();
+    }
+  });
+  if (!ramBlock) {
+    return;
+  }
+  try {
+    SendRamBlock(Link, *ramBlock);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  job.OnMain([&] {
+    if (failure) {
+      reportFailure(failure);
+    }
+    // One undo takes the user back to the table before the read.
+    MainTable.TieHistorySince(historyBefore, countBefore);
+  });
 }
 
 void ApplicationCore::WriteToConverter() {
-  if (IsClosed) {
+  if (!LinkCommandsAllowed()) {
     return;
   }
   const OperationGuard::Scope busy = Operations.Hold();
@@ -124,7 +190,7 @@ void ApplicationCore::MakeTableOneToOne() {
 }
 
 bool ApplicationCore::StartLiveData(std::string_view port) {
-  if (IsClosed) {
+  if (!LinkCommandsAllowed()) {
     return false;
   }
   return StartLiveRun(Session, Correction, port);
@@ -148,10 +214,13 @@ void ApplicationCore::SelectO2Sensor(std::int32_t sensorType) {
 }
 
 void ApplicationCore::AfterFirmwareOneToOne(std::string_view port) {
+  if (!LinkCommandsAllowed()) {
+    return;
+  }
   const OperationGuard::Scope busy = Operations.Hold();
   // The converter needs a moment to start its new firmware before it answers
   // the table write.
-  std::this_thread::sleep_for(kFirmwareStartPause);
+  Pause(kFirmwareStartPause);
   MakeTableOneToOne();
   Transfer.WriteToConverter();
   // Whatever the write's outcome: the wideband voltage sensor and live data.
@@ -160,7 +229,7 @@ void ApplicationCore::AfterFirmwareOneToOne(std::string_view port) {
 }
 
 void ApplicationCore::Calibrate(const SensorChoice& choice, CalibrationCountdown& countdown) {
-  if (IsClosed) {
+  if (!LinkCommandsAllowed()) {
     return;
   }
   const OperationGuard::Scope busy = Operations.Hold();
@@ -189,6 +258,8 @@ void ApplicationCore::Close(std::string_view port) {
   if (IsClosed) {
     return;
   }
+  // A connect under way ends at once; its window updates are dropped.
+  ConverterJob.Cancel();
   try {
     if (Link.Connected() != 0) {
       StopLiveData(port);

@@ -21,6 +21,7 @@
 #include "autotune/correction_window.h"
 #include "autotune/o2_reference.h"
 #include "autotune/xrpm_table.h"
+#include "core/main_thread_dispatcher.h"
 #include "core/number_format.h"
 #include "core/operation_guard.h"
 #include "core/orvel_broadcaster.h"
@@ -29,6 +30,8 @@
 #include "core/user_messages.h"
 #include "link/contactless_sensor.h"
 #include "link/device_info.h"
+#include "link/link_job.h"
+#include "link/link_timing.h"
 #include "link/rxtx.h"
 #include "link/table_transfer.h"
 #include "live/correction_tick.h"
@@ -38,7 +41,6 @@
 #include "live/log.h"
 #include "live/log_autosave.h"
 #include "live/log_learning_controls.h"
-#include "live/main_thread_dispatcher.h"
 #include "live/program_state.h"
 #include "table/table.h"
 
@@ -63,6 +65,10 @@ struct CoreServices {
   NumberFormat Format;
   // Starts the built-in converter simulator; may be empty.
   std::function<std::unique_ptr<sim::SimulatorHost>()> StartSimulator;
+  // How the main thread waits out the converter's pauses (its start after a
+  // firmware update, the contactless sensor's reply time): the window lets
+  // its event loop turn meanwhile, so it keeps painting.
+  SleepFunction Pause = RealSleep;
 };
 
 // The first of the bus's subscribers (the window's place): the correction
@@ -161,11 +167,25 @@ class ApplicationCore {
   LiveDashboard Dashboard;
   LogAutosave Autosave;
   ProgramState State;
+  // The exchanges that run on a worker (a connect). Declared after every
+  // model it uses, so it is cancelled and joined before they go. While it
+  // runs, the commands above that use the link do nothing.
+  LinkJob ConverterJob;
+
+  // The port selection's read step, on the connect's worker: live data
+  // stopped, the table read, marked and sent back as ReadFromConverter does,
+  // each model step on the main thread.
+  void ReadOnConnect(const LinkJobContext& job, const std::string& port);
 
  private:
+  // Whether a command that uses the link may run now.
+  [[nodiscard]] bool LinkCommandsAllowed() const { return !IsClosed && !ConverterJob.Busy(); }
+  // The read's steps after the block was taken into Tab1, before it is sent back.
+  void AfterTableRead();
   UserMessages& Messages;
   std::filesystem::path WorkingFolder;
   std::function<std::unique_ptr<sim::SimulatorHost>()> StartSimulator;
+  SleepFunction Pause;  // the converter's pauses, as the window waits them out
   std::unique_ptr<sim::SimulatorHost> BuiltInSimulator;
   bool HistoryPending = true;
   bool IsClosed = false;

@@ -9,13 +9,13 @@
 
 #include "cli/commands.h"
 #include "cli/interrupt_catcher.h"
+#include "core/main_thread_dispatcher.h"
 #include "core/orvel_broadcaster.h"
 #include "link/rxtx.h"
 #include "live/headless_loop.h"
 #include "live/log.h"
 #include "live/log_channels.h"
 #include "live/log_file.h"
-#include "live/main_thread_dispatcher.h"
 #include "table/atomic_file.h"
 #include "table/table.h"
 

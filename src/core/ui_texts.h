@@ -38,6 +38,8 @@ inline constexpr BilingualText TabSheetTableGraph{"Table Graph", "График �
 inline constexpr BilingualText TabSheetTableCompare{"Comparison", "Утилита сранения таблиц"};
 inline constexpr BilingualText TabSheetFirmwareUpdate{"Firmware Update", "Обновление прошивки"};
 inline constexpr BilingualText CheckBoxFirmwareRecovery{"Firmware Recovery", "Восстановление прошивки"};
+// The firmware label while the converter is being opened and identified.
+inline constexpr BilingualText LabelConnecting{"Connecting…", "Подключение…"};
 inline constexpr BilingualText GroupBoxContactlessSettings{"Contactless sensor settings",
                                                            "Настройки бесконтактного датчика"};
 inline constexpr BilingualText LabelType{"Type", "Тип"};

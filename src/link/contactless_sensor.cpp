@@ -68,15 +68,21 @@ ContactlessSensor::ContactlessSensor(TRXTX& link, SleepFunction sleep)
     : Link(link), Sleep(std::move(sleep)) {}
 
 std::optional<ContactlessSettings> ContactlessSensor::Query(const TDeviceInfo& device) {
+  return Query(device, Sleep, {});
+}
+
+std::optional<ContactlessSettings> ContactlessSensor::Query(const TDeviceInfo& device,
+                                                            const SleepFunction& pause,
+                                                            const std::stop_token& stop) {
   if (device.DeviceId != kContactlessDevice) {
     return std::nullopt;
   }
   Link.ClearBuffers();
   Link.ClearOutput();
   Link.Write(kQueryCommand);
-  Sleep(kSensorPause);
+  pause(kSensorPause);
   std::array<std::uint8_t, ContactlessSettings::Size> reply{};
-  if (Link.Read(reply) != reply.size()) {
+  if (Link.Read(reply, stop) != reply.size()) {
     return std::nullopt;
   }
   Settings = ContactlessSettings::FromBytes(reply);

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <stop_token>
 
 #include "link/device_info.h"
 #include "link/link_timing.h"
@@ -83,8 +84,12 @@ class ContactlessSensor {
   // Sends "sy" to a converter of the contactless kind and reads the 5-byte
   // reply 200 ms later. A full reply is kept and returned; a short one, or a
   // converter of another kind, gives nullopt and reports nothing. Port errors
-  // throw EComPort.
+  // throw EComPort. `pause` waits out the reply time in place of the
+  // sensor's own sleep (a worker's wait that a stop ends); a stop requested
+  // on `stop` ends the read at once.
   std::optional<ContactlessSettings> Query(const TDeviceInfo& device);
+  std::optional<ContactlessSettings> Query(const TDeviceInfo& device, const SleepFunction& pause,
+                                           const std::stop_token& stop);
 
   // Keeps `settings`; when the link is connected sends "se", waits 200 ms,
   // clears the buffers, sends the record and runs the countdown while the

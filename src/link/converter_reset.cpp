@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <exception>
-#include <thread>
 
 #include "link/rxtx.h"
 #include "link/table_transfer.h"
@@ -17,7 +16,6 @@ constexpr std::array<std::uint8_t, 1> kResetCommand{'k'};
 // The slider ends of the dashboard's correction window: the whole table.
 constexpr int kFirstPoint = 0;
 constexpr int kLastPoint = 255;
-constexpr std::chrono::milliseconds kPortFreePoll{1};
 
 }  // namespace
 
@@ -31,14 +29,7 @@ ConverterReset::ConverterReset(TRXTX& link, TableTransfer& transfer, Table& main
       PortFreeLimit(portFreeLimit) {}
 
 bool ConverterReset::WaitForPortFree() const {
-  const auto deadline = std::chrono::steady_clock::now() + PortFreeLimit;
-  while (!Link.PortFree()) {
-    if (std::chrono::steady_clock::now() >= deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(kPortFreePoll);
-  }
-  return true;
+  return Link.WaitPortFreeFor(PortFreeLimit);
 }
 
 bool ConverterReset::Run(bool liveDataRunning, const std::function<void()>& stopLiveData) {

@@ -9,7 +9,7 @@
 // must not freeze the window, so after kPortFreeLimit the reset gives up with
 // a message and sends nothing.
 //
-// Threads: main thread; PortFree is the link's atomic flag.
+// Threads: main thread; PortFree is the link's, guarded by its lock.
 
 #include <chrono>
 #include <functional>

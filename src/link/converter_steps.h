@@ -29,15 +29,19 @@ class SensorQueryView {
   SensorQueryView& operator=(const SensorQueryView&) = default;
 };
 
-// The query after an identification: nothing for other kinds of converter;
-// a short reply shows nothing and reports nothing.
-void QueryContactlessSensor(const TDeviceInfo& device, ContactlessSensor& sensor, SensorQueryView& view);
+// The query after an identification, on the connect's worker: nothing for
+// other kinds of converter; a short reply shows nothing and reports nothing.
+// The view is shown on the main thread.
+void QueryContactlessSensor(const TDeviceInfo& device, ContactlessSensor& sensor, SensorQueryView& view,
+                            const LinkJobContext& context, const SleepFunction& sleep);
 
-// The steps for PortSelection. `readAction` is the window's read action (it
-// stops live data, reads the table and reports its own errors). The sensor
-// query uses the device found by that same identification.
-PortSelectionSteps ConverterSteps(std::function<void()> readAction, DeviceIdentification& identification,
-                                  ContactlessSensor& sensor, SensorQueryView& view,
-                                  SleepFunction sleep = RealSleep);
+// The steps for PortSelection. `readStep` stops live data, reads the table
+// and reports its own errors. The sensor query uses the device found by that
+// same identification. The identification and the sensor models are the
+// job's while it runs: the main thread starts no exchange of its own then.
+// An empty `sleep` waits out the sensor's reply time as the job sleeps.
+PortSelectionSteps ConverterSteps(std::function<void(const LinkJobContext&)> readStep,
+                                  DeviceIdentification& identification, ContactlessSensor& sensor,
+                                  SensorQueryView& view, SleepFunction sleep = {});
 
 }  // namespace orvel

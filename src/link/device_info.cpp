@@ -76,7 +76,7 @@ std::string OscillatorLabelText(const TDeviceInfo& info) {
 
 DeviceIdentification::DeviceIdentification(TRXTX& link, NumberFormat format) : Link(link), Format(format) {}
 
-TDeviceInfo DeviceIdentification::Identify() {
+TDeviceInfo DeviceIdentification::Identify(const std::stop_token& stop) {
   if (Link.Connected() == 0) {
     return TDeviceInfo{};
   }
@@ -84,7 +84,7 @@ TDeviceInfo DeviceIdentification::Identify() {
   Link.Write(kIdentifyCommand);
   std::vector<std::uint8_t> reply;
   std::uint8_t byte = 0;
-  while (reply.size() < ReplyLimit && Link.Read(std::span(&byte, 1)) == 1) {
+  while (reply.size() < ReplyLimit && Link.Read(std::span(&byte, 1), stop) == 1) {
     reply.push_back(byte);
   }
   if (reply.empty()) {

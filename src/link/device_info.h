@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
 
 #include "core/number_format.h"
@@ -70,8 +71,8 @@ class DeviceIdentification {
   // returns an unknown device with empty texts. No reply at all throws
   // LinkError "ErrorConnect"; a reply too short for its fields throws
   // IdentityReplyTooShort (after storing the fields before it); port errors
-  // throw EComPort.
-  TDeviceInfo Identify();
+  // throw EComPort. A stop requested on `stop` ends the read at once.
+  TDeviceInfo Identify(const std::stop_token& stop = {});
   [[nodiscard]] const TDeviceInfo& Stored() const { return Info; }
   void SetNumberFormat(NumberFormat format) { Format = format; }
 

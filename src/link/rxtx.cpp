@@ -30,4 +30,29 @@ void TRXTX::Close() noexcept {
   Port.Close();
 }
 
+bool TRXTX::PortFree() const {
+  const std::scoped_lock lock(PortFreeLock);
+  return PortFreeFlag;
+}
+
+void TRXTX::SetPortFree(bool free) {
+  {
+    const std::scoped_lock lock(PortFreeLock);
+    PortFreeFlag = free;
+  }
+  if (free) {
+    PortFreed.notify_all();
+  }
+}
+
+bool TRXTX::WaitPortFree(const std::stop_token& stop) {
+  std::unique_lock lock(PortFreeLock);
+  return PortFreed.wait(lock, stop, [this] { return PortFreeFlag; });
+}
+
+bool TRXTX::WaitPortFreeFor(std::chrono::milliseconds limit) {
+  std::unique_lock lock(PortFreeLock);
+  return PortFreed.wait_for(lock, limit, [this] { return PortFreeFlag; });
+}
+
 }  // namespace orvel

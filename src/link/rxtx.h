@@ -6,9 +6,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <span>
+#include <stop_token>
 #include <string>
 
 #include "core/orvel_broadcaster.h"
@@ -38,7 +41,10 @@ class TRXTX final : public TOrvelReceiver {
 
   // Blocking transfers with the total time-out; a short count is not an error.
   // They, and the buffer operations, throw EComPort when the port is not open.
-  std::size_t Read(std::span<std::uint8_t> buffer) { return Port.Read(buffer); }
+  // A stop requested on `stop` ends a read at once (see SerialPort::Read).
+  std::size_t Read(std::span<std::uint8_t> buffer, const std::stop_token& stop = {}) {
+    return Port.Read(buffer, stop);
+  }
   std::size_t Write(std::span<const std::uint8_t> bytes) { return Port.Write(bytes); }
   void ClearBuffers() { Port.ClearBuffers(); }
   void ClearOutput() { Port.ClearOutput(); }
@@ -46,14 +52,20 @@ class TRXTX final : public TOrvelReceiver {
   [[nodiscard]] std::uint32_t Connected() const { return ConnectedFlag.load(); }
   // True while the live-data thread is not reading a frame; the main thread
   // starts no reply-reading exchange while it is false.
-  [[nodiscard]] bool PortFree() const { return PortFreeFlag.load(); }
-  void SetPortFree(bool free) { PortFreeFlag.store(free); }
+  [[nodiscard]] bool PortFree() const;
+  void SetPortFree(bool free);
+  // Sleeps until the port is free: false when `stop` was requested first.
+  bool WaitPortFree(const std::stop_token& stop);
+  // Sleeps until the port is free: false when `limit` passed first.
+  bool WaitPortFreeFor(std::chrono::milliseconds limit);
   [[nodiscard]] const std::string& PortName() const { return Name; }
   [[nodiscard]] bool IsOpen() const { return Port.IsOpen(); }
 
  private:
-  SerialPort Port;                       // safe for one reader and one writer thread
-  std::atomic<bool> PortFreeFlag{true};  // atomic: written by the live-data thread, read by the main thread
+  SerialPort Port;  // safe for one reader and one writer thread
+  mutable std::mutex PortFreeLock;
+  std::condition_variable_any PortFreed;  // notified under PortFreeLock when PortFreeFlag turns true
+  bool PortFreeFlag = true;               // guarded by PortFreeLock: the live-data thread and the main thread
   std::atomic<std::uint32_t> ConnectedFlag{0};  // atomic: read from either thread
   std::string Name{"COM1"};                     // main thread only
 };

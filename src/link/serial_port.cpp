@@ -2,12 +2,14 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <thread>
@@ -47,10 +49,26 @@ constexpr short kGoneEvents = POLLHUP | POLLERR | POLLNVAL;
 
 }  // namespace
 
-SerialPort::SerialPort(std::chrono::milliseconds timeout) : Timeout(timeout) {}
+SerialPort::SerialPort(std::chrono::milliseconds timeout)
+    : WakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), Timeout(timeout) {
+  if (WakeFd < 0) {
+    ThrowOsError("cannot create its wake-up descriptor", errno);
+  }
+}
 
 SerialPort::~SerialPort() {
   Close();
+  ::close(WakeFd);
+}
+
+void SerialPort::Wake() const noexcept {
+  const std::uint64_t one = 1;
+  (void)!::write(WakeFd, &one, sizeof one);
+}
+
+void SerialPort::DrainWake() const noexcept {
+  std::uint64_t count = 0;
+  (void)!::read(WakeFd, &count, sizeof count);
 }
 
 void SerialPort::Open(const std::string& path) {
@@ -90,9 +108,13 @@ void SerialPort::Close() noexcept {
   }
 }
 
-std::size_t SerialPort::Read(std::span<std::uint8_t> buffer) {
+std::size_t SerialPort::Read(std::span<std::uint8_t> buffer, const std::stop_token& stop) {
   const std::scoped_lock lock(ReadLock);
   const int fd = OpenFd("read");
+  // Only this read waits on the wake-up descriptor (reads are serialised), so
+  // a wake left from an earlier stop is stale: drain it before waiting.
+  DrainWake();
+  const std::stop_callback wakeOnStop(stop, [this] { Wake(); });
   const auto deadline = Clock::now() + Timeout.load();
   std::size_t count = 0;
   bool hungUp = false;
@@ -120,8 +142,8 @@ std::size_t SerialPort::Read(std::span<std::uint8_t> buffer) {
       ThrowDeviceGone("hang-up");
     }
     // No data yet: wait for some until the deadline.
-    const WaitResult waited = WaitUntil(fd, POLLIN, deadline);
-    if (waited == WaitResult::TimedOut) {
+    const WaitResult waited = WaitUntil(fd, POLLIN, deadline, stop);
+    if (waited == WaitResult::TimedOut || waited == WaitResult::Stopped) {
       break;
     }
     hungUp = waited == WaitResult::HungUp;
@@ -187,14 +209,21 @@ void SerialPort::WaitForOutputSent(int fd, Clock::time_point deadline) {
 }
 
 SerialPort::WaitResult SerialPort::WaitUntil(int fd, short events,
-                                             std::chrono::steady_clock::time_point deadline) const {
-  pollfd wait{fd, events, 0};
+                                             std::chrono::steady_clock::time_point deadline,
+                                             const std::stop_token& stop) const {
+  std::array<pollfd, 2> waits{pollfd{fd, events, 0}, pollfd{WakeFd, POLLIN, 0}};
+  pollfd& wait = waits[0];
+  // Without a stop to wait for, the wake-up descriptor stays out of the poll.
+  const nfds_t count = stop.stop_possible() ? 2 : 1;
   for (;;) {
+    if (stop.stop_requested()) {
+      return WaitResult::Stopped;
+    }
     const int left = MillisecondsLeft(deadline);
     if (left == 0) {
       return WaitResult::TimedOut;
     }
-    const int ready = ::poll(&wait, 1, left);
+    const int ready = ::poll(waits.data(), count, left);
     if (ready < 0 && errno == EINTR) {
       continue;
     }
@@ -203,6 +232,12 @@ SerialPort::WaitResult SerialPort::WaitUntil(int fd, short events,
     }
     if (ready == 0) {
       return WaitResult::TimedOut;
+    }
+    if (waits[1].revents != 0) {
+      DrainWake();
+      if (wait.revents == 0) {
+        continue;  // the stop is checked at the top
+      }
     }
     // A hang-up may come with data still pending; the caller takes that first.
     return (wait.revents & kGoneEvents) != 0 ? WaitResult::HungUp : WaitResult::Ready;

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <span>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,9 @@ class SerialPort {
 
   // Blocks until buffer.size() bytes have arrived or the time-out has passed
   // since the call; returns the count read. A short count is not an error.
-  std::size_t Read(std::span<std::uint8_t> buffer);
+  // A stop requested on `stop` ends the wait at once with the bytes read so
+  // far, so a thread that is told to end never sits out the time-out.
+  std::size_t Read(std::span<std::uint8_t> buffer, const std::stop_token& stop = {});
   // Blocks until every byte has been handed to the device and sent (as far as
   // the device can tell) or the time-out has passed; returns the count handed over.
   std::size_t Write(std::span<const std::uint8_t> bytes);
@@ -72,17 +75,21 @@ class SerialPort {
   [[nodiscard]] std::chrono::milliseconds GetTimeout() const { return Timeout.load(); }
 
  private:
-  enum class WaitResult { Ready, TimedOut, HungUp };
+  enum class WaitResult { Ready, TimedOut, HungUp, Stopped };
 
   int OpenFd(const char* operation) const;  // throws when the port is closed
-  // poll() for `events` until the deadline.
-  [[nodiscard]] WaitResult WaitUntil(int fd, short events,
-                                     std::chrono::steady_clock::time_point deadline) const;
+  // poll() for `events` until the deadline, or until a stop is requested on
+  // `stop` (the stop's callback wakes the poll through WakeFd).
+  [[nodiscard]] WaitResult WaitUntil(int fd, short events, std::chrono::steady_clock::time_point deadline,
+                                     const std::stop_token& stop = {}) const;
+  void Wake() const noexcept;
+  void DrainWake() const noexcept;
   static void WaitForOutputSent(int fd, std::chrono::steady_clock::time_point deadline);
   [[noreturn]] void ThrowOsError(const char* operation, int error) const;
   [[noreturn]] void ThrowDeviceGone(const char* reason) const;
 
-  std::atomic<int> Fd{-1};                         // atomic: read by both threads, written by Open/Close
+  std::atomic<int> Fd{-1};  // atomic: read by both threads, written by Open/Close
+  int WakeFd = -1;          // an eventfd, fixed for the object's life; the kernel orders its reads and writes
   std::atomic<std::chrono::milliseconds> Timeout;  // atomic: may be changed while the other thread reads
   // Changed only with ReadLock and WriteLock both held; Path() reads it on the
   // thread that opens and closes the port.

@@ -22,14 +22,6 @@ constexpr int kStoreEndPosition = 389;
 // The window's hide is repeated while it still reports itself visible.
 constexpr int kHideAttempts = 256;
 
-using BlockBuffer = std::array<std::uint8_t, TableBlock::kSize>;
-
-// Sends "sr" after clearing the buffers and reads what comes of the block.
-std::size_t ReadBlock(TRXTX& link, BlockBuffer& buffer) {
-  link.Write(kReadCommand);
-  return link.Read(buffer);
-}
-
 }  // namespace
 
 BlockBuffer BlockBytes(const TableBlock& block) {
@@ -41,7 +33,37 @@ BlockBuffer BlockBytes(const TableBlock& block) {
 TableTransfer::TableTransfer(Table& mainTable, TRXTX& link, UserMessages& messages, ProgressView& progress)
     : MainTable(mainTable), Link(link), Messages(messages), Progress(progress) {}
 
+BlockRead ReceiveBlock(TRXTX& link, const std::stop_token& stop) {
+  link.ClearBuffers();
+  link.Write(kReadCommand);
+  BlockRead read;
+  read.Received = link.Read(read.Bytes, stop);
+  return read;
+}
+
+bool SendRamBlock(TRXTX& link, const BlockBuffer& bytes) {
+  link.ClearBuffers();
+  link.ClearOutput();
+  link.Write(kRamCommand);
+  // The transmit buffer is not cleared between "t" and the block: Write has
+  // only handed "t" to the device, and discarding it there would make the
+  // converter read the block's bytes as commands.
+  return link.Write(bytes) == bytes.size();
+}
+
 bool TableTransfer::ReadFromConverter() {
+  if (!ReadMayStart()) {
+    return false;
+  }
+  try {
+    return TakeBlock(ReceiveBlock(Link, {}));
+  } catch (const std::exception& error) {
+    ReportPortError(error, Messages);
+  }
+  return false;
+}
+
+bool TableTransfer::ReadMayStart() {
   if (Link.Connected() == 0) {
     return false;
   }
@@ -49,27 +71,27 @@ bool TableTransfer::ReadFromConverter() {
     Messages.ShowMessage(kWaitForLoggerText);
     return false;
   }
-  try {
-    Link.ClearBuffers();
-    BlockBuffer bytes{};
-    const std::size_t received = ReadBlock(Link, bytes);
-    if (received < bytes.size()) {
-      throw LinkError(kErrorConnect, received, bytes.size());
-    }
-    TableBlock& tab1 = MainTable.Tab1();
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-      tab1[i] = EntryFromByte(i, bytes[i]);
-    }
-    MainTable.ShowParameters(1);
-    MainTable.Redraw();
-    MainTable.PushHistory();
-    return true;
-  } catch (const LinkError& error) {
-    ReportLinkError(error, Messages, Link);
-  } catch (const std::exception& error) {
-    ReportPortError(error, Messages);
+  return true;
+}
+
+bool TableTransfer::TakeBlock(const BlockRead& read) {
+  if (read.Received < read.Bytes.size()) {
+    ReportLinkError(LinkError(kErrorConnect, read.Received, read.Bytes.size()), Messages, Link);
+    return false;
   }
-  return false;
+  TableBlock& tab1 = MainTable.Tab1();
+  for (std::size_t i = 0; i < read.Bytes.size(); ++i) {
+    tab1[i] = EntryFromByte(i, read.Bytes[i]);
+  }
+  MainTable.ShowParameters(1);
+  MainTable.Redraw();
+  MainTable.PushHistory();
+  return true;
+}
+
+BlockBuffer TableTransfer::RamBlock() {
+  MainTable.TakeParameters(1);
+  return BlockBytes(MainTable.Tab1());
 }
 
 bool TableTransfer::WriteToConverter() {
@@ -146,10 +168,10 @@ void TableTransfer::HideProgress() {
 }
 
 void TableTransfer::Verify(const BlockBuffer& sent) {
-  Link.ClearBuffers();
   Link.ClearOutput();
-  BlockBuffer readBack{};
-  const std::size_t received = ReadBlock(Link, readBack);
+  const BlockRead back = ReceiveBlock(Link, {});
+  const BlockBuffer& readBack = back.Bytes;
+  const std::size_t received = back.Received;
   if (received < readBack.size()) {
     Messages.ShowMessage(std::to_string(received));
     throw LinkError(kErrorConnectCount, received, readBack.size());
@@ -168,15 +190,7 @@ bool TableTransfer::SendToConverterRam() {
     return false;
   }
   try {
-    Link.ClearBuffers();
-    Link.ClearOutput();
-    Link.Write(kRamCommand);
-    MainTable.TakeParameters(1);
-    // The transmit buffer is not cleared between "t" and the block: Write has
-    // only handed "t" to the device, and discarding it there would make the
-    // converter read the block's bytes as commands.
-    const BlockBuffer bytes = BlockBytes(MainTable.Tab1());
-    return Link.Write(bytes) == bytes.size();
+    return SendRamBlock(Link, RamBlock());
   } catch (const std::exception& error) {
     ReportPortError(error, Messages);
   }

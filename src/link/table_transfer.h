@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <stop_token>
 #include <string_view>
 
 #include "core/progress.h"
@@ -23,8 +24,23 @@ inline constexpr std::string_view kWritingTitle = "Запись/Writing";
 inline constexpr std::string_view kWritingRamTitle = "Запись ОЗУ/ Writing RAM";
 inline constexpr std::string_view kWritingEepromTitle = "Запись ПЗУ/ Writing EEPROM";
 
+using BlockBuffer = std::array<std::uint8_t, TableBlock::kSize>;
+
 // The block as the converter carries it: the low byte of every entry.
-std::array<std::uint8_t, TableBlock::kSize> BlockBytes(const TableBlock& block);
+BlockBuffer BlockBytes(const TableBlock& block);
+
+// What came of a block read: all 392 bytes, or the first Received of them.
+struct BlockRead {
+  BlockBuffer Bytes{};
+  std::size_t Received = 0;
+};
+
+// The exchanges alone, for any thread (a connect runs them on its worker);
+// they throw what the port throws. The read clears the buffers, sends "sr"
+// and reads the block (a stop on `stop` ends the read at once); the fast
+// write sends "t" and the block, reading no reply (true when all of it went).
+BlockRead ReceiveBlock(TRXTX& link, const std::stop_token& stop);
+bool SendRamBlock(TRXTX& link, const BlockBuffer& bytes);
 
 // Every operation does nothing when the link is not connected, reports its
 // failures through `messages` (never throws) and returns whether it succeeded.
@@ -41,6 +57,15 @@ class TableTransfer {
   bool WriteToConverter();
   // Sends "t" and the block in one write; no reply is read.
   bool SendToConverterRam();
+
+  // The main thread's shares of a read whose exchange runs elsewhere:
+  // whether it may start (connected, the port free; refused with the same
+  // message), and taking its result into Tab1 as ReadFromConverter does (a
+  // short block is reported and changes nothing). RamBlock takes the shown
+  // parameters into Tab1 and gives the block the fast write sends.
+  bool ReadMayStart();
+  bool TakeBlock(const BlockRead& read);
+  BlockBuffer RamBlock();
 
  private:
   // The permanent-memory phase: one progress byte per step until the last

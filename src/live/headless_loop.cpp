@@ -2,8 +2,8 @@
 
 #include <thread>
 
+#include "core/main_thread_dispatcher.h"
 #include "live/log.h"
-#include "live/main_thread_dispatcher.h"
 
 namespace orvel {
 

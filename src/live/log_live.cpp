@@ -53,8 +53,9 @@ void Log::Start(std::int32_t sensorType) {
   if (!Live) {
     return;
   }
-  // The reader of the previous run has been asked to stop; it ends within a
-  // read time-out. Only one reader may use the port and the aux slots.
+  // The reader of the previous run has been asked to stop, which ended its
+  // read at once, so this join is short. Only one reader may use the port and
+  // the aux slots.
   JoinReader();
   RunSensorType = sensorType;
   BeginRecording();

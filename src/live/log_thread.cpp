@@ -8,11 +8,11 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "core/main_thread_dispatcher.h"
 #include "core/orvel_broadcaster.h"
 #include "core/user_messages.h"
 #include "link/rxtx.h"
 #include "live/log.h"
-#include "live/main_thread_dispatcher.h"
 
 namespace orvel {
 
@@ -100,16 +100,13 @@ bool TLogThread::FrameStep(const std::stop_token& stop) {
 }
 
 std::size_t TLogThread::ReadFromPort(std::span<std::uint8_t> buffer, const std::stop_token& stop) {
-  // The main thread's reply-reading exchanges hold PortFree false for their
-  // length; they are short, so a yielding spin is enough.
-  while (!Links.Link.PortFree()) {
-    if (stop.stop_requested()) {
-      return 0;
-    }
-    std::this_thread::yield();
+  // Should anyone else hold the port, sleep until it is freed; a stop wakes
+  // the wait, and the read, at once.
+  if (!Links.Link.WaitPortFree(stop)) {
+    return 0;
   }
   const PortTaken taken(Links.Link);
-  return Links.Link.Read(buffer);
+  return Links.Link.Read(buffer, stop);
 }
 
 void TLogThread::HandOverStop(const std::stop_token& stop) {

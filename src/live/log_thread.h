@@ -50,8 +50,8 @@ class TLogThread {
   TLogThread(const TLogThread&) = delete;
   TLogThread& operator=(const TLogThread&) = delete;
 
-  // The thread notices the request before its next frame read; a read under
-  // way finishes first (at most the link's time-out).
+  // A read under way ends at once, and the thread ends after it without
+  // handing anything over.
   void RequestTerminate() { Thread.request_stop(); }
   // Waits for the thread's end. Main thread, never from a dispatched call.
   void Join();

@@ -24,6 +24,7 @@
 #include "autotune/converter_correction_link.h"
 #include "autotune/correction_window.h"
 #include "autotune/xrpm_table.h"
+#include "core/main_thread_dispatcher.h"
 #include "core/orvel_broadcaster.h"
 #include "core/progress.h"
 #include "core/user_messages.h"
@@ -36,7 +37,6 @@
 #include "live/live_run.h"
 #include "live/live_session.h"
 #include "live/log.h"
-#include "live/main_thread_dispatcher.h"
 #include "table/table.h"
 
 namespace orvel {

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -218,7 +219,27 @@ void ConnectionPageWidget::UntickRecovery() {
   CheckBoxFirmwareRecovery->setChecked(false);
 }
 
+ConnectionPageWidget::~ConnectionPageWidget() {
+  ShowConnecting(false);
+}
+
+void ConnectionPageWidget::ShowConnecting(bool connecting) {
+  if (connecting) {
+    LabelFirmware->setText(ToQString(texts::LabelConnecting.For(LanguagePosition)));
+  }
+  if (connecting == Connecting) {
+    return;
+  }
+  Connecting = connecting;
+  if (connecting) {
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+  } else {
+    QGuiApplication::restoreOverrideCursor();
+  }
+}
+
 void ConnectionPageWidget::ShowLanguage(int languagePosition) {
+  LanguagePosition = languagePosition;
   ComboBoxLanguage->setCurrentIndex(
       languagePosition >= 0 && languagePosition < ComboBoxLanguage->count() ? languagePosition : -1);
 }

@@ -2,7 +2,9 @@
 
 #include <QString>
 #include <QStringList>
+
 #include <QWidget>
+#include "core/ui_texts.h"
 
 #include "link/contactless_sensor.h"
 
@@ -28,6 +30,8 @@ class ConnectionPageWidget final : public QWidget {
   // Registers every caption with `texts`: the language-dependent ones with
   // their texts, the hot-key memo with its lines, the rest as fixed.
   explicit ConnectionPageWidget(TextRegistry& texts, QWidget* parent = nullptr);
+  // Gives the busy pointer back when a connect was still shown.
+  ~ConnectionPageWidget() override;
 
   // Replaces the port list, keeping nothing selected.
   void SetPortNames(const QStringList& names);
@@ -59,6 +63,9 @@ class ConnectionPageWidget final : public QWidget {
   // stays offered.
   void OfferFirstSensorTypeOnly();
   void ShowSensorChoice(const SensorChoice& choice);
+  // While a connect runs: the firmware label says so in the page's language
+  // and the pointer shows that the program is busy.
+  void ShowConnecting(bool connecting);
   // The angle, direction and calibration end the lists show.
   [[nodiscard]] SensorChoice SensorChoiceShown() const;
 
@@ -98,6 +105,8 @@ class ConnectionPageWidget final : public QWidget {
   QCheckBox* CheckBoxIdleSwitch;
   QCheckBox* CheckBoxFullSwitch;
   QPushButton* ButtonCalibrateKMA;
+  int LanguagePosition = kLanguageEnglish;
+  bool Connecting = false;  // the busy pointer is on
 };
 
 }  // namespace orvel::ui

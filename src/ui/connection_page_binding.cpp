@@ -11,7 +11,7 @@ ConnectionPageBinding::ConnectionPageBinding(ConnectionPageWidget& page, Connect
                                              const std::function<PortSelectionSteps(SensorQueryView&)>& steps)
     : Page(page),
       Links(std::move(links)),
-      Procedure(Links.Bus, Links.Link, *this, Links.Messages, steps(*this)) {}
+      Procedure(Links.Bus, Links.Link, *this, Links.Messages, Links.Job, steps(*this)) {}
 
 std::string ConnectionPageBinding::ChosenPort() const {
   return Links.DevicePath(ToStdString(Page.ChosenPortEntry()));
@@ -39,6 +39,10 @@ void ConnectionPageBinding::EnableReconnect() {
 
 void ConnectionPageBinding::ShowDashboardPage() {
   Links.ShowDashboardPage();
+}
+
+void ConnectionPageBinding::ShowConnecting(bool connecting) {
+  Page.ShowConnecting(connecting);
 }
 
 void ConnectionPageBinding::ShowContactlessDevice(const TDeviceInfo& device) {

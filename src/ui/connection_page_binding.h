@@ -16,6 +16,8 @@ struct ConnectionPageLinks {
   TOrvelBroadcaster& Bus;
   TRXTX& Link;
   UserMessages& Messages;
+  // The worker the exchanges after the port's opening run on.
+  LinkJob& Job;
   // Maps the port list's entry to the device to open (the built-in
   // simulator's entry to its pseudo-terminal).
   std::function<std::string(const std::string&)> DevicePath;
@@ -44,6 +46,7 @@ class ConnectionPageBinding final : public ConnectionPage, public SensorQueryVie
   void EnableConverterActions() override;
   void EnableReconnect() override;
   void ShowDashboardPage() override;
+  void ShowConnecting(bool connecting) override;
 
   void ShowContactlessDevice(const TDeviceInfo& device) override;
   void ShowSensorSettings(const ContactlessSettings& settings) override;

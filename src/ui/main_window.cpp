@@ -23,6 +23,7 @@
 #include "ui/qt_dispatcher.h"
 #include "ui/sound/qt_cue_player.h"
 #include "ui/widgets/calibration_overlay.h"
+#include "ui/window/event_loop_pause.h"
 #include "ui/window/file_dialogs.h"
 #include "ui/window/modifier_latches.h"
 #include "ui/window/text_registry.h"
@@ -42,7 +43,8 @@ TForm1::TForm1(UserMessages& messages, MainWindowServices services, QWidget* par
   BuildPages();
   Models = std::make_unique<ApplicationCore>(
       CoreServices{Messages, *Progress, *Dispatcher, *Modifiers, Services.LinkTimeout, Services.WorkingFolder,
-                   NumberFormat{QLocale().decimalPoint().at(0).toLatin1()}, Services.StartSimulator});
+                   NumberFormat{QLocale().decimalPoint().at(0).toLatin1()}, Services.StartSimulator,
+                   PauseWithEventsTurning});
   FillPortList();
   BindPages();
   // English first; the state file may then choose another language.
@@ -146,11 +148,16 @@ void TForm1::BindPages() {
   ConnectionBinding = std::make_unique<ConnectionPageBinding>(
       *Connection,
       ConnectionPageLinks{
-          core.Bus, core.Link, Messages,
+          core.Bus, core.Link, Messages, core.ConverterJob,
           [this](const std::string& entry) { return DevicePathFor(QString::fromStdString(entry)); },
           [this] { EnableConverterActions(true); }, [this] { Pages->setCurrentIndex(kDashboardPage); }},
       [this, &core](SensorQueryView& view) {
-        return ConverterSteps([this] { ActionReadCoverterExecute(); }, core.Identifier, core.Sensor, view);
+        const auto readStep = [this, &core](const LinkJobContext& job) {
+          std::string port;
+          job.OnMain([&] { port = SelectedPort(); });
+          core.ReadOnConnect(job, port);
+        };
+        return ConverterSteps(readStep, core.Identifier, core.Sensor, view);
       });
   FirmwareBinding = std::make_unique<FirmwarePageBinding>(*FirmwareView, *Connection,
                                                           [this] { return Models->LiveLog.IsRunning(); });
@@ -172,7 +179,6 @@ void TForm1::BindPages() {
 void TForm1::ConnectControls() {
   connect(Connection, &ConnectionPageWidget::PortChosen, this, [this] {
     if (!Models->Closed()) {
-      const OperationGuard::Scope busy = Models->Operations.Hold();  // it reads the table
       ConnectionBinding->SelectPort();
     }
   });
@@ -211,7 +217,6 @@ std::string TForm1::SelectedPort() const {
 
 void TForm1::Reconnect() {
   if (!Models->Closed()) {
-    const OperationGuard::Scope busy = Models->Operations.Hold();
     ConnectionBinding->Reconnect();
   }
 }
@@ -264,7 +269,7 @@ void TForm1::ActionTableOneToOneExecute() {
 }
 
 void TForm1::FileOpenFirmwareExecute() {
-  if (Models->Closed()) {
+  if (Models->Closed() || Models->ConverterJob.Busy()) {
     return;
   }
   const OperationGuard::Scope busy = Models->Operations.Hold();
@@ -272,7 +277,7 @@ void TForm1::FileOpenFirmwareExecute() {
 }
 
 void TForm1::ActionUpgradeFirmwareOneToOneExecute() {
-  if (Models->Closed()) {
+  if (Models->Closed() || Models->ConverterJob.Busy()) {
     return;
   }
   const OperationGuard::Scope busy = Models->Operations.Hold();
@@ -280,7 +285,6 @@ void TForm1::ActionUpgradeFirmwareOneToOneExecute() {
   if (FirmwareRun->Update(chosen) != FirmwareOutcome::Updated) {
     return;
   }
-  repaint();
   Models->AfterFirmwareOneToOne(SelectedPort());
 }
 

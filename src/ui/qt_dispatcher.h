@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-#include "live/main_thread_dispatcher.h"
+#include "core/main_thread_dispatcher.h"
 
 namespace orvel::ui {
 

@@ -11,6 +11,7 @@
 #include "link/converter_steps.h"
 #include "link/link_errors.h"
 #include "link/table_transfer.h"
+#include "link_job_rig.h"
 #include "table/table.h"
 
 namespace orvel {
@@ -25,6 +26,7 @@ class JournalPage final : public ConnectionPage, public SensorQueryView {
   void EnableConverterActions() override { Journal.emplace_back("enable actions"); }
   void EnableReconnect() override { Journal.emplace_back("enable reconnect"); }
   void ShowDashboardPage() override { Journal.emplace_back("dashboard"); }
+  void ShowConnecting(bool /*connecting*/) override {}
   void ShowContactlessDevice(const TDeviceInfo& device) override {
     Journal.push_back(HardwareLabelText(device) + " " + OscillatorLabelText(device));
   }
@@ -59,10 +61,16 @@ TEST_P(ConverterStepsTest, ReadIdentifyAndQueryInOrder) {
   ContactlessSensor sensor(link, [](auto) {});
   JournalPage page;
 
-  PortSelection selection(
-      bus, link, page, messages,
-      ConverterSteps([&] { transfer.ReadFromConverter(); }, identification, sensor, page, [](auto) {}));
+  test::JobRig jobs;
+  // The read on the worker, as the window's read step does it.
+  const auto readStep = [&](const LinkJobContext& job) {
+    const BlockRead read = ReceiveBlock(link, job.Stop());
+    job.OnMain([&] { transfer.TakeBlock(read); });
+  };
+  PortSelection selection(bus, link, page, messages, jobs.Job,
+                          ConverterSteps(readStep, identification, sensor, page, [](auto) {}));
   selection.SelectPort(simulator.PortPath());
+  ASSERT_TRUE(jobs.PumpUntilIdle());
 
   EXPECT_TRUE(messages.Texts.empty());
   EXPECT_EQ(page.Journal, GetParam().Journal);

@@ -9,12 +9,14 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/orvel_broadcaster.h"
 #include "link/link_errors.h"
 #include "link/port_selection.h"
 #include "link/rxtx.h"
+#include "link_job_rig.h"
 #include "support/pty_pair.h"
 #include "support/temp_dir.h"
 
@@ -33,8 +35,10 @@ class RecordingPage final : public ConnectionPage {
   void EnableConverterActions() override { Journal.emplace_back("enable actions"); }
   void EnableReconnect() override { Journal.emplace_back("enable reconnect"); }
   void ShowDashboardPage() override { Journal.emplace_back("dashboard"); }
+  void ShowConnecting(bool connecting) override { ConnectingShown.push_back(connecting); }
 
   std::string Chosen;
+  std::vector<bool> ConnectingShown;
   bool Recovery = false;
   std::vector<std::string> Journal;
 };
@@ -45,20 +49,29 @@ class PortSelectionTest : public ::testing::Test {
   // the order of the whole procedure shows.
   PortSelectionSteps Steps() {
     PortSelectionSteps steps;
-    steps.ReadFromConverter = [this] {
+    steps.ReadFromConverter = [this](const LinkJobContext&) {
       Page.Journal.emplace_back("read table (port open: " + std::string(Link.IsOpen() ? "yes)" : "no)"));
     };
-    steps.IdentifyFirmware = [this] {
+    steps.IdentifyFirmware = [this](const LinkJobContext&) {
       Page.Journal.emplace_back("identify");
       return std::string("3.88");
     };
-    steps.QueryContactlessSensor = [this] { Page.Journal.emplace_back("sensor query"); };
+    steps.QueryContactlessSensor = [this](const LinkJobContext&) {
+      Page.Journal.emplace_back("sensor query");
+    };
     steps.Sleep = [this](std::chrono::milliseconds time) {
       Page.Journal.emplace_back("wait " + std::to_string(time.count()));
     };
     return steps;
   }
 
+  // Selects `port` and runs the connect to its end.
+  void Select(PortSelection& selection, const std::string& port) {
+    selection.SelectPort(port);
+    ASSERT_TRUE(Jobs.PumpUntilIdle());
+  }
+
+  test::JobRig Jobs;
   test::PtyPair Pty;
   TOrvelBroadcaster Bus;
   TRXTX Link{Bus, 100ms};
@@ -67,8 +80,8 @@ class PortSelectionTest : public ::testing::Test {
 };
 
 TEST_F(PortSelectionTest, OpensReadsIdentifiesAndShowsTheDashboardInOrder) {
-  PortSelection selection(Bus, Link, Page, Messages, Steps());
-  selection.SelectPort(Pty.SlavePath());
+  PortSelection selection(Bus, Link, Page, Messages, Jobs.Job, Steps());
+  Select(selection, Pty.SlavePath());
   EXPECT_TRUE(Messages.Texts.empty());
   EXPECT_TRUE(Link.IsOpen());
   EXPECT_EQ(Link.PortName(), Pty.SlavePath());
@@ -77,21 +90,66 @@ TEST_F(PortSelectionTest, OpensReadsIdentifiesAndShowsTheDashboardInOrder) {
                                                     "enable actions", "enable reconnect", "dashboard"}));
 }
 
+TEST_F(PortSelectionTest, TheExchangesRunOnAWorkerWhileThePageShowsItIsConnecting) {
+  const std::thread::id mainThread = std::this_thread::get_id();
+  std::thread::id readOn;
+  PortSelectionSteps steps = Steps();
+  steps.ReadFromConverter = [&](const LinkJobContext&) { readOn = std::this_thread::get_id(); };
+  PortSelection selection(Bus, Link, Page, Messages, Jobs.Job, steps);
+  selection.SelectPort(Pty.SlavePath());
+  // The port is open when the call returns; the rest has not happened yet.
+  EXPECT_TRUE(Link.IsOpen());
+  EXPECT_TRUE(Jobs.Job.Busy());
+  EXPECT_EQ(Page.ConnectingShown, (std::vector<bool>{true}));
+  ASSERT_TRUE(Jobs.PumpUntilIdle());
+  EXPECT_NE(readOn, mainThread);
+  EXPECT_EQ(Page.ConnectingShown, (std::vector<bool>{true, false}));
+  EXPECT_EQ(Page.Journal.back(), "dashboard");
+}
+
+TEST_F(PortSelectionTest, ANewChoiceEndsTheConnectUnderWayAtOnceAndSilently) {
+  // The first converter never answers the identification: with a time-out
+  // far beyond the test's limit, only the cancel can end its read.
+  TOrvelBroadcaster bus;
+  TRXTX link{bus, 60s};
+  test::PtyPair silent;
+  PortSelectionSteps steps = Steps();
+  steps.IdentifyFirmware = [&](const LinkJobContext& job) {
+    if (link.PortName() == silent.SlavePath()) {
+      std::array<std::uint8_t, 1> reply{};
+      if (link.Read(reply, job.Stop()) == 0) {
+        throw LinkError(kErrorConnect, 0, 1);
+      }
+    }
+    return std::string("3.88");
+  };
+  PortSelection selection(bus, link, Page, Messages, Jobs.Job, steps);
+  selection.SelectPort(silent.SlavePath());
+  std::this_thread::sleep_for(100ms);  // the worker now waits for the reply
+  const auto start = std::chrono::steady_clock::now();
+  Select(selection, Pty.SlavePath());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+  EXPECT_TRUE(Messages.Texts.empty()) << Messages.Texts.front();
+  EXPECT_EQ(link.PortName(), Pty.SlavePath());
+  EXPECT_EQ(Page.Journal.back(), "dashboard");
+  EXPECT_EQ(Page.ConnectingShown, (std::vector<bool>{true, false, true, false}));
+}
+
 TEST_F(PortSelectionTest, WithoutLaterStepsOnlyOpensWaitsAndEnables) {
   PortSelectionSteps steps;
   steps.Sleep = [this](std::chrono::milliseconds time) {
     Page.Journal.emplace_back("wait " + std::to_string(time.count()));
   };
-  PortSelection selection(Bus, Link, Page, Messages, steps);
-  selection.SelectPort(Pty.SlavePath());
+  PortSelection selection(Bus, Link, Page, Messages, Jobs.Job, steps);
+  Select(selection, Pty.SlavePath());
   EXPECT_EQ(Page.Journal,
             (std::vector<std::string>{"wait 300", "enable actions", "enable reconnect", "dashboard"}));
 }
 
 TEST_F(PortSelectionTest, RecoveryTickedOnlyOpensWaitsAndClearsSendingNothing) {
   Page.Recovery = true;
-  PortSelection selection(Bus, Link, Page, Messages, Steps());
-  selection.SelectPort(Pty.SlavePath());
+  PortSelection selection(Bus, Link, Page, Messages, Jobs.Job, Steps());
+  Select(selection, Pty.SlavePath());
   EXPECT_TRUE(Link.IsOpen());
   EXPECT_EQ(Page.Journal, (std::vector<std::string>{"wait 300"}));
   EXPECT_TRUE(Pty.Read(1, 200ms).empty());
@@ -103,7 +161,9 @@ TEST_F(PortSelectionTest, FailuresShowTryAgainAndLeaveTheActionsAlone) {
   SerialPort otherProgram;
   otherProgram.Open(held.SlavePath());
   PortSelectionSteps silentConverter = Steps();
-  silentConverter.IdentifyFirmware = []() -> std::string { throw LinkError(kErrorConnect, 0, 1); };
+  silentConverter.IdentifyFirmware = [](const LinkJobContext&) -> std::string {
+    throw LinkError(kErrorConnect, 0, 1);
+  };
 
   struct Case {
     const char* Name;
@@ -120,8 +180,8 @@ TEST_F(PortSelectionTest, FailuresShowTryAgainAndLeaveTheActionsAlone) {
     SCOPED_TRACE(c.Name);
     Page.Journal.clear();
     Messages.Texts.clear();
-    PortSelection selection(Bus, Link, Page, Messages, c.Steps);
-    selection.SelectPort(c.Port);
+    PortSelection selection(Bus, Link, Page, Messages, Jobs.Job, c.Steps);
+    Select(selection, c.Port);
     EXPECT_EQ(Messages.Texts, (std::vector<std::string>{std::string(kTryAgain)}));
     EXPECT_EQ(Link.Connected(), c.Connected);
     for (const std::string& entry : Page.Journal) {
@@ -133,14 +193,15 @@ TEST_F(PortSelectionTest, FailuresShowTryAgainAndLeaveTheActionsAlone) {
 
 TEST_F(PortSelectionTest, ReconnectReopensThePortClosedByANoResponseReport) {
   Page.Chosen = Pty.SlavePath();
-  PortSelection selection(Bus, Link, Page, Messages, Steps());
-  selection.SelectPort(Page.Chosen);
+  PortSelection selection(Bus, Link, Page, Messages, Jobs.Job, Steps());
+  Select(selection, Page.Chosen);
   ReportLinkError(LinkError(kErrorConnect, 0, 392), Messages, Link);
   ASSERT_FALSE(Link.IsOpen());
   Messages.Texts.clear();
   Page.Journal.clear();
 
   selection.Reconnect();
+  ASSERT_TRUE(Jobs.PumpUntilIdle());
   EXPECT_TRUE(Messages.Texts.empty());
   EXPECT_TRUE(Link.IsOpen());
   EXPECT_EQ(Page.Journal.back(), "dashboard");
@@ -150,6 +211,7 @@ TEST_F(PortSelectionTest, ReconnectReopensThePortClosedByANoResponseReport) {
 
   // Pressing it while the port is open closes and reopens it without error.
   selection.Reconnect();
+  ASSERT_TRUE(Jobs.PumpUntilIdle());
   EXPECT_TRUE(Messages.Texts.empty());
   EXPECT_TRUE(Link.IsOpen());
 }
@@ -163,7 +225,8 @@ std::string MessageWithoutPermission(const std::string& port) {
     TRXTX link{bus, 100ms};
     RecordingPage page;
     RecordedMessages messages;
-    PortSelection(bus, link, page, messages).SelectPort(port);
+    test::JobRig jobs;
+    PortSelection(bus, link, page, messages, jobs.Job).SelectPort(port);
     return messages.Texts.empty() ? std::string() : messages.Texts.front();
   };
   if (::geteuid() != 0) {

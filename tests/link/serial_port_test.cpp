@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
@@ -139,6 +140,30 @@ TEST_F(SerialPortOnPty, HangUpDuringABlockingReadThrowsAtOnceWithoutSpinning) {
   // The device stays gone: every further transfer raises at once too.
   EXPECT_THROW(Port.Read(frame), EComPort);
   EXPECT_THROW(Port.Write(Bytes("s")), EComPort);
+}
+
+TEST_F(SerialPortOnPty, AStopEndsABlockingReadAtOnceWithTheBytesSoFarAndLeavesTheNextReadAlone) {
+  Port.SetTimeout(60s);  // far beyond the test's time limit: a stop that is missed fails the test
+  Pty.Write("ab");
+  std::stop_source stop;
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(200ms);
+    stop.request_stop();
+  });
+  std::array<std::uint8_t, 10> frame{};
+  const auto start = Clock::now();
+  EXPECT_EQ(Port.Read(frame, stop.get_token()), 2U);
+  stopper.join();
+  EXPECT_LT(Clock::now() - start, 30s);
+  EXPECT_EQ(frame[0], 'a');
+  EXPECT_EQ(frame[1], 'b');
+  // A token stopped before the read returns at once; a read without a stop
+  // waits for its bytes as always, the earlier wake-up long drained.
+  EXPECT_EQ(Port.Read(frame, stop.get_token()), 0U);
+  Port.SetTimeout(200ms);
+  Pty.Write("c");
+  EXPECT_EQ(Port.Read(std::span(frame).first(1)), 1U);
+  EXPECT_EQ(frame[0], 'c');
 }
 
 TEST_F(SerialPortOnPty, OneThreadReadsWhileAnotherWrites) {

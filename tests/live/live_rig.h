@@ -11,12 +11,12 @@
 #include <string>
 
 #include "core/crc8.h"
+#include "core/main_thread_dispatcher.h"
 #include "core/orvel_broadcaster.h"
 #include "core/user_messages.h"
 #include "link/rxtx.h"
 #include "live/live_frame.h"
 #include "live/log.h"
-#include "live/main_thread_dispatcher.h"
 #include "table/table.h"
 
 namespace orvel::test {

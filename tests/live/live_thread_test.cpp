@@ -226,6 +226,29 @@ TEST(LiveRun, StopWhileStreamingTakesNoLaterSampleAndTheMarkerFollowsTheKey) {
   EXPECT_EQ(received.back(), 's');
 }
 
+TEST(LiveRun, StopThenStartAtOnceNeitherWaitsForTheOldReadNorLetsItIntoTheNewRecording) {
+  sim::SimulatorHost converter(Simulated());
+  // A time-out far beyond the test's limit: a join that waits for the old
+  // reader's read to time out fails the test.
+  LiveRig rig({}, 60s);
+  rig.Link.Open(converter.PortPath());
+  rig.TheLog.Start(0);
+  ASSERT_TRUE(rig.PumpUntilSamples(20));
+  rig.TheLog.Stop();
+  // The converter has stopped streaming: the old reader sits in a read that
+  // only its stop can end.
+  std::this_thread::sleep_for(100ms);
+  const auto start = std::chrono::steady_clock::now();
+  rig.TheLog.Start(0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+  EXPECT_EQ(rig.TheLog.SampleCount(), 0U);
+  ASSERT_TRUE(rig.PumpUntilSamples(20));
+  rig.TheLog.Stop();
+  EXPECT_EQ(rig.Window.Stops, 0);  // no run ended by itself
+  EXPECT_TRUE(rig.Messages.Texts.empty());
+  EXPECT_EQ(rig.TheLog.Stream().BadFrames.load(), 0U);
+}
+
 TEST(LiveRun, AllBadCheckBytesEndTheRunByItselfAndStartWorksAgain) {
   sim::SimulatorHost converter(Simulated(sim::FaultMode::BadCheckBytes));
   LiveRig rig;

@@ -93,8 +93,11 @@ class ClosingProgram {
 
   // Waits for the start's port selection to finish its sensor query.
   [[nodiscard]] bool Connected() const {
-    return test::ProcessEventsUntil([this] { return Received().find("sy") != std::string::npos; },
-                                    std::chrono::seconds(10));
+    return test::ProcessEventsUntil(
+        [this] {
+          return Received().find("sy") != std::string::npos && !Rig.Window->Core().ConverterJob.Busy();
+        },
+        std::chrono::seconds(10));
   }
   [[nodiscard]] std::string Received() const {
     const Bytes bytes = Converter.ReceivedBytes();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "autotune/state_cues.h"
+#include "connect_wait.h"
 #include "core/user_messages.h"
 #include "event_wait.h"
 #include "find_by_name.h"
@@ -55,6 +56,7 @@ inline void ChoosePort(TForm1& window, const QString& entry) {
   ASSERT_GE(index, 0) << entry.toStdString();
   list.setCurrentIndex(index);
   emit list.activated(index);
+  ASSERT_TRUE(WaitForConnect(window));
 }
 
 // A pointer move with buttons held, as the window system delivers it.

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "connect_wait.h"
 #include "core/user_messages.h"
 #include "event_wait.h"
 #include "find_by_name.h"
@@ -51,6 +52,7 @@ class FrameRig {
     ASSERT_GE(index, 0) << entry.toStdString();
     list.setCurrentIndex(index);
     emit list.activated(index);
+    ASSERT_TRUE(WaitForConnect(*Window));
   }
 
   void Connect() {

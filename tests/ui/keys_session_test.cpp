@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "autotune/correction_window.h"
+#include "connect_wait.h"
 #include "core/user_messages.h"
 #include "dashboard_actions.h"
 #include "event_wait.h"
@@ -81,6 +82,7 @@ TEST_F(KeyboardSessionTest, StartCorrectMarkStopUndoAndSaveFromTheKeyboard) {
   const int simulator = ports.findText(QStringLiteral("Simulator"));
   ports.setCurrentIndex(simulator);
   emit ports.activated(simulator);
+  ASSERT_TRUE(test::WaitForConnect(Window));
   ASSERT_EQ(Window.Link()->Connected(), 1U);
   sim::SimulatorHost& converter = *Window.BuiltInSimulator();
   Table& table = Window.MainTable();

@@ -14,6 +14,7 @@
 
 #include "autotune/correction_window.h"
 #include "autotune/o2_reference.h"
+#include "connect_wait.h"
 #include "core/key_selection.h"
 #include "core/user_messages.h"
 #include "dashboard_actions.h"
@@ -65,6 +66,7 @@ class KeysWindowTest : public ::testing::Test {
     ASSERT_GE(index, 0);
     list.setCurrentIndex(index);
     emit list.activated(index);
+    ASSERT_TRUE(test::WaitForConnect(Window));
     ASSERT_EQ(Window.Link()->Connected(), 1U);
   }
 

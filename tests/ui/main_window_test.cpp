@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "connect_wait.h"
 #include "core/user_messages.h"
 #include "dashboard_actions.h"
 #include "event_wait.h"
@@ -54,6 +55,7 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_GE(index, 0) << entry.toStdString();
     list.setCurrentIndex(index);
     emit list.activated(index);
+    ASSERT_TRUE(test::WaitForConnect(Window));
   }
 
   // A control of the connection page by its name.
@@ -139,6 +141,7 @@ TEST_F(MainWindowTest, ChoosingTheSimulatorConnectsAndShowsTheDashboard) {
 
   // Reconnect closes and reopens the same pseudo-terminal.
   OnConnectionPage<QPushButton>("SpeedButtonReconnect").click();
+  ASSERT_TRUE(test::WaitForConnect(Window));
   EXPECT_TRUE(Messages.Texts.empty());
   EXPECT_TRUE(Window.Link()->IsOpen());
 }

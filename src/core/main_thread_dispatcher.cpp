@@ -1,4 +1,4 @@
-#include "live/main_thread_dispatcher.h"
+#include "core/main_thread_dispatcher.h"
 
 #include <algorithm>
 
