@@ -43,9 +43,9 @@ ApplicationCore::ApplicationCore(const CoreServices& services)
       State(ProgramStateModels{Correction, Reference, Scale, Frame,
                                [this](std::int32_t language) { LanguageChosen.Emit(language); }, nullptr},
             services.Messages),
+      ConverterJob(services.Dispatcher, Operations),
       Messages(services.Messages),
       WorkingFolder(services.WorkingFolder),
-      ConverterJob(services.Dispatcher, Operations),
       StartSimulator(services.StartSimulator),
       Pause(services.Pause) {
   Front.SetCorrectionWindow(&Correction);
@@ -89,18 +89,7 @@ void ApplicationCore::ReadFromConverter(std::string_view port) {
   if (!LinkCommandsAllowed()) {
     return;
   }
-  const OperationGuard::Scope busy = Operations.Hold();
-  StopLiveData(port);
-  const std::int32_t historyBefore = MainTable.History().HistoryPos();
-  const std::uint32_t countBefore = MainTable.History().HistoryCount();
-  if (!Transfer.ReadFromConverter()) {
-    // The read reported its failure; the steps below would only fail again.
-    return;
-  }
-  AfterTableRead();
-  Transfer.SendToConverterRam();
-  // One undo takes the user back to the table before the read.
-  MainTable.TieHistorySince(historyBefore, countBefore);
+  ConverterJob.Start([this, port = std::string(port)](const LinkJobContext& job) { ReadTable(job, port); });
 }
 
 void ApplicationCore::AfterTableRead() {
@@ -114,7 +103,7 @@ void ApplicationCore::AfterTableRead() {
   LiveLog.SetCorrValue(0);
 }
 
-void ApplicationCore::ReadOnConnect(const LinkJobContext& job, const std::string& port) {
+void ApplicationCore::ReadTable(const LinkJobContext& job, const std::string& port) {
   bool mayRead = false;
   std::int32_t historyBefore = 0;
   std::uint32_t countBefore = 0;

@@ -101,7 +101,8 @@ class ApplicationCore {
   // --- The commands that buttons and keys share. ---
   // The read: stops live data, reads the table, marks the table's beginning
   // as learned up to the correction window's LearnedBegin and sends the table
-  // back; one undo step takes the user back to the table before it.
+  // back; one undo step takes the user back to the table before it. Runs as
+  // the converter job (ReadTable); returns at once.
   void ReadFromConverter(std::string_view port);
   void WriteToConverter();
   // The 1:1 table; the correction window's learned beginning and the MAF
@@ -172,10 +173,11 @@ class ApplicationCore {
   // runs, the commands above that use the link do nothing.
   LinkJob ConverterJob;
 
-  // The port selection's read step, on the connect's worker: live data
-  // stopped, the table read, marked and sent back as ReadFromConverter does,
-  // each model step on the main thread.
-  void ReadOnConnect(const LinkJobContext& job, const std::string& port);
+  // The read's work, on a job's worker (the read command's, the port
+  // selection's read step): the exchanges there, each model step (live data
+  // stopped, the block taken, the beginning marked, the history tied) on the
+  // main thread. A cancel ends it between any two steps.
+  void ReadTable(const LinkJobContext& job, const std::string& port);
 
  private:
   // Whether a command that uses the link may run now.

@@ -1,6 +1,7 @@
 #include "link/table_transfer.h"
 
 #include <algorithm>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -19,6 +20,9 @@ constexpr int kLastByte = static_cast<int>(TableBlock::kSize) - 1;  // the bar's
 constexpr int kEchoBarLimit = 390;
 // A 0 progress byte ends the permanent store once the bar is this far.
 constexpr int kStoreEndPosition = 389;
+// A read that lets its caller in between reads this many bytes at a time:
+// at 9600 baud about 34 ms.
+constexpr std::size_t kReadChunk = 32;
 // The window's hide is repeated while it still reports itself visible.
 constexpr int kHideAttempts = 256;
 
@@ -33,11 +37,23 @@ BlockBuffer BlockBytes(const TableBlock& block) {
 TableTransfer::TableTransfer(Table& mainTable, TRXTX& link, UserMessages& messages, ProgressView& progress)
     : MainTable(mainTable), Link(link), Messages(messages), Progress(progress) {}
 
-BlockRead ReceiveBlock(TRXTX& link, const std::stop_token& stop) {
+BlockRead ReceiveBlock(TRXTX& link, const std::stop_token& stop, const std::function<void()>& betweenChunks) {
   link.ClearBuffers();
   link.Write(kReadCommand);
   BlockRead read;
-  read.Received = link.Read(read.Bytes, stop);
+  if (!betweenChunks) {
+    read.Received = link.Read(read.Bytes, stop);
+    return read;
+  }
+  while (read.Received < read.Bytes.size()) {
+    const std::size_t asked = std::min(kReadChunk, read.Bytes.size() - read.Received);
+    const std::size_t got = link.Read(std::span(read.Bytes).subspan(read.Received, asked), stop);
+    read.Received += got;
+    if (got < asked) {
+      break;
+    }
+    betweenChunks();
+  }
   return read;
 }
 
@@ -116,8 +132,10 @@ bool TableTransfer::WriteToConverter() {
       }
     }
     FollowPermanentStore();
-    HideProgress();
+    // The bar stays up, full, while the block is read back: its repaints
+    // keep the window turning through the read.
     Verify(bytes);
+    HideProgress();
     return true;
   } catch (const LinkError& error) {
     HideProgress();
@@ -169,7 +187,7 @@ void TableTransfer::HideProgress() {
 
 void TableTransfer::Verify(const BlockBuffer& sent) {
   Link.ClearOutput();
-  const BlockRead back = ReceiveBlock(Link, {});
+  const BlockRead back = ReceiveBlock(Link, {}, [this] { Progress.SetPosition(kLastByte); });
   const BlockBuffer& readBack = back.Bytes;
   const std::size_t received = back.Received;
   if (received < readBack.size()) {

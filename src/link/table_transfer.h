@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <stop_token>
 #include <string_view>
 
@@ -39,7 +40,10 @@ struct BlockRead {
 // they throw what the port throws. The read clears the buffers, sends "sr"
 // and reads the block (a stop on `stop` ends the read at once); the fast
 // write sends "t" and the block, reading no reply (true when all of it went).
-BlockRead ReceiveBlock(TRXTX& link, const std::stop_token& stop);
+// With `betweenChunks`, the block is read a few bytes at a time and the
+// call runs after each piece (a progress window repaints there).
+BlockRead ReceiveBlock(TRXTX& link, const std::stop_token& stop,
+                       const std::function<void()>& betweenChunks = {});
 bool SendRamBlock(TRXTX& link, const BlockBuffer& bytes);
 
 // Every operation does nothing when the link is not connected, reports its

@@ -155,7 +155,7 @@ void TForm1::BindPages() {
         const auto readStep = [this, &core](const LinkJobContext& job) {
           std::string port;
           job.OnMain([&] { port = SelectedPort(); });
-          core.ReadOnConnect(job, port);
+          core.ReadTable(job, port);
         };
         return ConverterSteps(readStep, core.Identifier, core.Sensor, view);
       });

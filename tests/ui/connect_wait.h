@@ -10,8 +10,9 @@
 
 namespace orvel::ui::test {
 
-// Lets the event loop run until the connect under way (if any) has ended.
-inline bool WaitForConnect(TForm1& window) {
+// Lets the event loop run until the converter job under way (a connect, a
+// read), if any, has ended.
+inline bool WaitForConverter(TForm1& window) {
   return ProcessEventsUntil([&window] { return !window.Core().ConverterJob.Busy(); },
                             std::chrono::seconds{20});
 }

@@ -56,7 +56,7 @@ inline void ChoosePort(TForm1& window, const QString& entry) {
   ASSERT_GE(index, 0) << entry.toStdString();
   list.setCurrentIndex(index);
   emit list.activated(index);
-  ASSERT_TRUE(WaitForConnect(window));
+  ASSERT_TRUE(WaitForConverter(window));
 }
 
 // A pointer move with buttons held, as the window system delivers it.

@@ -86,6 +86,7 @@ TEST(FrameActionsTest, TheReadActionMovesTheWindowToTheLearnedBeginningAndTellsT
   window.CorrectionWindow().SetCorrection(5);
   const std::size_t before = rig.Received().size();
   DashboardAction(window, "ActionReadCoverter").trigger();
+  ASSERT_TRUE(test::WaitForConverter(window));
   EXPECT_TRUE(rig.Messages.Texts.empty());
   EXPECT_EQ(window.CorrectionWindow().MafBeg(), 20);
   EXPECT_EQ(window.CorrectionWindow().Correction(), 0);

@@ -52,7 +52,7 @@ class FrameRig {
     ASSERT_GE(index, 0) << entry.toStdString();
     list.setCurrentIndex(index);
     emit list.activated(index);
-    ASSERT_TRUE(WaitForConnect(*Window));
+    ASSERT_TRUE(WaitForConverter(*Window));
   }
 
   void Connect() {

@@ -82,7 +82,7 @@ TEST_F(KeyboardSessionTest, StartCorrectMarkStopUndoAndSaveFromTheKeyboard) {
   const int simulator = ports.findText(QStringLiteral("Simulator"));
   ports.setCurrentIndex(simulator);
   emit ports.activated(simulator);
-  ASSERT_TRUE(test::WaitForConnect(Window));
+  ASSERT_TRUE(test::WaitForConverter(Window));
   ASSERT_EQ(Window.Link()->Connected(), 1U);
   sim::SimulatorHost& converter = *Window.BuiltInSimulator();
   Table& table = Window.MainTable();

@@ -66,7 +66,7 @@ class KeysWindowTest : public ::testing::Test {
     ASSERT_GE(index, 0);
     list.setCurrentIndex(index);
     emit list.activated(index);
-    ASSERT_TRUE(test::WaitForConnect(Window));
+    ASSERT_TRUE(test::WaitForConverter(Window));
     ASSERT_EQ(Window.Link()->Connected(), 1U);
   }
 

@@ -55,7 +55,7 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_GE(index, 0) << entry.toStdString();
     list.setCurrentIndex(index);
     emit list.activated(index);
-    ASSERT_TRUE(test::WaitForConnect(Window));
+    ASSERT_TRUE(test::WaitForConverter(Window));
   }
 
   // A control of the connection page by its name.
@@ -141,7 +141,7 @@ TEST_F(MainWindowTest, ChoosingTheSimulatorConnectsAndShowsTheDashboard) {
 
   // Reconnect closes and reopens the same pseudo-terminal.
   OnConnectionPage<QPushButton>("SpeedButtonReconnect").click();
-  ASSERT_TRUE(test::WaitForConnect(Window));
+  ASSERT_TRUE(test::WaitForConverter(Window));
   EXPECT_TRUE(Messages.Texts.empty());
   EXPECT_TRUE(Window.Link()->IsOpen());
 }
