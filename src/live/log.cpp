@@ -28,6 +28,7 @@ Log::Log(UserMessages& messages) : Messages(messages) {}
 void Log::BeginRecording() {
   const std::scoped_lock lock(ChannelsLock);
   Channels.Clear();
+  Summary.Invalidate();
   HasData.store(false);
   Running.store(true);
 }
@@ -83,6 +84,7 @@ std::int32_t O2AverageOf(std::span<const std::int32_t> o2, std::int32_t count) {
 void Log::Clear() {
   const std::scoped_lock lock(ChannelsLock);
   Channels.Clear();
+  Summary.Invalidate();
 }
 
 void Log::ComputeBounds() {
@@ -139,6 +141,7 @@ void Log::SmoothO2(std::int64_t from, std::int64_t to) {
   if (from >= end) {
     return;
   }
+  Summary.Invalidate(LogSeries::O2Sm);
   const auto lastSample = static_cast<std::int64_t>(o2.size()) - 1;
   // A running sum over the window [i - 20, min(i + 19, last)].
   std::int64_t windowEnd = std::min(from + kSmoothAfter, lastSample);
