@@ -1,7 +1,8 @@
-// The log chart with an hour-long log (360 000 samples): redrawing all 17
-// series at the whole-log view and at a 10 s zoom, and loading the log with
-// its bounds, smoothing and first drawing. Memory: the process's resident
-// growth with the hour loaded and drawn, against the channels' own size.
+// The log chart with logs of one and of ten hours (360 000 and 3 600 000
+// samples; the first argument is the hours): redrawing all 17 series at the
+// whole-log view and at a 10 s zoom, and loading the log with its bounds,
+// smoothing and first drawing. Memory: the process's resident growth with the
+// log loaded and drawn, against the channels' own size.
 
 #include <benchmark/benchmark.h>
 
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include <malloc.h>
@@ -27,10 +29,10 @@ using namespace orvel;
 
 constexpr std::int64_t kHour = 360'000;
 
-// An hour of samples that move on every channel.
-void RecordHour(Log& log) {
+// `hours` of samples that move on every channel.
+void RecordHours(Log& log, std::int64_t hours) {
   log.BeginRecording();
-  for (std::int64_t i = 0; i < kHour; ++i) {
+  for (std::int64_t i = 0; i < hours * kHour; ++i) {
     const double t = static_cast<double>(i) / 100;
     SampleValues s{};
     const auto maf = static_cast<std::int32_t>(110 + 60 * std::sin(t / 37) + 25 * std::sin(t / 5.3));
@@ -47,17 +49,38 @@ void RecordHour(Log& log) {
   log.EndRecording();
 }
 
-std::filesystem::path HourFile() {
-  static const std::filesystem::path path = [] {
-    const auto file =
-        std::filesystem::temp_directory_path() / ("orvel_bench_hour_" + std::to_string(::getpid()) + ".log");
-    RecordedMessages messages;
-    Log log(messages);
-    RecordHour(log);
-    log.SaveToFile(file);
-    return file;
-  }();
-  return path;
+// The log files of this run, by hours; written at first use, removed at the end.
+class LogFiles {
+ public:
+  LogFiles() = default;
+  LogFiles(const LogFiles&) = delete;
+  LogFiles& operator=(const LogFiles&) = delete;
+  ~LogFiles() {
+    std::error_code error;
+    for (const auto& [hours, path] : Paths) {
+      std::filesystem::remove(path, error);
+    }
+  }
+  const std::filesystem::path& Of(std::int64_t hours) {
+    auto& path = Paths[hours];
+    if (path.empty()) {
+      path = std::filesystem::temp_directory_path() /
+             ("orvel_bench_" + std::to_string(hours) + "h_" + std::to_string(::getpid()) + ".log");
+      RecordedMessages messages;
+      Log log(messages);
+      RecordHours(log, hours);
+      log.SaveToFile(path);
+    }
+    return path;
+  }
+
+ private:
+  std::map<std::int64_t, std::filesystem::path> Paths;
+};
+
+std::filesystem::path HoursFile(std::int64_t hours) {
+  static LogFiles files;
+  return files.Of(hours);
 }
 
 double ResidentBytes() {
@@ -82,44 +105,52 @@ struct ChartRig {
   ui::LogChart Chart;
 };
 
-// Arg 0: the whole log; arg 1: a 10 s zoom in the middle.
-void LogChartRedrawHour(benchmark::State& state) {
+// Arguments: hours; 0 for the whole log, 1 for a 10 s zoom in the middle.
+void LogChartRedraw(benchmark::State& state) {
   ChartRig rig;
-  rig.TheLog.LoadFromFile(HourFile());
-  if (state.range(0) == 1) {
-    rig.TheLog.ZoomDone({1800.0, 1810.0, -30, 300});
+  const std::int64_t hours = state.range(0);
+  rig.TheLog.LoadFromFile(HoursFile(hours));
+  if (state.range(1) == 1) {
+    const double middle = static_cast<double>(hours) * 1800.0;
+    rig.TheLog.ZoomDone({middle, middle + 10.0, -30, 300});
     rig.Chart.ShowAxes(rig.TheLog.Axes());
   }
   for (auto _ : state) {
     rig.TheLog.Redraw(rig.TheLog.Window().Step);
     rig.Chart.replot(QCustomPlot::rpImmediateRefresh);
   }
-  state.counters["points"] = static_cast<double>(rig.TheLog.Drawn().Time.size());
-  state.SetLabel(state.range(0) == 0 ? "whole log" : "10 s zoom");
+  state.counters["points"] = static_cast<double>(rig.Chart.Series(LogSeries::Maf)->data()->size());
+  state.SetLabel(state.range(1) == 0 ? "whole log" : "10 s zoom");
 }
-BENCHMARK(LogChartRedrawHour)
-    ->Arg(0)
-    ->Arg(1)
+BENCHMARK(LogChartRedraw)
+    ->ArgNames({"hours", "zoom"})
+    ->ArgsProduct({{1, 10}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
-void LogChartLoadHour(benchmark::State& state) {
+void LogChartLoad(benchmark::State& state) {
   ChartRig rig;
-  const auto file = HourFile();
+  const auto file = HoursFile(state.range(0));
   for (auto _ : state) {
     rig.TheLog.LoadFromFile(file);
     rig.TheLog.SmoothO2(30, rig.TheLog.Window().LastIndex);
     rig.Chart.replot(QCustomPlot::rpImmediateRefresh);
   }
 }
-BENCHMARK(LogChartLoadHour)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(LogChartLoad)
+    ->ArgName("hours")
+    ->Arg(1)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
-// Resident memory with an hour loaded and drawn, measured once: the growth
-// against the channels' own size. The memory freed by writing the hour file
-// is given back first, so the load cannot hide in it.
-void LogChartMemoryHour(benchmark::State& state) {
-  const auto file = HourFile();
+// Resident memory with the log loaded and drawn, measured once: the growth
+// against the channels' own size. The memory freed by writing the file is
+// given back first, so the load cannot hide in it.
+void LogChartMemory(benchmark::State& state) {
+  const auto file = HoursFile(state.range(0));
   malloc_trim(0);
   ChartRig rig;
   rig.Chart.replot(QCustomPlot::rpImmediateRefresh);
@@ -136,6 +167,6 @@ void LogChartMemoryHour(benchmark::State& state) {
   state.counters["rss_growth_MB"] = growth / 1e6;
   state.counters["ratio"] = growth / channels;
 }
-BENCHMARK(LogChartMemoryHour)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(LogChartMemory)->ArgName("hours")->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

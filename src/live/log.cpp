@@ -28,6 +28,7 @@ Log::Log(UserMessages& messages) : Messages(messages) {}
 void Log::BeginRecording() {
   const std::scoped_lock lock(ChannelsLock);
   Channels.Clear();
+  Summary.Invalidate();
   HasData.store(false);
   Running.store(true);
 }
@@ -83,6 +84,7 @@ std::int32_t O2AverageOf(std::span<const std::int32_t> o2, std::int32_t count) {
 void Log::Clear() {
   const std::scoped_lock lock(ChannelsLock);
   Channels.Clear();
+  Summary.Invalidate();
 }
 
 void Log::ComputeBounds() {
@@ -105,16 +107,21 @@ void Log::ComputeBoundsLocked() {
   View.LastIndex = mafCount - 2;
   View.MaxMafInLog = 0;
   std::int32_t low = kValueAxisLow;
+  // A correction channel takes part when it holds values for (nearly) the
+  // whole log; IatCorr and EctCorr of a loaded log are empty.
   constexpr std::array kCorrections = {Channel::Corr, Channel::IatCorr, Channel::EctCorr, Channel::LogCorr};
+  std::array<std::span<const std::int32_t>, kCorrections.size()> taking{};
+  for (std::size_t c = 0; c < kCorrections.size(); ++c) {
+    const auto values = Channels.Of(kCorrections[c]);
+    if (static_cast<std::int64_t>(values.size()) >= mafCount - 2) {
+      taking[c] = values;
+    }
+  }
   for (std::int64_t i = 0; i < mafCount - 1; ++i) {
     const auto at = static_cast<std::size_t>(i);
     View.MaxMafInLog = std::max(View.MaxMafInLog, maf[at]);
-    for (const Channel channel : kCorrections) {
-      // A correction channel takes part when it holds values for (nearly) the
-      // whole log; IatCorr and EctCorr of a loaded log are empty.
-      const auto values = Channels.Of(channel);
-      const auto size = static_cast<std::int64_t>(values.size());
-      if (size < mafCount - 2 || at >= values.size()) {
+    for (const auto values : taking) {
+      if (at >= values.size()) {
         continue;
       }
       const std::int32_t value = values[at];
@@ -139,6 +146,7 @@ void Log::SmoothO2(std::int64_t from, std::int64_t to) {
   if (from >= end) {
     return;
   }
+  Summary.Invalidate(LogSeries::O2Sm);
   const auto lastSample = static_cast<std::int64_t>(o2.size()) - 1;
   // A running sum over the window [i - 20, min(i + 19, last)].
   std::int64_t windowEnd = std::min(from + kSmoothAfter, lastSample);

@@ -32,6 +32,7 @@
 #include "live/live_frame.h"
 #include "live/log_channels.h"
 #include "live/log_chart.h"
+#include "live/log_summary.h"
 
 namespace orvel {
 
@@ -211,9 +212,10 @@ class Log final : public TOrvelReceiver {
   // Both must outlive the log or be unbound with UnbindChart.
   void BindChart(LogChartView& chart, const Table& mainTable);
   void UnbindChart();
-  // Fills every series from the channels with every step-th sample of the
-  // window plus one step on each side, and sets HasData. Does nothing while
-  // recording or with fewer than 118 samples; false then.
+  // Fills the points with every step-th sample of the window plus one step
+  // on each side and the lines with the window decimated to the chart's
+  // pixel columns, and sets HasData. Does nothing while recording or with
+  // fewer than 118 samples; false then.
   bool Redraw(std::int64_t step);
   // Redraw with Step when the log holds data that may be shown.
   void RedrawIfData();
@@ -259,6 +261,9 @@ class Log final : public TOrvelReceiver {
   // channels, on either thread.
   mutable std::mutex ChannelsLock;
   LogChannels Channels;  // guarded by ChannelsLock
+  // The channels' extremes for drawing; brought up to date by Redraw. Guarded
+  // by ChannelsLock (only the main thread uses it).
+  LogSummary Summary;
 
   // Atomic; changed only under ChannelsLock, so that once EndRecording has
   // returned no AppendSample can still be past its check.

@@ -81,6 +81,9 @@ constexpr std::size_t SeriesIndex(LogSeries series) {
   return static_cast<std::size_t>(series);
 }
 
+// The pixel columns the lines are decimated to without a chart that says.
+inline constexpr std::int64_t kDefaultPlotColumns = 1000;
+
 // A redraw needs at least this many samples.
 inline constexpr std::int64_t kMinSamplesToDraw = 118;
 
@@ -90,12 +93,25 @@ double ChartTimeOfIndex(std::int64_t index);
 // (as a clock time would be) and the milliseconds to hundredths; never below 0.
 std::int64_t IndexOfChartTime(double seconds);
 
-// The points of one redraw: every data series shares the times; each level
-// series has two points, at the first and the last drawn time.
-struct LogChartData {
-  std::vector<std::int64_t> Indices;  // the drawn sample indices
+// The lines the chart draws for the data series, decimated to its pixel
+// columns: for each column the lowest and the highest value of its samples,
+// in the order that joins the previous column with the shorter stroke, both
+// at the column's middle time; one point per sample once a column holds at
+// most two. Every series shares the times.
+struct LogChartLines {
   std::vector<double> Time;
   std::array<std::vector<double>, kLogDataSeriesCount> Values;
+};
+
+// The points of one redraw: every data series shares the times; each level
+// series has two points, at the first and the last drawn time. The points
+// are every step-th sample, as the pointer's hints and the table editing
+// take them; the chart draws `Lines`.
+struct LogChartData {
+  std::vector<std::int64_t> Indices;  // the step-th sample indices
+  std::vector<double> Time;
+  std::array<std::vector<double>, kLogDataSeriesCount> Values;
+  LogChartLines Lines;
   std::array<double, 2> LevelTime{};
   std::array<double, kLogLevelSeriesCount> Levels{};
 
@@ -162,6 +178,8 @@ class LogChartView {
   virtual ~LogChartView() = default;
   virtual void ShowLog(const LogChartData& data) = 0;
   virtual void ShowAxes(const LogAxisRanges& ranges) = 0;
+  // The pixel columns across the plot, which the lines are decimated to.
+  [[nodiscard]] virtual std::int64_t PlotColumns() const { return kDefaultPlotColumns; }
 
  protected:
   LogChartView() = default;

@@ -6,17 +6,16 @@
 #include <limits>
 #include <new>
 
+#include "live/log_file_decoder.h"
 #include "table/atomic_file.h"
 
 namespace orvel {
 
 namespace {
 
-constexpr std::array<std::uint8_t, 6> kSignature = {'O', 'r', 'V', 'e', 'L', 0};
-constexpr std::size_t kSignatureOffset = 2;
-constexpr std::size_t kVersionOffset = 10;
-constexpr std::uint8_t kLayoutVersion = 1;
 constexpr std::uint8_t kNegativeSign = 0x80;
+// A file is read through a buffer of this size.
+constexpr std::size_t kReadPieceBytes = std::size_t{1} << 20;
 
 constexpr std::array kCurrentChannels = {
     Channel::Conv, Channel::Marker, Channel::OutputSum, Channel::Maf, Channel::Tps,      Channel::RpmPeriod,
@@ -35,17 +34,6 @@ std::uint8_t MagnitudeByte(std::int32_t value) {
 
 std::uint8_t SignByte(std::int32_t value) {
   return value < 0 ? kNegativeSign : std::uint8_t{0};
-}
-
-std::int32_t SignedMagnitude(std::uint8_t magnitude, std::uint8_t sign) {
-  return sign != 0 ? -std::int32_t{magnitude} : std::int32_t{magnitude};
-}
-
-LogFileLayout LayoutOf(std::span<const std::uint8_t> header) {
-  const bool hasSignature =
-      std::equal(kSignature.begin(), kSignature.end(), header.begin() + kSignatureOffset);
-  return hasSignature && header[kVersionOffset] == kLayoutVersion ? LogFileLayout::Current
-                                                                  : LogFileLayout::Older;
 }
 
 }  // namespace
@@ -88,8 +76,8 @@ std::vector<std::uint8_t> EncodeLogHeader(FileTpsBytes fileTps) {
   std::vector<std::uint8_t> bytes(kLogHeaderSize, 0);
   bytes[0] = LowByte(fileTps.Min);
   bytes[1] = LowByte(fileTps.Max);
-  std::copy(kSignature.begin(), kSignature.end(), bytes.begin() + kSignatureOffset);
-  bytes[kVersionOffset] = kLayoutVersion;
+  std::copy(kLogSignature.begin(), kLogSignature.end(), bytes.begin() + kLogSignatureOffset);
+  bytes[kLogVersionOffset] = kLogLayoutVersion;
   return bytes;
 }
 
@@ -133,76 +121,23 @@ std::vector<std::uint8_t> EncodeLogFile(const LogChannels& channels, std::size_t
 }
 
 std::optional<LogFileContents> DecodeLogFile(std::span<const std::uint8_t> bytes, std::string& reason) {
-  auto tooShort = [&reason, &bytes](std::string_view what) {
-    reason = "the file is too short (" + std::to_string(bytes.size()) + " bytes): " + std::string(what);
-    return std::nullopt;
-  };
-  if (bytes.size() < kLogHeaderSize) {
-    return tooShort("it has no complete header");
-  }
-  LogFileContents contents;
-  contents.Layout = LayoutOf(bytes);
-  contents.FileTps = {bytes[0], bytes[1]};
-  const bool current = contents.Layout == LogFileLayout::Current;
-  const std::size_t headerSize = current ? kLogHeaderSize : kOlderLogHeaderSize;
-  const std::size_t recordSize = current ? kLogRecordSize : kOlderLogRecordSize;
-  if (bytes.size() < headerSize) {
-    return tooShort("it has no complete header");
-  }
-  const std::size_t samples = (bytes.size() - headerSize) / recordSize;
-  if (samples == 0) {
-    return tooShort("it holds no complete sample");
-  }
-
-  LogChannels& channels = contents.Channels;
-  for (std::size_t c = 0; c < kLogChannelCount; ++c) {
-    const auto channel = static_cast<Channel>(c);
-    if (channel != Channel::IatCorr && channel != Channel::EctCorr) {
-      channels.Sequence(channel).resize(samples);
-    }
-  }
-  auto conv = channels.Of(Channel::Conv);
-  auto marker = channels.Of(Channel::Marker);
-  auto outputSum = channels.Of(Channel::OutputSum);
-  auto maf = channels.Of(Channel::Maf);
-  auto tps = channels.Of(Channel::Tps);
-  auto period = channels.Of(Channel::RpmPeriod);
-  auto o2 = channels.Of(Channel::O2);
-  auto corr = channels.Of(Channel::Corr);
-  auto iat = channels.Of(Channel::Iat);
-  auto ect = channels.Of(Channel::Ect);
-  auto o2Smooth = channels.Of(Channel::O2Smooth);
-  auto logCorr = channels.Of(Channel::LogCorr);
-  const std::uint8_t* record = bytes.data() + headerSize;
-  for (std::size_t i = 0; i < samples; ++i, record += recordSize) {
-    conv[i] = record[0];
-    marker[i] = record[1];
-    outputSum[i] = record[2];
-    maf[i] = record[3];
-    tps[i] = record[4];
-    period[i] = record[5] * 256 + record[6];
-    o2[i] = record[7];
-    if (current) {
-      // The older layout's remaining channels stay 0 from the resize.
-      corr[i] = SignedMagnitude(record[8], record[9]);
-      iat[i] = record[10];
-      ect[i] = record[11];
-      o2Smooth[i] = record[12];
-      logCorr[i] = SignedMagnitude(record[13], record[14]);
-    }
-  }
-  return contents;
+  LogFileDecoder decoder(bytes.size());
+  decoder.Feed(bytes);
+  return decoder.Finish(reason);
 }
 
 std::optional<LogFileContents> ReadLogFile(const std::filesystem::path& path, UserMessages& messages) {
   const std::string loadError = path.string() + std::string(kLogLoadErrorText);
-  std::vector<std::uint8_t> bytes;
-  if (!ReadFileBytes(path, std::numeric_limits<std::size_t>::max(), bytes)) {
+  std::optional<LogFileDecoder> decoder;
+  const bool read = ReadFilePieces(
+      path, kReadPieceBytes, [&decoder](std::size_t size) { decoder.emplace(size); },
+      [&decoder](std::span<const std::uint8_t> piece) { decoder->Feed(piece); });
+  if (!read) {
     messages.ShowMessage(loadError);
     return std::nullopt;
   }
   std::string reason;
-  auto contents = DecodeLogFile(bytes, reason);
+  auto contents = decoder->Finish(reason);
   if (!contents) {
     messages.ShowMessage(loadError + ": " + reason);
   }
@@ -258,6 +193,7 @@ bool Log::LoadFromFile(const std::filesystem::path& path) {
   {
     const std::scoped_lock lock(ChannelsLock);
     std::swap(Channels, contents->Channels);
+    Summary.Invalidate();
   }
   FileTpsValues = contents->FileTps;
   contents.reset();  // the previous log's channels

@@ -5,6 +5,7 @@
 // "OrVeL" and 15-byte records; the older layout, still read, a 24-byte header
 // and 8-byte records.
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -28,6 +29,13 @@ inline constexpr std::size_t kLogHeaderSize = 15;
 inline constexpr std::size_t kLogRecordSize = 15;
 inline constexpr std::size_t kOlderLogHeaderSize = 24;
 inline constexpr std::size_t kOlderLogRecordSize = 8;
+
+// The current layout's header: the two TPS bytes, the signature, and at
+// kLogVersionOffset the layout's version.
+inline constexpr std::array<std::uint8_t, 6> kLogSignature = {'O', 'r', 'V', 'e', 'L', 0};
+inline constexpr std::size_t kLogSignatureOffset = 2;
+inline constexpr std::size_t kLogVersionOffset = 10;
+inline constexpr std::uint8_t kLogLayoutVersion = 1;
 
 enum class LogFileLayout { Current, Older };
 

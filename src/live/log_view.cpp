@@ -4,6 +4,7 @@
 
 #include "live/log.h"
 #include "live/log_chart.h"
+#include "live/log_chart_lines.h"
 
 namespace orvel {
 
@@ -36,6 +37,7 @@ bool Log::Redraw(std::int64_t step) {
   if (Running.load()) {
     return false;
   }
+  const std::int64_t columns = Chart != nullptr ? Chart->PlotColumns() : kDefaultPlotColumns;
   try {
     LogChartData data;
     {
@@ -44,6 +46,8 @@ bool Log::Redraw(std::int64_t step) {
         return false;
       }
       data = BuildLogChartData(Channels, View, step, LevelValues, ChartTable);
+      Summary.Refresh(Channels);
+      data.Lines = BuildLogChartLines(Channels, Summary, View, columns, ChartTable);
     }
     DrawnData = std::move(data);
   } catch (const std::bad_alloc&) {

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <random>
 
 namespace orvel {
@@ -211,29 +212,49 @@ bool FileReader::ReadExactly(std::span<std::uint8_t> bytes) {
   return true;
 }
 
-bool ReadFileBytes(const std::filesystem::path& path, std::size_t maxBytes,
-                   std::vector<std::uint8_t>& bytes) {
-  Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+namespace {
+
+// The size of a file opened for reading; nothing for a directory or a file
+// that could not be opened.
+std::optional<std::size_t> SizeForReading(const Descriptor& file) {
   if (file.Get() < 0) {
-    return false;
+    return std::nullopt;
   }
   struct stat info {};
   if (::fstat(file.Get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+    return std::nullopt;
+  }
+  return static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0);
+}
+
+// One read into `into`, repeated when a signal interrupts it; -1 on an error.
+ssize_t ReadSome(const Descriptor& file, std::span<std::uint8_t> into) {
+  for (;;) {
+    const ssize_t got = ::read(file.Get(), into.data(), into.size());
+    if (got >= 0 || errno != EINTR) {
+      return got;
+    }
+  }
+}
+
+}  // namespace
+
+bool ReadFileBytes(const std::filesystem::path& path, std::size_t maxBytes,
+                   std::vector<std::uint8_t>& bytes) {
+  const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const auto size = SizeForReading(file);
+  if (!size) {
     return false;
   }
   // The size is only a hint for the buffer; the read decides what arrived.
-  const auto hinted = static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0);
-  bytes.resize(std::min(maxBytes, hinted + 1));
+  bytes.resize(std::min(maxBytes, *size + 1));
   std::size_t total = 0;
   while (total < maxBytes) {
     if (total == bytes.size()) {
       bytes.resize(std::min(maxBytes, std::max<std::size_t>(bytes.size() * 2, 4096)));
     }
-    const ssize_t got = ::read(file.Get(), bytes.data() + total, bytes.size() - total);
+    const ssize_t got = ReadSome(file, std::span(bytes).subspan(total));
     if (got < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
       return false;
     }
     if (got == 0) {
@@ -243,6 +264,25 @@ bool ReadFileBytes(const std::filesystem::path& path, std::size_t maxBytes,
   }
   bytes.resize(total);
   return true;
+}
+
+bool ReadFilePieces(const std::filesystem::path& path, std::size_t pieceBytes,
+                    const std::function<void(std::size_t)>& sized,
+                    const std::function<void(std::span<const std::uint8_t>)>& take) {
+  const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const auto size = SizeForReading(file);
+  if (!size) {
+    return false;
+  }
+  sized(*size);
+  std::vector<std::uint8_t> piece(std::max<std::size_t>(pieceBytes, 1));
+  for (;;) {
+    const ssize_t got = ReadSome(file, piece);
+    if (got <= 0) {
+      return got == 0;
+    }
+    take(std::span<const std::uint8_t>(piece).first(static_cast<std::size_t>(got)));
+  }
 }
 
 }  // namespace orvel

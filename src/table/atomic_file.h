@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -89,5 +90,13 @@ WriteResult WriteFileAtomically(const std::filesystem::path& path, std::span<con
 
 // Reads at most maxBytes of a file. False when it cannot be opened or read.
 bool ReadFileBytes(const std::filesystem::path& path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes);
+
+// Reads a whole file through a buffer of `pieceBytes`: `sized` gets the
+// file's size as the system reports it (a hint: the reads decide what
+// arrives), then `take` every piece in order. A large file is never held in
+// memory at once. False when it cannot be opened or read.
+bool ReadFilePieces(const std::filesystem::path& path, std::size_t pieceBytes,
+                    const std::function<void(std::size_t)>& sized,
+                    const std::function<void(std::span<const std::uint8_t>)>& take);
 
 }  // namespace orvel

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <vector>
 
 #include "live/log.h"
 #include "live/log_file.h"
+#include "live/log_file_decoder.h"
 #include "log_test_support.h"
 
 namespace orvel {
@@ -117,6 +120,61 @@ TEST(LogFile, ReadsTheOlderLayoutAndTellsTheLayoutsApart) {
   current.resize(current.size() + 15, 0);
   std::string reason;
   EXPECT_EQ(DecodeLogFile(current, reason)->Layout, LogFileLayout::Current);
+}
+
+// A file arrives in pieces of any size: a header or a record cut between two
+// pieces decodes as if it had come whole, in both layouts, and a file larger
+// than the reader's buffer loads the same.
+TEST(LogFile, PiecesOfAnySizeDecodeAsTheWholeFile) {
+  Bytes older = kCurrentHeader;
+  older[10] = 2;
+  older.resize(24, 0xEE);
+  Bytes current = kCurrentHeader;
+  for (std::size_t i = 0; i < 1000; ++i) {
+    for (std::size_t b = 0; b < 15; ++b) {
+      current.push_back(static_cast<std::uint8_t>(i * 7 + b * 31));
+      older.push_back(static_cast<std::uint8_t>(i * 5 + b * 3));
+    }
+  }
+  older.push_back(9);  // an incomplete last record
+  for (const Bytes* file : {&current, &older}) {
+    std::string reason;
+    const auto whole = DecodeLogFile(*file, reason);
+    ASSERT_TRUE(whole.has_value()) << reason;
+    for (const std::size_t piece : {1U, 7U, 15U, 16U, 23U, 4096U}) {
+      LogFileDecoder decoder;
+      for (std::size_t at = 0; at < file->size(); at += piece) {
+        decoder.Feed(std::span(*file).subspan(at, std::min(piece, file->size() - at)));
+      }
+      const auto pieces = decoder.Finish(reason);
+      ASSERT_TRUE(pieces.has_value()) << piece;
+      EXPECT_EQ(pieces->Layout, whole->Layout) << piece;
+      for (std::size_t c = 0; c < kLogChannelCount; ++c) {
+        const auto expected = whole->Channels.Of(static_cast<Channel>(c));
+        const auto got = pieces->Channels.Of(static_cast<Channel>(c));
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), got.begin(), got.end()))
+            << "piece " << piece << ", channel " << c;
+      }
+    }
+  }
+
+  Bytes large = kCurrentHeader;
+  for (std::size_t i = 0; i < 15 * 100'001; ++i) {
+    large.push_back(static_cast<std::uint8_t>(i % 251));
+  }
+  TempFolder folder;
+  WriteAll(folder / "large.log", large);
+  RecordedMessages messages;
+  std::string reason;
+  const auto read = ReadLogFile(folder / "large.log", messages);
+  const auto decoded = DecodeLogFile(large, reason);
+  ASSERT_TRUE(read.has_value() && decoded.has_value());
+  for (std::size_t c = 0; c < kLogChannelCount; ++c) {
+    const auto expected = decoded->Channels.Of(static_cast<Channel>(c));
+    const auto got = read->Channels.Of(static_cast<Channel>(c));
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), got.begin(), got.end())) << "channel " << c;
+  }
+  EXPECT_EQ(read->Channels.SampleCount(), 100'001U);
 }
 
 TEST(LogFile, AFileThatCannotBeLoadedKeepsTheLogAndSaysWhy) {

@@ -127,8 +127,13 @@ TEST_F(LogPageTest, OpeningALogDrawsTheWholeLogWithTpsHidden) {
   EXPECT_DOUBLE_EQ(Chart().xAxis->range().lower, 0);
   EXPECT_DOUBLE_EQ(Chart().xAxis->range().upper, 99.98);
   EXPECT_EQ(TheLog().Window().StepLabel, "0.23s");
+  // Every series draws the lowest and the highest value of each pixel column
+  // and of the margin's column after the last (the log has none before its
+  // first sample).
+  const int columns = Chart().axisRect()->width();
+  EXPECT_EQ(TheLog().Drawn().Lines.Time.size(), static_cast<std::size_t>(2 * (columns + 1)));
   for (std::size_t s = 0; s < kLogDataSeriesCount; ++s) {
-    EXPECT_EQ(Chart().Series(static_cast<LogSeries>(s))->data()->size(), 435) << s;
+    EXPECT_EQ(Chart().Series(static_cast<LogSeries>(s))->data()->size(), 2 * (columns + 1)) << s;
   }
   EXPECT_EQ(Chart().Series(LogSeries::MaxMafInLog)->data()->size(), 2);
   EXPECT_FALSE(Chart().Series(LogSeries::Tps)->visible());
@@ -152,7 +157,7 @@ TEST_F(LogPageTest, OpeningALogDrawsTheWholeLogWithTpsHidden) {
   EXPECT_FALSE(Chart().Series(LogSeries::Converter)->visible());
   TheLog().RedrawIfData();
   EXPECT_FALSE(Chart().Series(LogSeries::Converter)->visible());
-  EXPECT_EQ(Chart().Series(LogSeries::Converter)->data()->size(), 435);
+  EXPECT_EQ(Chart().Series(LogSeries::Converter)->data()->size(), 2 * (columns + 1));
 }
 
 TEST_F(LogPageTest, RubberBandZoomsAndADragTowardTheUpperLeftUndoes) {
@@ -162,10 +167,12 @@ TEST_F(LogPageTest, RubberBandZoomsAndADragTowardTheUpperLeftUndoes) {
   EXPECT_EQ(TheLog().Window().FirstIndex, 1000);
   EXPECT_EQ(TheLog().Window().LastIndex, 2000);
   EXPECT_EQ(TheLog().Window().Step, 2);
+  // At most two samples a pixel column: every sample is drawn, with one of
+  // margin on each side.
   const auto maf = Chart().Series(LogSeries::Maf)->data();
-  EXPECT_DOUBLE_EQ(maf->constBegin()->key, 9.98);
-  EXPECT_DOUBLE_EQ((maf->constEnd() - 1)->key, 20.02);
-  EXPECT_EQ(maf->size(), 503);
+  EXPECT_DOUBLE_EQ(maf->constBegin()->key, 9.99);
+  EXPECT_DOUBLE_EQ((maf->constEnd() - 1)->key, 20.01);
+  EXPECT_EQ(maf->size(), 1003);
   EXPECT_NEAR(Chart().yAxis->range().lower, 50, 0.5);
 
   Drag(At(18, 235), At(12, 248));
@@ -293,7 +300,7 @@ TEST_F(LogPageTest, SaveProposesADatedNameAndAFileThatCannotBeReadKeepsTheLog) {
   ASSERT_FALSE(Messages.Texts.empty());
   EXPECT_NE(Messages.Texts.back().find("Log file load error"), std::string::npos) << Messages.Texts.back();
   EXPECT_EQ(TheLog().SampleCount(), 10'000U);
-  EXPECT_EQ(Chart().Series(LogSeries::Maf)->data()->size(), 435);
+  EXPECT_EQ(Chart().Series(LogSeries::Maf)->data()->size(), TheLog().Drawn().Lines.Time.size());
 }
 
 // Undo and redo from any of the three button pairs show the restored table on

@@ -185,18 +185,19 @@ QString LogChart::ToggleMoveMode() {
 }
 
 void LogChart::ShowLog(const LogChartData& drawn) {
-  const auto count = static_cast<qsizetype>(drawn.Time.size());
+  const LogChartLines& lines = drawn.Lines;
+  const auto count = static_cast<qsizetype>(lines.Time.size());
   for (std::size_t s = 0; s < kLogDataSeriesCount; ++s) {
     QVector<QCPGraphData> points(count);
-    const auto& values = drawn.Values[s];
+    const auto& values = lines.Values[s];
     for (qsizetype j = 0; j < count; ++j) {
-      points[j] = QCPGraphData(drawn.Time[static_cast<std::size_t>(j)], values[static_cast<std::size_t>(j)]);
+      points[j] = QCPGraphData(lines.Time[static_cast<std::size_t>(j)], values[static_cast<std::size_t>(j)]);
     }
     Graphs[s]->data()->set(points, true);
   }
   for (std::size_t l = 0; l < kLogLevelSeriesCount; ++l) {
     QVector<QCPGraphData> points;
-    if (count > 0) {
+    if (!drawn.Time.empty()) {
       points = {QCPGraphData(drawn.LevelTime[0], drawn.Levels[l]),
                 QCPGraphData(drawn.LevelTime[1], drawn.Levels[l])};
     }
@@ -329,9 +330,19 @@ void LogChart::mouseDoubleClickEvent(QMouseEvent* event) {
   PointerRules.DoubleClick(at.x(), at.y(), PixelAxes());
 }
 
+std::int64_t LogChart::PlotColumns() const {
+  const int columns = axisRect()->width();
+  return columns > 0 ? columns : kDefaultPlotColumns;
+}
+
 void LogChart::resizeEvent(QResizeEvent* event) {
   QCustomPlot::resizeEvent(event);
   PlaceToggleButtons();
+  // The lines follow the plot's new width in pixel columns.
+  if (PlotColumns() != DrawnColumns) {
+    DrawnColumns = PlotColumns();
+    LogModel.RedrawIfData();
+  }
 }
 
 }  // namespace orvel::ui

@@ -34,6 +34,7 @@ class LogChart final : public QCustomPlot, public LogChartView {
   // LogChartView.
   void ShowLog(const LogChartData& data) override;
   void ShowAxes(const LogAxisRanges& ranges) override;
+  [[nodiscard]] std::int64_t PlotColumns() const override;
 
   // The axis titles, in the window's language.
   void SetAxisTitles(const QString& valueTitle, const QString& timeTitle);
@@ -79,6 +80,7 @@ class LogChart final : public QCustomPlot, public LogChartView {
   std::array<QCPGraph*, kLogSeriesCount> Graphs{};
   QRubberBand* Band = nullptr;
   bool AltLatched = false;
+  std::int64_t DrawnColumns = 0;  // the plot's width at the last resize
 
   // The drag in progress.
   std::optional<QPointF> ZoomFrom;  // the rubber band's corner while zooming
