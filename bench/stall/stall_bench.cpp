@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -279,8 +280,27 @@ int main(int argc, char** argv) {
     Session session(fixtures);
     for (const Scenario& scenario : scenarios) {
       probe.Reset();
+      const auto received = session.Window ? session.Window->BuiltInSimulator() : nullptr;
+      const std::size_t sentBefore = received != nullptr ? received->ReceivedBytes().size() : 0;
+      const auto started = std::chrono::steady_clock::now();
       const bool done = scenario.Run(session);
       const long longest = static_cast<long>(probe.Longest().count());
+      if (std::getenv("ORVEL_STALL_VERBOSE") != nullptr) {
+        const auto took =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+        const auto* converter = session.Window ? session.Window->BuiltInSimulator() : nullptr;
+        const std::size_t sent =
+            converter != nullptr
+                ? converter->ReceivedBytes().size() - std::min(sentBefore, converter->ReceivedBytes().size())
+                : 0;
+        std::printf("  %s: %ld ms stall, %lld ms, %zu bytes to the converter, messages:", scenario.Name,
+                    longest, static_cast<long long>(took.count()), sent);
+        for (const auto& text : session.Messages.Texts) {
+          std::printf(" [%s]", text.c_str());
+        }
+        std::printf("\n");
+        session.Messages.Texts.clear();
+      }
       stalls[scenario.Name].push_back(done ? longest : -1);
     }
   }

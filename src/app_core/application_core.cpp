@@ -2,6 +2,7 @@
 
 #include "link/firmware_update.h"
 #include "link/link_errors.h"
+#include "link/main_thread_views.h"
 #include "live/live_run.h"
 #include "sim/simulator_host.h"
 
@@ -46,8 +47,7 @@ ApplicationCore::ApplicationCore(const CoreServices& services)
       ConverterJob(services.Dispatcher, Operations),
       Messages(services.Messages),
       WorkingFolder(services.WorkingFolder),
-      StartSimulator(services.StartSimulator),
-      Pause(services.Pause) {
+      StartSimulator(services.StartSimulator) {
   Front.SetCorrectionWindow(&Correction);
   MainTable.SetLink(&CorrectionLink);
   // The log's tick runs the correction decision after every dashboard message.
@@ -202,19 +202,31 @@ void ApplicationCore::SelectO2Sensor(std::int32_t sensorType) {
   Reference.ComboBoxO2Change(sensorType);
 }
 
-void ApplicationCore::AfterFirmwareOneToOne(std::string_view port) {
-  if (!LinkCommandsAllowed()) {
+void ApplicationCore::UpdateFirmware(const std::optional<std::filesystem::path>& chosen, FirmwarePage& page,
+                                     bool thenOneToOne, std::string_view port) {
+  if (!LinkCommandsAllowed() || !chosen) {
     return;
   }
-  const OperationGuard::Scope busy = Operations.Hold();
-  // The converter needs a moment to start its new firmware before it answers
-  // the table write.
-  Pause(kFirmwareStartPause);
-  MakeTableOneToOne();
-  Transfer.WriteToConverter();
-  // Whatever the write's outcome: the wideband voltage sensor and live data.
-  SelectO2Sensor(kWidebandVoltageSensor);
-  StartLiveData(port);
+  ConverterJob.StartToEnd(
+      [this, path = *chosen, &page, thenOneToOne, port = std::string(port)](const LinkJobContext& job) {
+        MessagesOnMain messages(job, Messages);
+        FirmwarePageOnMain pageOnMain(job, page);
+        FirmwareUpdate update(Link, messages, pageOnMain,
+                              [&job](std::chrono::milliseconds time) { job.Sleep(time); });
+        if (update.Update(path) != FirmwareOutcome::Updated || !thenOneToOne) {
+          return;
+        }
+        // The converter needs a moment to start its new firmware before it
+        // answers the table write.
+        job.Sleep(kFirmwareStartPause);
+        job.OnMain([&] {
+          MakeTableOneToOne();
+          Transfer.WriteToConverter();
+          // Whatever the write's outcome: the wideband voltage sensor and live data.
+          SelectO2Sensor(kWidebandVoltageSensor);
+          StartLiveRun(Session, Correction, port);
+        });
+      });
 }
 
 void ApplicationCore::Calibrate(const SensorChoice& choice, CalibrationCountdown& countdown) {

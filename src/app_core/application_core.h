@@ -30,6 +30,7 @@
 #include "core/user_messages.h"
 #include "link/contactless_sensor.h"
 #include "link/device_info.h"
+#include "link/firmware_update.h"
 #include "link/link_job.h"
 #include "link/link_timing.h"
 #include "link/rxtx.h"
@@ -113,9 +114,14 @@ class ApplicationCore {
   bool StopLiveData(std::string_view port);
   // The oxygen sensor list's choice.
   void SelectO2Sensor(std::int32_t sensorType);
-  // After a firmware update: the 1:1 table written to the converter, the
-  // "0-5V Signal" sensor selected and live data started.
-  void AfterFirmwareOneToOne(std::string_view port);
+  // The firmware update from the chosen file (nothing without one), as a
+  // converter job that runs to its end: a close waits for it. With
+  // `thenOneToOne`, a success is followed, once the converter has had
+  // kFirmwareStartPause to start its new firmware, by the 1:1 table written
+  // to the converter, the "0-5V Signal" sensor selected and live data started
+  // on `port`. `page` is the window's firmware page, called on the main thread.
+  void UpdateFirmware(const std::optional<std::filesystem::path>& chosen, FirmwarePage& page,
+                      bool thenOneToOne, std::string_view port);
   // The contactless sensor's calibration with the settings `choice` gives
   // for the identified converter: `countdown` runs while the converter
   // calibrates. A port error is reported to the user.
@@ -187,7 +193,6 @@ class ApplicationCore {
   UserMessages& Messages;
   std::filesystem::path WorkingFolder;
   std::function<std::unique_ptr<sim::SimulatorHost>()> StartSimulator;
-  SleepFunction Pause;  // the converter's pauses, as the window waits them out
   std::unique_ptr<sim::SimulatorHost> BuiltInSimulator;
   bool HistoryPending = true;
   bool IsClosed = false;

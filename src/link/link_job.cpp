@@ -34,6 +34,16 @@ LinkJob::~LinkJob() {
 
 void LinkJob::Start(Work work) {
   Cancel();
+  Launch(std::move(work));
+}
+
+void LinkJob::StartToEnd(Work work) {
+  Cancel();
+  Holding.emplace(Guard);
+  Launch(std::move(work));
+}
+
+void LinkJob::Launch(Work work) {
   Running = true;
   Worker = std::jthread([this, work = std::move(work)](const std::stop_token& stop) {
     const LinkJobContext context(stop, Dispatcher, Guard);
@@ -46,6 +56,8 @@ void LinkJob::Start(Work work) {
     // The last call: the job is over once the main thread has seen it.
     context.OnMain([this] {
       Running = false;
+      // A close kept meanwhile is handed back here (it posts itself).
+      Holding.reset();
       Finished.Emit();
     });
   });
@@ -57,6 +69,7 @@ void LinkJob::Cancel() {
     Worker.join();
   }
   Running = false;
+  Holding.reset();
 }
 
 }  // namespace orvel

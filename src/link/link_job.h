@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <stop_token>
 #include <thread>
 
@@ -58,6 +59,10 @@ class LinkJob {
   // Cancels a job under way, then runs `work` on a new worker. When the work
   // has returned, Finished is emitted on the main thread (not after a Cancel).
   void Start(Work work);
+  // As Start, for work that must not be cut short (a firmware update): the
+  // operation guard is held from here until the job has finished, so a close
+  // asked for meanwhile waits for it instead of cancelling it.
+  void StartToEnd(Work work);
   // From Start until the job has finished or was cancelled.
   [[nodiscard]] bool Busy() const { return Running; }
   // Stops a job under way and joins its worker. Not from inside one of its
@@ -70,8 +75,11 @@ class LinkJob {
  private:
   MainThreadDispatcher& Dispatcher;
   OperationGuard& Guard;
-  bool Running = false;  // main thread only
-  std::jthread Worker;   // last: joined before the members above go
+  void Launch(Work work);
+
+  bool Running = false;                          // main thread only
+  std::optional<OperationGuard::Scope> Holding;  // main thread only: a job that runs to its end
+  std::jthread Worker;                           // last: joined before the members above go
 };
 
 }  // namespace orvel

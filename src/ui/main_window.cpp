@@ -63,7 +63,6 @@ TForm1::~TForm1() {
   // model it is bound to.
   Keyboard.reset();
   ConnectionBinding.reset();
-  FirmwareRun.reset();
   FirmwareBinding.reset();
   delete takeCentralWidget();
   ModelFollow.Clear();
@@ -161,7 +160,6 @@ void TForm1::BindPages() {
       });
   FirmwareBinding = std::make_unique<FirmwarePageBinding>(*FirmwareView, *Connection,
                                                           [this] { return Models->LiveLog.IsRunning(); });
-  FirmwareRun = std::make_unique<FirmwareUpdate>(core.Link, Messages, *FirmwareBinding);
 
   DashboardTimer = new QTimer(this);
   DashboardTimer->setInterval(Services.DashboardTick);
@@ -269,23 +267,19 @@ void TForm1::ActionTableOneToOneExecute() {
 }
 
 void TForm1::FileOpenFirmwareExecute() {
-  if (Models->Closed() || Models->ConverterJob.Busy()) {
-    return;
-  }
-  const OperationGuard::Scope busy = Models->Operations.Hold();
-  FirmwareRun->Update(Dialogs().Open(FileDialogRequest{QStringLiteral("Firmware files|*.enc"), {}, {}}));
+  UpdateFirmware(false);
 }
 
 void TForm1::ActionUpgradeFirmwareOneToOneExecute() {
+  UpdateFirmware(true);
+}
+
+void TForm1::UpdateFirmware(bool thenOneToOne) {
   if (Models->Closed() || Models->ConverterJob.Busy()) {
     return;
   }
-  const OperationGuard::Scope busy = Models->Operations.Hold();
   const auto chosen = Dialogs().Open(FileDialogRequest{QStringLiteral("Firmware files|*.enc"), {}, {}});
-  if (FirmwareRun->Update(chosen) != FirmwareOutcome::Updated) {
-    return;
-  }
-  Models->AfterFirmwareOneToOne(SelectedPort());
+  Models->UpdateFirmware(chosen, *FirmwareBinding, thenOneToOne, SelectedPort());
 }
 
 bool TForm1::event(QEvent* event) {

@@ -102,6 +102,8 @@ class TForm1 final : public QMainWindow {
   // The update, then (after a successful update) the 1:1 table written to
   // the converter, the "0-5V Signal" sensor selected and live data started.
   void ActionUpgradeFirmwareOneToOneExecute();
+  // Both firmware actions: the file dialog, then the update as a converter job.
+  void UpdateFirmware(bool thenOneToOne);
   void ComboBoxO2Change(int sensorType) { Models->SelectO2Sensor(sensorType); }
   [[nodiscard]] ConnectionPageWidget& ConnectionPage() { return *Connection; }
   [[nodiscard]] TableGraphPage& TableGraph() { return *TableGraphView; }
@@ -167,7 +169,6 @@ class TForm1 final : public QMainWindow {
   std::unique_ptr<CuePlayer> Cues;
   std::unique_ptr<ConnectionPageBinding> ConnectionBinding;
   std::unique_ptr<FirmwarePageBinding> FirmwareBinding;
-  std::unique_ptr<FirmwareUpdate> FirmwareRun;
   // The keyboard commands and their selection state, after the models.
   std::unique_ptr<WindowKeyboard> Keyboard;
   Subscriptions ModelFollow;

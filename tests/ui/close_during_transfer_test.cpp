@@ -245,7 +245,19 @@ TEST(CloseDuringTransferTest, TheCloseWaitsForTheOperationThenRunsTheOrdinarySeq
     bool linkAfterOperation = false;
     RunFromEventLoop([&] {
       operation.Run(program);
-      linkAfterOperation = program.Window().Link()->IsOpen();
+      // A firmware update runs on as a converter job: the link must stay
+      // open for as long as it runs.
+      bool linkOpen = program.Window().Link()->IsOpen();
+      test::ProcessEventsUntil(
+          [&] {
+            if (!program.Window().Core().ConverterJob.Busy()) {
+              return true;
+            }
+            linkOpen = program.Window().Link()->IsOpen();
+            return false;
+          },
+          std::chrono::seconds(30));
+      linkAfterOperation = linkOpen;
     });
     probe.stop();
     ASSERT_TRUE(asked) << "the operation let no event in while it ran; "

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "autotune/o2_reference.h"
+#include "connect_wait.h"
 #include "dashboard_actions.h"
 #include "frame_rig.h"
 #include "link/firmware_update.h"
@@ -52,12 +53,14 @@ TEST_F(FirmwarePageTest, UpdateSendsTheFileAndACancelledDialogStartsNothing) {
   Rig.Dialogs->Answer(std::nullopt);
   const std::size_t before = Rig.Received().size();
   update.trigger();
+  ASSERT_TRUE(test::WaitForConverter(window));
   EXPECT_EQ(Rig.Received().size(), before);
   EXPECT_TRUE(Rig.Messages.Texts.empty());
   EXPECT_EQ(progress.value(), 50);
 
   Rig.Dialogs->Answer(Rig.File("one.enc"));
   update.trigger();
+  ASSERT_TRUE(test::WaitForConverter(window));
   ASSERT_EQ(Rig.Dialogs->Requests.back().Filter, QStringLiteral("Firmware files|*.enc"));
   ASSERT_EQ(Rig.Messages.Texts.size(), 1U);
   EXPECT_EQ(Rig.Messages.Texts[0], kFirmwareUpdatedText);
@@ -78,6 +81,7 @@ TEST_F(FirmwarePageTest, RecoveryOpensThePortOnlyAndTheUpdateSkipsTheLoaderComma
 
   Rig.Dialogs->Answer(Rig.File("one.enc"));
   Find<QAction>(window.Firmware(), "FileOpenFirmware").trigger();
+  ASSERT_TRUE(test::WaitForConverter(window));
   ASSERT_EQ(Rig.Messages.Texts.size(), 1U);
   EXPECT_EQ(Rig.Messages.Texts[0], kFirmwareUpdatedText);
   EXPECT_EQ(Rig.Received().find("fiud"), std::string::npos);
@@ -92,6 +96,7 @@ TEST_F(FirmwarePageTest, UpdateWithOneToOneWritesTheTableSelectsTheVoltageSensor
   window.MainTable().SetOutPoint(40, 250);
   Rig.Dialogs->Answer(Rig.File("one.enc"));
   Find<QAction>(window.Firmware(), "ActionUpgradeFirmwareOneToOne").trigger();
+  ASSERT_TRUE(test::WaitForConverter(window));
   ASSERT_FALSE(Rig.Messages.Texts.empty());
   EXPECT_EQ(Rig.Messages.Texts[0], kFirmwareUpdatedText);
   EXPECT_EQ(Rig.Messages.Texts.size(), 1U) << Rig.Messages.Texts.back();
@@ -108,6 +113,7 @@ TEST_F(FirmwarePageTest, UpdateWithOneToOneAfterAFailedUpdateDoesNothingMore) {
   // No converter answers: the port is not even chosen.
   Rig.Dialogs->Answer(Rig.File("one.enc"));
   Find<QAction>(Rig.Window->Firmware(), "ActionUpgradeFirmwareOneToOne").trigger();
+  ASSERT_TRUE(test::WaitForConverter(*Rig.Window));
   EXPECT_EQ(Rig.Messages.Texts, (std::vector<std::string>{std::string(kNoPortText)}));
   EXPECT_EQ(Rig.Window->O2Reference().SensorType(), 0);
   EXPECT_FALSE(Rig.Window->LogModel().IsRunning());

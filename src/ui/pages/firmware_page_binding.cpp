@@ -1,7 +1,5 @@
 #include "ui/pages/firmware_page_binding.h"
 
-#include <QApplication>
-
 #include "ui/connection_page.h"
 #include "ui/pages/firmware_page.h"
 
@@ -20,11 +18,8 @@ void FirmwarePageBinding::UntickRecovery() {
 }
 
 void FirmwarePageBinding::SetProgress(int percent) {
+  // The update runs on a worker; the event loop paints the bar.
   Page.ShowProgress(percent);
-  // The update blocks the event loop; let the bar paint.
-  if (Page.isVisible()) {
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  }
 }
 
 }  // namespace orvel::ui
