@@ -145,11 +145,11 @@ bool LoadHistoryFile(const std::filesystem::path& path, UndoHistory& history, Us
 }
 
 bool Table::SaveHistory(const std::filesystem::path& path) {
-  return SaveHistoryFile(path, Snapshots, Messages);
+  return SaveHistoryFile(path, LoadedHistory(), Messages);
 }
 
 bool Table::LoadHistory(const std::filesystem::path& path) {
-  return LoadHistoryFile(path, Snapshots, Messages);
+  return LoadHistoryFile(path, LoadedHistory(), Messages);
 }
 
 }  // namespace orvel
