@@ -94,7 +94,7 @@ class ApplicationCore {
   void LoadHistory();
   // Waits for the history load started by LoadHistory and lands it now.
   void FinishHistoryLoad() { MainTable.FinishHistoryLoad(); }
-  [[nodiscard]] bool HistoryLoaded() const { return HistoryStarted && !MainTable.HistoryLoadPending(); }
+  [[nodiscard]] bool HistoryLoaded() const { return MainTable.HistoryLoadLanded(); }
 
   // --- The commands that buttons and keys share. ---
   // The read: stops live data, reads the table, marks the table's beginning

@@ -74,6 +74,8 @@ class Table {
   void StartHistoryLoad(const std::filesystem::path& path, MainThreadCall handOver);
   // A started load that has not landed yet.
   [[nodiscard]] bool HistoryLoadPending() const { return PendingLoad != nullptr && !PendingLanded; }
+  // The last started load has landed (whatever the file held).
+  [[nodiscard]] bool HistoryLoadLanded() const { return PendingLoad != nullptr && PendingLanded; }
   // Waits for a pending load and lands it now.
   void FinishHistoryLoad();
   // Drops a pending load: the history stays as it is and nothing is shown.
