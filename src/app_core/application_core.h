@@ -7,7 +7,9 @@
 // them to these models and connects its controls to the commands below; the
 // models never know the window.
 //
-// Threads: main thread, except the live-data reader that the log starts.
+// Threads: main thread, except the live-data reader that the log starts and
+// the undo history's load (see BackgroundHistoryLoad), which hands its result
+// back through the dispatcher.
 
 #include <chrono>
 #include <cstdint>
