@@ -28,6 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s = before;
     s.UndoLink = static_cast<std::int32_t>(1 - i);
     s.RedoLink = 1;
+    return true;
   });
   fuzz::Require(history.History().size() == 2, "the history before the load");
   RecordedMessages messages;

@@ -46,6 +46,7 @@ ApplicationCore::ApplicationCore(const CoreServices& services)
             services.Messages),
       ConverterJob(services.Dispatcher, Operations),
       Messages(services.Messages),
+      Dispatcher(services.Dispatcher),
       WorkingFolder(services.WorkingFolder),
       StartSimulator(services.StartSimulator) {
   Front.SetCorrectionWindow(&Correction);
@@ -78,11 +79,14 @@ void ApplicationCore::LoadState() {
 }
 
 void ApplicationCore::LoadHistory() {
-  if (!HistoryPending || IsClosed) {
+  if (HistoryStarted || IsClosed) {
     return;
   }
-  MainTable.LoadHistory(StateFile(kHistoryFileName));
-  HistoryPending = false;
+  HistoryStarted = true;
+  MainTable.StartHistoryLoad(StateFile(kHistoryFileName),
+                             [this](std::function<void()> call, std::stop_token stop) {
+                               return Dispatcher.RunAndWait(std::move(call), std::move(stop));
+                             });
 }
 
 void ApplicationCore::ReadFromConverter(std::string_view port) {
@@ -282,8 +286,10 @@ void ApplicationCore::Close(std::string_view port) {
   BuiltInSimulator.reset();
   State.SaveState(StateFile(kStateFileName));
   // A history not loaded yet stays in its file as it is.
-  if (!HistoryPending) {
+  if (HistoryLoaded()) {
     MainTable.SaveHistory(StateFile(kHistoryFileName));
+  } else {
+    MainTable.AbandonHistoryLoad();
   }
 }
 

@@ -7,7 +7,9 @@
 // them to these models and connects its controls to the commands below; the
 // models never know the window.
 //
-// Threads: main thread, except the live-data reader that the log starts.
+// Threads: main thread, except the live-data reader that the log starts and
+// the undo history's load (see BackgroundHistoryLoad), which hands its result
+// back through the dispatcher.
 
 #include <chrono>
 #include <cstdint>
@@ -95,9 +97,13 @@ class ApplicationCore {
   // "config.cfg" and then the undo history; the window binds its pages
   // before (binding the main table takes the history's first snapshot).
   void LoadState();
-  // The undo history alone, when the window loads it after its first paint.
+  // The undo history alone, when the window loads it after its first paint:
+  // decoded on a worker thread and swapped in on the main thread through the
+  // dispatcher. Until then the main table's history commands wait for it.
   void LoadHistory();
-  [[nodiscard]] bool HistoryLoaded() const { return !HistoryPending; }
+  // Waits for the history load started by LoadHistory and lands it now.
+  void FinishHistoryLoad() { MainTable.FinishHistoryLoad(); }
+  [[nodiscard]] bool HistoryLoaded() const { return MainTable.HistoryLoadLanded(); }
 
   // --- The commands that buttons and keys share. ---
   // The read: stops live data, reads the table, marks the table's beginning
@@ -130,7 +136,8 @@ class ApplicationCore {
   // --- Close. ---
   // Stops live data, turns manual borders off, joins the reader and drops
   // the link and the simulator; then saves "config.cfg" and (once loaded)
-  // the history. Runs once; failures before the saves are swallowed.
+  // the history; a history load that has not landed yet is dropped, and its
+  // file stays as it is. Runs once; failures before the saves are swallowed.
   void Close(std::string_view port);
   [[nodiscard]] bool Closed() const { return IsClosed; }
 
@@ -191,10 +198,11 @@ class ApplicationCore {
   // The read's steps after the block was taken into Tab1, before it is sent back.
   void AfterTableRead();
   UserMessages& Messages;
+  MainThreadDispatcher& Dispatcher;
   std::filesystem::path WorkingFolder;
   std::function<std::unique_ptr<sim::SimulatorHost>()> StartSimulator;
   std::unique_ptr<sim::SimulatorHost> BuiltInSimulator;
-  bool HistoryPending = true;
+  bool HistoryStarted = false;
   bool IsClosed = false;
 };
 

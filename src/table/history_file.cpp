@@ -1,8 +1,9 @@
 #include "table/history_file.h"
 
 #include <algorithm>
-#include <cstring>
+#include <span>
 #include <string>
+#include <type_traits>
 
 #include "table/atomic_file.h"
 #include "table/table.h"
@@ -15,10 +16,12 @@ namespace {
 // matter, small enough to stay in the cache.
 constexpr std::size_t kSnapshotsPerChunk = 32;
 
-// Low 16 bits of each value, big-endian. Written as plain loops over known
-// counts so the compiler turns them into vector code.
-void PutWords(const std::int32_t* values, std::size_t count, std::uint8_t* out) {
-  for (std::size_t i = 0; i < count; ++i) {
+// Low 16 bits of each value, big-endian. The spans have a fixed extent, so
+// each field's loop is inlined with a known length and turned into vector
+// code.
+template <std::size_t Count>
+void PutWords(std::span<const std::int32_t, Count> values, std::uint8_t* out) {
+  for (std::size_t i = 0; i < Count; ++i) {
     const auto word = static_cast<std::uint16_t>(values[i]);
     out[2 * i] = static_cast<std::uint8_t>(word >> 8);
     out[2 * i + 1] = static_cast<std::uint8_t>(word);
@@ -26,45 +29,39 @@ void PutWords(const std::int32_t* values, std::size_t count, std::uint8_t* out) 
 }
 
 // Big-endian 16-bit words, sign-extended.
-void GetWords(const std::uint8_t* in, std::size_t count, std::int32_t* values) {
-  for (std::size_t i = 0; i < count; ++i) {
+template <std::size_t Count>
+void GetWords(const std::uint8_t* in, std::span<std::int32_t, Count> values) {
+  for (std::size_t i = 0; i < Count; ++i) {
     values[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>((in[2 * i] << 8) | in[2 * i + 1]));
   }
 }
 
-// The fields of a snapshot in file order (trained values before their flags).
+// The fields of a snapshot in file order (trained values before their
+// flags), each as a span of fixed extent.
 template <typename Snapshot, typename Visit>
 void ForEachFieldInFileOrder(Snapshot& s, Visit visit) {
-  visit(s.Tab1.data(), s.Tab1.size());
-  visit(s.Tab2.data(), s.Tab2.size());
-  visit(s.Anchors1.data(), s.Anchors1.size());
-  visit(s.Anchors2.data(), s.Anchors2.size());
-  visit(s.Trained.data(), s.Trained.size());
-  visit(s.TrainedAnchors.data(), s.TrainedAnchors.size());
-  visit(&s.UndoLink, std::size_t{1});
-  visit(&s.RedoLink, std::size_t{1});
+  visit(std::span(s.Tab1));
+  visit(std::span(s.Tab2));
+  visit(std::span(s.Anchors1));
+  visit(std::span(s.Anchors2));
+  visit(std::span(s.Trained));
+  visit(std::span(s.TrainedAnchors));
+  visit(std::span<std::remove_pointer_t<decltype(&s.UndoLink)>, 1>(&s.UndoLink, 1));
+  visit(std::span<std::remove_pointer_t<decltype(&s.RedoLink)>, 1>(&s.RedoLink, 1));
 }
 
 void EncodeSnapshot(const TBufUndoRedo& s, std::uint8_t* out) {
-  ForEachFieldInFileOrder(s, [&out](const std::int32_t* values, std::size_t count) {
-    PutWords(values, count, out);
-    out += 2 * count;
+  ForEachFieldInFileOrder(s, [&out](auto values) {
+    PutWords(values, out);
+    out += 2 * values.size();
   });
 }
 
 void DecodeSnapshot(const std::uint8_t* in, TBufUndoRedo& s) {
-  ForEachFieldInFileOrder(s, [&in](std::int32_t* values, std::size_t count) {
-    GetWords(in, count, values);
-    in += 2 * count;
+  ForEachFieldInFileOrder(s, [&in](auto values) {
+    GetWords(in, values);
+    in += 2 * values.size();
   });
-}
-
-// Whether both links at the end of an encoded snapshot pass `inside`.
-template <typename Inside>
-bool LinksInside(const std::uint8_t* snapshot, Inside inside) {
-  std::array<std::int32_t, 2> links{};
-  GetWords(snapshot + kSnapshotFileBytes - 4, 2, links.data());
-  return inside(links[0]) && inside(links[1]);
 }
 
 struct Header {
@@ -74,7 +71,7 @@ struct Header {
 
 Header DecodeHeader(const std::uint8_t* in) {
   std::array<std::int32_t, 2> words{};
-  GetWords(in, 2, words.data());
+  GetWords(in, std::span(words));
   return {words[0], words[1]};
 }
 
@@ -82,12 +79,8 @@ std::array<std::uint8_t, kHistoryHeaderBytes> EncodeHeader(const UndoHistory& hi
   const std::array<std::int32_t, 2> words{static_cast<std::int32_t>(history.History().size()),
                                           history.HistoryPos()};
   std::array<std::uint8_t, kHistoryHeaderBytes> bytes{};
-  PutWords(words.data(), 2, bytes.data());
+  PutWords(std::span(words), bytes.data());
   return bytes;
-}
-
-bool CountFits(const Header& header, const UndoHistory& history) {
-  return header.Count >= 0 && static_cast<std::size_t>(header.Count) <= history.Capacity();
 }
 
 }  // namespace
@@ -121,68 +114,42 @@ bool LoadHistoryFile(const std::filesystem::path& path, UndoHistory& history, Us
   if (!reader.Opened()) {
     return false;
   }
-  const auto reject = [&messages, &path] {
-    messages.ShowMessage(path.string() + ": damaged undo history, not loaded");
-    return false;
-  };
-  // Two passes through a small buffer instead of one 133 MB buffer: fresh
-  // memory costs more than reading the file twice from the cache. The first
-  // pass checks the header, the length and every link; only then does the
-  // second pass overwrite the history.
+  // One pass: each chunk is read straight into a cache-sized buffer and
+  // decoded from there into a history of its own, whose Rebuild checks every
+  // snapshot's links as it is written. Only a complete, sound file replaces
+  // the history; anything else leaves it as it was.
   std::array<std::uint8_t, kHistoryHeaderBytes> headerBytes{};
-  if (!reader.ReadExactly(headerBytes)) {
-    return reject();
-  }
+  const bool headerRead = reader.ReadExactly(headerBytes);
   const Header header = DecodeHeader(headerBytes.data());
-  if (!CountFits(header, history)) {
-    return reject();
-  }
-  const auto count = static_cast<std::size_t>(header.Count);
-  const auto inside = [count](std::int32_t link) {
-    return link >= 0 && static_cast<std::size_t>(link) < count;
-  };
-  if (count == 0 ? header.Position != 0 : !inside(header.Position)) {
-    return reject();
-  }
+  UndoHistory loaded(history.Capacity());
+  const auto count = static_cast<std::size_t>(std::max(header.Count, 0));
   // No larger than the history needs: a short file costs no 133 kB buffer.
   std::vector<std::uint8_t> chunk(std::min(kSnapshotsPerChunk, count) * kSnapshotFileBytes);
-  for (std::size_t first = 0; first < count; first += kSnapshotsPerChunk) {
-    const std::size_t n = std::min(kSnapshotsPerChunk, count - first);
-    if (!reader.ReadExactly({chunk.data(), n * kSnapshotFileBytes})) {
-      return reject();
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-      if (!LinksInside(chunk.data() + i * kSnapshotFileBytes, inside)) {
-        return reject();
-      }
-    }
+  const bool sound =
+      headerRead && header.Count >= 0 &&
+      loaded.Rebuild(count, header.Position, [&](std::size_t i, TBufUndoRedo& s) {
+        const std::size_t slot = i % kSnapshotsPerChunk;
+        if (slot == 0 && !reader.ReadExactly(
+                             {chunk.data(), std::min(kSnapshotsPerChunk, count - i) * kSnapshotFileBytes})) {
+          return false;
+        }
+        DecodeSnapshot(chunk.data() + slot * kSnapshotFileBytes, s);
+        return true;
+      });
+  if (!sound) {
+    messages.ShowMessage(path.string() + ": damaged undo history, not loaded");
+    return false;
   }
-  if (!reader.Rewind() || !reader.ReadExactly(headerBytes)) {
-    return reject();
-  }
-  // Should the file change between the passes, a failed read leaves zeros,
-  // and Rebuild empties the history rather than keep a link outside it.
-  bool complete = true;
-  history.Rebuild(count, header.Position, [&](std::size_t i, TBufUndoRedo& s) {
-    const std::size_t slot = i % kSnapshotsPerChunk;
-    if (slot == 0) {
-      const std::size_t n = std::min(kSnapshotsPerChunk, count - i);
-      complete = complete && reader.ReadExactly({chunk.data(), n * kSnapshotFileBytes});
-    }
-    DecodeSnapshot(chunk.data() + slot * kSnapshotFileBytes, s);
-  });
-  if (!complete) {
-    return reject();
-  }
+  history = std::move(loaded);
   return true;
 }
 
 bool Table::SaveHistory(const std::filesystem::path& path) {
-  return SaveHistoryFile(path, Snapshots, Messages);
+  return SaveHistoryFile(path, LoadedHistory(), Messages);
 }
 
 bool Table::LoadHistory(const std::filesystem::path& path) {
-  return LoadHistoryFile(path, Snapshots, Messages);
+  return LoadHistoryFile(path, LoadedHistory(), Messages);
 }
 
 }  // namespace orvel

@@ -1,6 +1,9 @@
 #include "table/table.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace orvel {
 
@@ -135,18 +138,60 @@ void Table::Restore(const TBufUndoRedo& snapshot) {
 }
 
 void Table::PushHistory() {
-  Snapshots.Push(Snapshot());
+  LoadedHistory().Push(Snapshot());
 }
 
 void Table::Undo() {
-  if (const TBufUndoRedo* snapshot = Snapshots.Undo()) {
+  if (const TBufUndoRedo* snapshot = LoadedHistory().Undo()) {
     Restore(*snapshot);
   }
 }
 
 void Table::Redo() {
-  if (const TBufUndoRedo* snapshot = Snapshots.Redo()) {
+  if (const TBufUndoRedo* snapshot = LoadedHistory().Redo()) {
     Restore(*snapshot);
+  }
+}
+
+UndoHistory& Table::LoadedHistory() {
+  FinishHistoryLoad();
+  return Snapshots;
+}
+
+void Table::StartHistoryLoad(const std::filesystem::path& path, MainThreadCall handOver) {
+  FinishHistoryLoad();
+  PendingLoad.reset();
+  PendingLanded = false;
+  PendingLoad = std::make_unique<BackgroundHistoryLoad>(path, Snapshots.Capacity(), std::move(handOver),
+                                                        [this] { LandHistory(); });
+}
+
+void Table::FinishHistoryLoad() {
+  if (HistoryLoadPending()) {
+    PendingLoad->Wait();
+    LandHistory();
+  }
+}
+
+void Table::AbandonHistoryLoad() {
+  if (HistoryLoadPending()) {
+    PendingLoad.reset();
+  }
+}
+
+void Table::LandHistory() {
+  if (!HistoryLoadPending()) {
+    return;
+  }
+  // Landed before anything is shown: a message box's event loop may run a
+  // command that uses the history, and it finds the loaded one.
+  PendingLanded = true;
+  if (PendingLoad->Loaded()) {
+    std::swap(Snapshots, PendingLoad->Staged());
+  }
+  const std::vector<std::string> texts = PendingLoad->Messages();
+  for (const std::string& text : texts) {
+    Messages.ShowMessage(text);
   }
 }
 

@@ -3,10 +3,12 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "core/orvel_broadcaster.h"
 #include "core/user_messages.h"
+#include "table/history_load.h"
 #include "table/parameters.h"
 #include "table/table_block.h"
 #include "table/table_views.h"
@@ -51,17 +53,33 @@ class Table {
   bool SaveTableFile(const std::filesystem::path& path, int n);
   bool LoadTableFile(const std::filesystem::path& path, int n);
 
-  // Undo history and its file.
+  // Undo history and its file. While a load started by StartHistoryLoad has
+  // not landed, each of these first waits for it and lands it, so nothing is
+  // pushed onto (or read from) the history that the load then replaces.
   void PushHistory();
   void Undo();
   void Redo();
   bool SaveHistory(const std::filesystem::path& path = kHistoryFileName);
   bool LoadHistory(const std::filesystem::path& path = kHistoryFileName);
-  [[nodiscard]] const UndoHistory& History() const { return Snapshots; }
+  [[nodiscard]] const UndoHistory& History() { return LoadedHistory(); }
   // Ties the snapshots of one user action (several operations) into one undo step.
   void TieHistorySince(std::int32_t before, std::uint32_t countBefore) {
-    Snapshots.TieSince(before, countBefore);
+    LoadedHistory().TieSince(before, countBefore);
   }
+
+  // Main thread. Starts loading the history file on a worker thread; it
+  // lands when `handOver` runs it on the main thread or when the history is
+  // first used, whichever comes first. Landing replaces the history when the
+  // file was sound and shows the load's messages, as LoadHistory does.
+  void StartHistoryLoad(const std::filesystem::path& path, MainThreadCall handOver);
+  // A started load that has not landed yet.
+  [[nodiscard]] bool HistoryLoadPending() const { return PendingLoad != nullptr && !PendingLanded; }
+  // The last started load has landed (whatever the file held).
+  [[nodiscard]] bool HistoryLoadLanded() const { return PendingLoad != nullptr && PendingLanded; }
+  // Waits for a pending load and lands it now.
+  void FinishHistoryLoad();
+  // Drops a pending load: the history stays as it is and nothing is shown.
+  void AbandonHistoryLoad();
 
   // Table operations.
   void InterpolateByAnchors(bool extendEnds, int edited, bool inverse);
@@ -144,6 +162,8 @@ class Table {
   void InterpolateOutput(bool byTrained, bool extendEnds, int edited, bool inverse);
   void InterpolateTrainedSpans();
   void ForgetAnchors();
+  UndoHistory& LoadedHistory();
+  void LandHistory();
 
   TOrvelBroadcaster& Broadcaster;
   UserMessages& Messages;
@@ -171,6 +191,11 @@ class Table {
   DashboardState DashValues;
   EditSeries Selected = EditSeries::Tab1;
   UndoHistory Snapshots;
+  // The background load of the history, kept after it landed until the next
+  // start or the model's end (its worker may still be returning from the
+  // hand-over). Main thread only.
+  std::unique_ptr<BackgroundHistoryLoad> PendingLoad;
+  bool PendingLanded = false;
 };
 
 }  // namespace orvel

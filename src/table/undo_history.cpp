@@ -79,12 +79,4 @@ const TBufUndoRedo* UndoHistory::Redo() {
   return MoveTo(Snapshots[Pos].RedoLink);
 }
 
-bool UndoHistory::LinksInside() const {
-  const auto size = static_cast<std::int64_t>(Snapshots.size());
-  const auto inside = [size](std::int32_t link) { return link >= 0 && link < size; };
-  return (Snapshots.empty() ? Pos == 0 : inside(Pos)) &&
-         std::all_of(Snapshots.begin(), Snapshots.end(),
-                     [&](const TBufUndoRedo& s) { return inside(s.UndoLink) && inside(s.RedoLink); });
-}
-
 }  // namespace orvel

@@ -51,28 +51,30 @@ class UndoHistory {
   const TBufUndoRedo* Redo();
 
   // Replaces the whole history by `count` snapshots that fill(i, snapshot)
-  // writes, reusing the storage already held. The caller has checked that
-  // `position` and every link the snapshots will carry lie in 0…count − 1 and
-  // that count fits the capacity; should a link still fall outside, the
-  // history is emptied rather than kept with it.
+  // writes, reusing the storage already held; fill returns false when its
+  // source failed. Each snapshot's links are checked right after fill wrote
+  // it, while it is still in the cache. A count beyond the capacity, a
+  // position or link outside 0…count − 1 or a failed fill stops the rebuild
+  // and leaves the history empty: false.
   template <typename Fill>
-  void Rebuild(std::size_t count, std::int32_t position, Fill fill) {
-    Snapshots.resize(std::min(Snapshots.size(), count));
-    for (std::size_t i = 0; i < Snapshots.size(); ++i) {
-      fill(i, Snapshots[i]);
+  bool Rebuild(std::size_t count, std::int32_t position, Fill fill) {
+    const auto inside = [count](std::int32_t link) {
+      return link >= 0 && static_cast<std::size_t>(link) < count;
+    };
+    bool sound = count <= Limit && (count == 0 ? position == 0 : inside(position));
+    Snapshots.resize(sound ? std::min(Snapshots.size(), count) : 0);
+    for (std::size_t i = 0; sound && i < count; ++i) {
+      TBufUndoRedo& s = i < Snapshots.size() ? Snapshots[i] : Snapshots.emplace_back();
+      sound = fill(i, s) && inside(s.UndoLink) && inside(s.RedoLink);
     }
-    Snapshots.reserve(count);
-    while (Snapshots.size() < count) {
-      const std::size_t i = Snapshots.size();
-      fill(i, Snapshots.emplace_back());
+    if (!sound) {
+      Snapshots.clear();
+      count = 0;
+      position = 0;
     }
     Count = static_cast<std::uint32_t>(count);
     Pos = position;
-    if (!LinksInside()) {
-      Snapshots.clear();
-      Count = 0;
-      Pos = 0;
-    }
+    return sound;
   }
 
   // Makes the snapshots pushed since the history stood at `before` (with
@@ -88,7 +90,6 @@ class UndoHistory {
 
  private:
   const TBufUndoRedo* MoveTo(std::int32_t link);
-  [[nodiscard]] bool LinksInside() const;
 
   std::size_t Limit;
   SnapshotList Snapshots;

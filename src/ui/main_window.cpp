@@ -53,6 +53,7 @@ TForm1::TForm1(UserMessages& messages, MainWindowServices services, QWidget* par
   // The history comes last, now or right after the first paint.
   if (!Services.LoadHistoryAfterFirstPaint) {
     Models->LoadHistory();
+    Models->FinishHistoryLoad();
   }
   ConnectControls();
 }
