@@ -12,7 +12,7 @@
 #include <functional>
 #include <memory>
 
-#include "live/main_thread_dispatcher.h"
+#include "core/main_thread_dispatcher.h"
 #include "support/temp_dir.h"
 #include "table/history_file.h"
 #include "table/table.h"
