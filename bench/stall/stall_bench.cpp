@@ -221,9 +221,12 @@ std::vector<Scenario> Scenarios() {
        [](Session& s) {
          s.Dialogs->Answer(s.Files.FirmwareFile());
          Find<QAction>(s.Window->Firmware(), "ActionUpgradeFirmwareOneToOne").trigger();
-         TurnFor(200ms);
-         s.DashboardAction("ActionStop").trigger();
-         return TurnUntil([&] { return !s.Window->LogModel().IsRunning(); });
+         const bool ended = TurnUntil([&] { return s.Idle(); });
+         if (s.Window->LogModel().IsRunning()) {
+           TurnFor(500ms);
+           s.DashboardAction("ActionStop").trigger();
+         }
+         return ended && TurnUntil([&] { return !s.Window->LogModel().IsRunning(); });
        }},
       {"calibration",
        [](Session& s) {

@@ -136,7 +136,8 @@ void TForm1::BindPages() {
                         },
                         [this] { ActionTableOneToOneExecute(); }, [this] { Reconnect(); }},
       WindowKeyboardModels{core.Link, core.Transfer, core.MainTable, core.Correction, core.Reference,
-                           core.Learning, core.LiveLog, *Modifiers, Messages});
+                           core.Learning, core.LiveLog, *Modifiers, Messages,
+                           [&core] { return core.ConverterJob.Busy(); }});
   Cues = Services.Cues ? Services.Cues() : std::make_unique<QtCuePlayer>();
   DashboardView->Bind(DashboardModels{core.MainTable, core.Correction, core.Reference, core.Dashboard,
                                       core.LiveLog, core.Bus, core.CorrectionHost, *Cues});
@@ -177,7 +178,8 @@ void TForm1::BindPages() {
 
 void TForm1::ConnectControls() {
   connect(Connection, &ConnectionPageWidget::PortChosen, this, [this] {
-    if (!Models->Closed()) {
+    // A firmware update runs to its end on the port it started on.
+    if (!Models->Closed() && !Models->Operations.Busy()) {
       ConnectionBinding->SelectPort();
     }
   });
@@ -215,7 +217,7 @@ std::string TForm1::SelectedPort() const {
 }
 
 void TForm1::Reconnect() {
-  if (!Models->Closed()) {
+  if (!Models->Closed() && !Models->Operations.Busy()) {
     ConnectionBinding->Reconnect();
   }
 }

@@ -131,6 +131,9 @@ void ClearAllLearned(KeyContext& c, const KeyStroke& /*k*/) {
 }
 
 void ResetConverter(KeyContext& c, const KeyStroke& /*k*/) {
+  if (c.Models.LinkBusy && c.Models.LinkBusy()) {
+    return;  // the job's exchanges must not be cut into
+  }
   static_cast<void>(c.Models.Reset.Run(LiveDataRunning(c), [&c] { c.Window.RunStop(); }));
 }
 

@@ -9,6 +9,7 @@
 // Threads: main thread only.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string_view>
 
@@ -46,6 +47,8 @@ struct KeyModels {
   TableTransfer& Transfer;
   ConverterReset& Reset;
   KeySelection& Selection;
+  // True while a converter job has the link; empty: never.
+  std::function<bool()> LinkBusy{};
 };
 
 struct KeyContext {

@@ -14,7 +14,7 @@ WindowKeyboard::WindowKeyboard(const WindowKeyboardPages& pages, KeyWindowComman
     : Reset(models.Link, models.Transfer, models.MainTable, models.Messages),
       Window(pages.PageControl, pages.Connection, pages.Dashboard, models.LogModel, std::move(commands)),
       Table(KeyModels{models.MainTable, models.Correction, models.Reference, models.Learning, models.LogModel,
-                      models.Transfer, Reset, SelectionState},
+                      models.Transfer, Reset, SelectionState, models.LinkBusy},
             Window),
       Labels(SelectionState, pages.Dashboard, pages.TableGraph, pages.LogView),
       Dispatcher(pages.Window, Table, models.Modifiers) {

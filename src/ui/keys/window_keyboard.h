@@ -6,6 +6,7 @@
 // window creates one after its models and pages.
 
 #include <QObject>
+#include <functional>
 #include <memory>
 
 #include "core/key_selection.h"
@@ -41,6 +42,9 @@ struct WindowKeyboardModels {
   Log& LogModel;
   KeyboardModifiers& Modifiers;
   UserMessages& Messages;
+  // True while a converter job (a connect, a read, a firmware update) has
+  // the link: the reset key then sends nothing.
+  std::function<bool()> LinkBusy{};
 };
 
 // The window's parts the keys act on and watch.
