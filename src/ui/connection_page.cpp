@@ -224,8 +224,13 @@ ConnectionPageWidget::~ConnectionPageWidget() {
 }
 
 void ConnectionPageWidget::ShowConnecting(bool connecting) {
-  if (connecting) {
-    LabelFirmware->setText(ToQString(texts::LabelConnecting.For(LanguagePosition)));
+  const QString connectingText = ToQString(texts::LabelConnecting.For(LanguagePosition));
+  if (connecting && LabelFirmware->text() != connectingText) {
+    TextBeforeConnecting = LabelFirmware->text();
+    LabelFirmware->setText(connectingText);
+  } else if (!connecting && LabelFirmware->text() == connectingText) {
+    // A connect that found no firmware to show leaves the label as it was.
+    LabelFirmware->setText(TextBeforeConnecting);
   }
   if (connecting == Connecting) {
     return;

@@ -107,6 +107,7 @@ class ConnectionPageWidget final : public QWidget {
   QPushButton* ButtonCalibrateKMA;
   int LanguagePosition = kLanguageEnglish;
   bool Connecting = false;  // the busy pointer is on
+  QString TextBeforeConnecting;
 };
 
 }  // namespace orvel::ui

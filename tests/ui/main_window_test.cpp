@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -191,6 +192,9 @@ TEST_F(MainWindowTest, WithRecoveryTickedChoosingAPortSendsNothingAndStaysOnTheP
   EXPECT_EQ(Window.Link()->Connected(), 1U);
   EXPECT_TRUE(Window.BuiltInSimulator()->ReceivedBytes().empty());
   EXPECT_EQ(Window.MainPageControl().currentIndex(), TForm1::kConnectionPage);
+  // The connect is over: its label and busy pointer are gone.
+  EXPECT_EQ(OnConnectionPage<QLabel>("LabelFirmware").text(), QStringLiteral("FW_version V: "));
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainWindowTest, LanguageSwitchRewritesTheTextsBothWays) {
