@@ -1,10 +1,14 @@
 #include "app_core/application_core.h"
 
+#include <atomic>
+#include <thread>
+
 #include "link/firmware_update.h"
 #include "link/link_errors.h"
 #include "link/main_thread_views.h"
 #include "live/live_run.h"
 #include "sim/simulator_host.h"
+#include "table/history_file.h"
 
 namespace orvel {
 
@@ -48,7 +52,8 @@ ApplicationCore::ApplicationCore(const CoreServices& services)
       Messages(services.Messages),
       Dispatcher(services.Dispatcher),
       WorkingFolder(services.WorkingFolder),
-      StartSimulator(services.StartSimulator) {
+      StartSimulator(services.StartSimulator),
+      WaitUntil(services.WaitUntil) {
   Front.SetCorrectionWindow(&Correction);
   MainTable.SetLink(&CorrectionLink);
   // The log's tick runs the correction decision after every dashboard message.
@@ -206,6 +211,33 @@ void ApplicationCore::SelectO2Sensor(std::int32_t sensorType) {
   Reference.ComboBoxO2Change(sensorType);
 }
 
+void SleepUntil(const std::function<bool()>& done) {
+  while (!done()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds{1});
+  }
+}
+
+void ApplicationCore::SaveHistoryAside() {
+  // A close asked for again meanwhile (the event loop turns) comes back
+  // after this one has finished.
+  const OperationGuard::Scope busy = Operations.Hold();
+  const UndoHistory history = MainTable.ReleaseHistory();
+  const std::filesystem::path path = StateFile(kHistoryFileName);
+  RecordedMessages saveMessages;
+  std::atomic<bool> saved{false};
+  // The writer reads only `history` and `path` and writes only
+  // `saveMessages`; the join orders those for the main thread.
+  std::jthread writer([&] {
+    SaveHistoryFile(path, history, saveMessages);
+    saved.store(true);
+  });
+  WaitUntil([&saved] { return saved.load(); });
+  writer.join();
+  for (const std::string& text : saveMessages.Texts) {
+    Messages.ShowMessage(text);
+  }
+}
+
 void ApplicationCore::UpdateFirmware(const std::optional<std::filesystem::path>& chosen, FirmwarePage& page,
                                      bool thenOneToOne, std::string_view port) {
   if (!LinkCommandsAllowed() || !chosen) {
@@ -287,7 +319,7 @@ void ApplicationCore::Close(std::string_view port) {
   State.SaveState(StateFile(kStateFileName));
   // A history not loaded yet stays in its file as it is.
   if (HistoryLoaded()) {
-    MainTable.SaveHistory(StateFile(kHistoryFileName));
+    SaveHistoryAside();
   } else {
     MainTable.AbandonHistoryLoad();
   }

@@ -53,6 +53,9 @@ namespace sim {
 class SimulatorHost;
 }
 
+// Waits for `done` in 1 ms sleeps: headless callers.
+void SleepUntil(const std::function<bool()>& done);
+
 // What the core needs from the program around it.
 struct CoreServices {
   UserMessages& Messages;
@@ -72,6 +75,9 @@ struct CoreServices {
   // firmware update, the contactless sensor's reply time): the window lets
   // its event loop turn meanwhile, so it keeps painting.
   SleepFunction Pause = RealSleep;
+  // How the main thread waits for work on another thread that ends when
+  // `done` holds (the close's history save): the window turns its event loop.
+  std::function<void(const std::function<bool()>& done)> WaitUntil = SleepUntil;
 };
 
 // The first of the bus's subscribers (the window's place): the correction
@@ -193,6 +199,9 @@ class ApplicationCore {
   void ReadTable(const LinkJobContext& job, const std::string& port);
 
  private:
+  // Writes the history file on a worker while the main thread waits with
+  // WaitUntil; its messages are shown here afterwards.
+  void SaveHistoryAside();
   // Whether a command that uses the link may run now.
   [[nodiscard]] bool LinkCommandsAllowed() const { return !IsClosed && !ConverterJob.Busy(); }
   // The read's steps after the block was taken into Tab1, before it is sent back.
@@ -201,6 +210,7 @@ class ApplicationCore {
   MainThreadDispatcher& Dispatcher;
   std::filesystem::path WorkingFolder;
   std::function<std::unique_ptr<sim::SimulatorHost>()> StartSimulator;
+  std::function<void(const std::function<bool()>& done)> WaitUntil;
   std::unique_ptr<sim::SimulatorHost> BuiltInSimulator;
   bool HistoryStarted = false;
   bool IsClosed = false;

@@ -158,6 +158,11 @@ UndoHistory& Table::LoadedHistory() {
   return Snapshots;
 }
 
+UndoHistory Table::ReleaseHistory() {
+  FinishHistoryLoad();
+  return std::exchange(Snapshots, UndoHistory(Snapshots.Capacity()));
+}
+
 void Table::StartHistoryLoad(const std::filesystem::path& path, MainThreadCall handOver) {
   FinishHistoryLoad();
   PendingLoad.reset();

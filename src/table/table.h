@@ -80,6 +80,10 @@ class Table {
   void FinishHistoryLoad();
   // Drops a pending load: the history stays as it is and nothing is shown.
   void AbandonHistoryLoad();
+  // Hands the whole history over (a pending load lands first) and keeps an
+  // empty one of the same capacity: the close saves it on a worker while the
+  // window goes on turning.
+  [[nodiscard]] UndoHistory ReleaseHistory();
 
   // Table operations.
   void InterpolateByAnchors(bool extendEnds, int edited, bool inverse);

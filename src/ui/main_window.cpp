@@ -44,7 +44,7 @@ TForm1::TForm1(UserMessages& messages, MainWindowServices services, QWidget* par
   Models = std::make_unique<ApplicationCore>(
       CoreServices{Messages, *Progress, *Dispatcher, *Modifiers, Services.LinkTimeout, Services.WorkingFolder,
                    NumberFormat{QLocale().decimalPoint().at(0).toLatin1()}, Services.StartSimulator,
-                   PauseWithEventsTurning});
+                   PauseWithEventsTurning, WaitWithEventsTurning});
   FillPortList();
   BindPages();
   // English first; the state file may then choose another language.

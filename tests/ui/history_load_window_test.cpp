@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <QKeyEvent>
+#include <QTimer>
 
 #include "frame_rig.h"
 #include "table/history_file.h"
@@ -80,6 +81,39 @@ TEST(HistoryLoadWindowTest, KeysAreAnsweredWhileAFullHistoryLoadsAndAnEarlyUndoA
   // The worker's queued hand-over was dropped: nothing lands a second time.
   QTest::qWait(50);
   EXPECT_EQ(window.MainTable().History().HistoryPos(), full.HistoryPos());
+  EXPECT_TRUE(rig.Messages.Texts.empty()) << rig.Messages.Texts.front();
+}
+
+// The close writes a full history on a worker while the event loop turns:
+// a timer keeps firing through it, and the file holds the history exactly.
+TEST(HistoryLoadWindowTest, AFullHistoryIsSavedAtTheCloseWhileTheWindowTurns) {
+  UndoHistory full;
+  for (std::size_t i = 0; i < kHistoryCapacity; ++i) {
+    TBufUndoRedo s;
+    s.Tab1[0] = static_cast<std::int32_t>(i % 256);
+    s.Tab1[1] = static_cast<std::int32_t>(i / 256);
+    full.Push(s);
+  }
+  test::FrameRig rig;
+  RecordedMessages saved;
+  ASSERT_TRUE(SaveHistoryFile(rig.File(kHistoryFileName), full, saved));
+  const auto bytes = rig.ReadFile(kHistoryFileName);
+  rig.Start();
+  TForm1& window = *rig.Window;
+  window.show();
+  ASSERT_TRUE(window.HistoryLoaded());
+  ASSERT_TRUE(std::filesystem::remove(rig.File(kHistoryFileName)));
+
+  int ticks = 0;
+  QTimer timer;
+  timer.setInterval(1);
+  QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+  timer.start();
+  window.close();
+  timer.stop();
+  EXPECT_TRUE(window.Core().Closed());
+  EXPECT_GT(ticks, 0) << "the event loop stood still while the history was written";
+  EXPECT_EQ(rig.ReadFile(kHistoryFileName), bytes);
   EXPECT_TRUE(rig.Messages.Texts.empty()) << rig.Messages.Texts.front();
 }
 

@@ -14,4 +14,10 @@ void PauseWithEventsTurning(std::chrono::milliseconds time) {
   loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
+void WaitWithEventsTurning(const std::function<bool()>& done) {
+  while (!done()) {
+    PauseWithEventsTurning(std::chrono::milliseconds{2});
+  }
+}
+
 }  // namespace orvel::ui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 
 namespace orvel::ui {
 
@@ -10,5 +11,9 @@ namespace orvel::ui {
 // window. The user's clicks and keys wait until it returns, as they would
 // for a progress window.
 void PauseWithEventsTurning(std::chrono::milliseconds time);
+
+// Waits, the same way, until `done` holds (work on another thread that posts
+// nothing when it ends: `done` is asked every few milliseconds).
+void WaitWithEventsTurning(const std::function<bool()>& done);
 
 }  // namespace orvel::ui
