@@ -44,8 +44,8 @@ void Press(TForm1& window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::No
   QCoreApplication::sendEvent(window.windowHandle(), &release);
 }
 
-TEST(HistoryLoadWindowTest, KeysAreAnsweredWhileAFullHistoryLoadsAndAnEarlyUndoActsOnIt) {
-  // Every one of the 32000 places taken, each snapshot marked with its number.
+// Every one of the 32000 places taken, each snapshot marked with its number.
+UndoHistory FullHistory() {
   UndoHistory full;
   for (std::size_t i = 0; i < kHistoryCapacity; ++i) {
     TBufUndoRedo s;
@@ -53,6 +53,11 @@ TEST(HistoryLoadWindowTest, KeysAreAnsweredWhileAFullHistoryLoadsAndAnEarlyUndoA
     s.Tab1[1] = static_cast<std::int32_t>(i / 256);
     full.Push(s);
   }
+  return full;
+}
+
+TEST(HistoryLoadWindowTest, KeysAreAnsweredWhileAFullHistoryLoadsAndAnEarlyUndoActsOnIt) {
+  UndoHistory full = FullHistory();
   test::FrameRig rig;
   RecordedMessages saved;
   ASSERT_TRUE(SaveHistoryFile(rig.File(kHistoryFileName), full, saved));
@@ -87,13 +92,7 @@ TEST(HistoryLoadWindowTest, KeysAreAnsweredWhileAFullHistoryLoadsAndAnEarlyUndoA
 // The close writes a full history on a worker while the event loop turns:
 // a timer keeps firing through it, and the file holds the history exactly.
 TEST(HistoryLoadWindowTest, AFullHistoryIsSavedAtTheCloseWhileTheWindowTurns) {
-  UndoHistory full;
-  for (std::size_t i = 0; i < kHistoryCapacity; ++i) {
-    TBufUndoRedo s;
-    s.Tab1[0] = static_cast<std::int32_t>(i % 256);
-    s.Tab1[1] = static_cast<std::int32_t>(i / 256);
-    full.Push(s);
-  }
+  UndoHistory full = FullHistory();
   test::FrameRig rig;
   RecordedMessages saved;
   ASSERT_TRUE(SaveHistoryFile(rig.File(kHistoryFileName), full, saved));
