@@ -12,7 +12,6 @@
 #include <QTest>
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -25,6 +24,7 @@
 
 #include <unistd.h>
 
+#include "../recorded_hours.h"
 #include "core/user_messages.h"
 #include "find_by_name.h"
 #include "live/log.h"
@@ -47,7 +47,7 @@ using namespace std::chrono_literals;
 using ui::TForm1;
 using ui::test::Find;
 
-constexpr std::int64_t kTenHours = 3'600'000;
+constexpr std::int64_t kTenHours = 10 * bench::kSamplesPerHour;
 
 // A folder of its own under the temporary directory, removed at the end.
 class ScratchFolder {
@@ -113,21 +113,7 @@ struct Fixtures {
   static void WriteLog(const std::filesystem::path& path) {
     RecordedMessages messages;
     Log log(messages);
-    log.BeginRecording();
-    for (std::int64_t i = 0; i < kTenHours; ++i) {
-      const double t = static_cast<double>(i) / 100;
-      SampleValues s{};
-      const auto maf = static_cast<std::int32_t>(110 + 60 * std::sin(t / 37) + 25 * std::sin(t / 5.3));
-      At(s, Channel::Maf) = maf;
-      At(s, Channel::Conv) = maf - 8;
-      At(s, Channel::Tps) = static_cast<std::int32_t>(40 + 30 * std::sin(t / 11));
-      At(s, Channel::RpmPeriod) = static_cast<std::int32_t>(1'500'000 / (2500 + 1200 * std::sin(t / 23)));
-      At(s, Channel::O2) = static_cast<std::int32_t>(147 + 12 * std::sin(t / 1.7));
-      At(s, Channel::Iat) = 60;
-      At(s, Channel::Ect) = 150;
-      log.AppendSample(s);
-    }
-    log.EndRecording();
+    bench::RecordHours(log, kTenHours / bench::kSamplesPerHour);
     log.SaveToFile(path);
   }
 
@@ -160,6 +146,13 @@ class Session {
   }
 
   QAction& DashboardAction(const char* name) { return Find<QAction>(Window->Dashboard(), name); }
+  // One of the firmware page's update actions on the fixture's file, to the
+  // end of its job.
+  bool UpdateFirmware(const char* action) {
+    Dialogs->Answer(Files.FirmwareFile());
+    Find<QAction>(Window->Firmware(), action).trigger();
+    return TurnUntil([this] { return Idle(); });
+  }
   bool Idle() { return !Window->Core().ConverterJob.Busy(); }
 
   const Fixtures& Files;
@@ -211,17 +204,10 @@ std::vector<Scenario> Scenarios() {
          TurnFor(100ms);
          return !s.Window->LogModel().IsRunning();
        }},
-      {"firmware update",
-       [](Session& s) {
-         s.Dialogs->Answer(s.Files.FirmwareFile());
-         Find<QAction>(s.Window->Firmware(), "FileOpenFirmware").trigger();
-         return TurnUntil([&] { return s.Idle(); });
-       }},
+      {"firmware update", [](Session& s) { return s.UpdateFirmware("FileOpenFirmware"); }},
       {"update with 1:1",
        [](Session& s) {
-         s.Dialogs->Answer(s.Files.FirmwareFile());
-         Find<QAction>(s.Window->Firmware(), "ActionUpgradeFirmwareOneToOne").trigger();
-         const bool ended = TurnUntil([&] { return s.Idle(); });
+         const bool ended = s.UpdateFirmware("ActionUpgradeFirmwareOneToOne");
          if (s.Window->LogModel().IsRunning()) {
            TurnFor(500ms);
            s.DashboardAction("ActionStop").trigger();

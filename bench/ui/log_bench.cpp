@@ -16,6 +16,7 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include "../recorded_hours.h"
 #include "core/orvel_broadcaster.h"
 #include "core/user_messages.h"
 #include "live/log.h"
@@ -27,27 +28,8 @@ namespace {
 
 using namespace orvel;
 
-constexpr std::int64_t kHour = 360'000;
-
-// `hours` of samples that move on every channel.
-void RecordHours(Log& log, std::int64_t hours) {
-  log.BeginRecording();
-  for (std::int64_t i = 0; i < hours * kHour; ++i) {
-    const double t = static_cast<double>(i) / 100;
-    SampleValues s{};
-    const auto maf = static_cast<std::int32_t>(110 + 60 * std::sin(t / 37) + 25 * std::sin(t / 5.3));
-    At(s, Channel::Maf) = maf;
-    At(s, Channel::Conv) = maf - 8;
-    At(s, Channel::Tps) = static_cast<std::int32_t>(40 + 30 * std::sin(t / 11));
-    At(s, Channel::RpmPeriod) = static_cast<std::int32_t>(1'500'000 / (2500 + 1200 * std::sin(t / 23)));
-    At(s, Channel::O2) = static_cast<std::int32_t>(147 + 12 * std::sin(t / 1.7));
-    At(s, Channel::Iat) = 60;
-    At(s, Channel::Ect) = 150;
-    At(s, Channel::Corr) = static_cast<std::int32_t>((i / 3000) % 7 - 3);
-    log.AppendSample(s);
-  }
-  log.EndRecording();
-}
+constexpr std::int64_t kHour = bench::kSamplesPerHour;
+using bench::RecordHours;
 
 // The log files of this run, by hours; written at first use, removed at the end.
 class LogFiles {

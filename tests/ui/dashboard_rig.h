@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "autotune/state_cues.h"
-#include "connect_wait.h"
+#include "converter_wait.h"
 #include "core/user_messages.h"
 #include "event_wait.h"
 #include "find_by_name.h"

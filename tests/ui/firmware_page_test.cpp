@@ -12,7 +12,7 @@
 #include <QTimer>
 
 #include "autotune/o2_reference.h"
-#include "connect_wait.h"
+#include "converter_wait.h"
 #include "dashboard_actions.h"
 #include "frame_rig.h"
 #include "link/firmware_update.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "connect_wait.h"
+#include "converter_wait.h"
 #include "core/user_messages.h"
 #include "event_wait.h"
 #include "find_by_name.h"

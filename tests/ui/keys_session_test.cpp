@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "autotune/correction_window.h"
-#include "connect_wait.h"
+#include "converter_wait.h"
 #include "core/user_messages.h"
 #include "dashboard_actions.h"
 #include "event_wait.h"

@@ -14,7 +14,7 @@
 
 #include "autotune/correction_window.h"
 #include "autotune/o2_reference.h"
-#include "connect_wait.h"
+#include "converter_wait.h"
 #include "core/key_selection.h"
 #include "core/user_messages.h"
 #include "dashboard_actions.h"

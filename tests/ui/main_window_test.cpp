@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "connect_wait.h"
+#include "converter_wait.h"
 #include "core/user_messages.h"
 #include "dashboard_actions.h"
 #include "event_wait.h"
