@@ -7,6 +7,7 @@
 #include "link/link_errors.h"
 #include "link/main_thread_views.h"
 #include "live/live_run.h"
+#include "live/log_file.h"
 #include "sim/simulator_host.h"
 #include "table/history_file.h"
 
@@ -217,25 +218,49 @@ void SleepUntil(const std::function<bool()>& done) {
   }
 }
 
-void ApplicationCore::SaveHistoryAside() {
+void ApplicationCore::RunAside(const std::function<void(UserMessages& messages)>& work) {
   // A close asked for again meanwhile (the event loop turns) comes back
   // after this one has finished.
   const OperationGuard::Scope busy = Operations.Hold();
-  const UndoHistory history = MainTable.ReleaseHistory();
-  const std::filesystem::path path = StateFile(kHistoryFileName);
-  RecordedMessages saveMessages;
-  std::atomic<bool> saved{false};
-  // The writer reads only `history` and `path` and writes only
-  // `saveMessages`; the join orders those for the main thread.
-  std::jthread writer([&] {
-    SaveHistoryFile(path, history, saveMessages);
-    saved.store(true);
+  RecordedMessages told;
+  std::atomic<bool> done{false};
+  // The worker writes only `told`; the join orders it for the main thread.
+  std::jthread worker([&] {
+    work(told);
+    done.store(true);
   });
-  WaitUntil([&saved] { return saved.load(); });
-  writer.join();
-  for (const std::string& text : saveMessages.Texts) {
+  WaitUntil([&done] { return done.load(); });
+  worker.join();
+  for (const std::string& text : told.Texts) {
     Messages.ShowMessage(text);
   }
+}
+
+void ApplicationCore::SaveHistoryAside() {
+  const UndoHistory history = MainTable.ReleaseHistory();
+  const std::filesystem::path path = StateFile(kHistoryFileName);
+  RunAside([&](UserMessages& messages) { SaveHistoryFile(path, history, messages); });
+}
+
+void ApplicationCore::OpenLogFile(const std::filesystem::path& path) {
+  if (IsClosed || LiveLog.RefuseWhileRecording()) {
+    return;
+  }
+  std::optional<LogFileContents> contents;
+  RunAside([&](UserMessages& messages) { contents = ReadLogFile(path, messages); });
+  // Live data may have been started meanwhile (by a firmware update's last
+  // step); ShowLoaded refuses then.
+  if (contents) {
+    LiveLog.ShowLoaded(std::move(*contents));
+  }
+}
+
+void ApplicationCore::SaveLogFile(const std::filesystem::path& path) {
+  if (IsClosed) {
+    return;
+  }
+  const FileTpsBytes fileTps = LiveLog.FileTps();
+  RunAside([&](UserMessages& messages) { WriteLogFile(LiveLog, path, fileTps, messages); });
 }
 
 void ApplicationCore::UpdateFirmware(const std::optional<std::filesystem::path>& chosen, FirmwarePage& page,

@@ -139,6 +139,14 @@ class ApplicationCore {
   // calibrates. A port error is reported to the user.
   void Calibrate(const SensorChoice& choice, CalibrationCountdown& countdown);
 
+  // --- Log files. ---
+  // The file is read and decoded, or written, on a worker while the main
+  // thread waits with WaitUntil (a ten-hour log is 54 MB); the messages are
+  // shown afterwards. An open is refused while live data is being recorded; a
+  // save writes the samples recorded when it began. A close waits for either.
+  void OpenLogFile(const std::filesystem::path& path);
+  void SaveLogFile(const std::filesystem::path& path);
+
   // --- Close. ---
   // Stops live data, turns manual borders off, joins the reader and drops
   // the link and the simulator; then saves "config.cfg" and (once loaded)
@@ -202,6 +210,12 @@ class ApplicationCore {
   // Writes the history file on a worker while the main thread waits with
   // WaitUntil; its messages are shown here afterwards.
   void SaveHistoryAside();
+  // Runs `work` on a worker thread while the main thread waits with
+  // WaitUntil, holding the operation guard so that a close asked for
+  // meanwhile comes back afterwards; then shows what `work` told its
+  // messages. `work` must touch nothing the main thread uses meanwhile
+  // except under a lock.
+  void RunAside(const std::function<void(UserMessages& messages)>& work);
   // Whether a command that uses the link may run now.
   [[nodiscard]] bool LinkCommandsAllowed() const { return !IsClosed && !ConverterJob.Busy(); }
   // The read's steps after the block was taken into Tab1, before it is sent back.

@@ -28,6 +28,7 @@ Log::Log(UserMessages& messages) : Messages(messages) {}
 void Log::BeginRecording() {
   const std::scoped_lock lock(ChannelsLock);
   Channels.Clear();
+  ++Generation;
   Summary.Invalidate();
   HasData.store(false);
   Running.store(true);
@@ -84,6 +85,7 @@ std::int32_t O2AverageOf(std::span<const std::int32_t> o2, std::int32_t count) {
 void Log::Clear() {
   const std::scoped_lock lock(ChannelsLock);
   Channels.Clear();
+  ++Generation;
   Summary.Invalidate();
 }
 

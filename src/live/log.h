@@ -75,6 +75,8 @@ struct LogLevels {
   std::int32_t O2FromDash = 147;
 };
 
+struct LogFileContents;
+
 // The two TPS calibration bytes read from the last loaded .log file and
 // written back into every saved one.
 struct FileTpsBytes {
@@ -181,6 +183,14 @@ class Log final : public TOrvelReceiver {
     const std::scoped_lock lock(ChannelsLock);
     return reader(static_cast<const LogChannels&>(Channels));
   }
+  // The same with the channels' generation: it changes whenever the channels
+  // are emptied or replaced, so a reader that works through them in pieces
+  // (a save on another thread) can tell that the samples it began with are gone.
+  template <typename Reader>
+  decltype(auto) ReadChannelsOfGeneration(Reader&& reader) const {
+    const std::scoped_lock lock(ChannelsLock);
+    return reader(static_cast<const LogChannels&>(Channels), Generation);
+  }
 
   // --- Data operations on a finished log (main thread). ---
 
@@ -242,7 +252,7 @@ class Log final : public TOrvelReceiver {
 
   // Writes the whole log under LogFilePath(path), through a temporary file
   // and a rename. False when nothing was written: an empty log (no message)
-  // or a failure (its message shown).
+  // or a failure (its message shown). WriteLogFile does the same from any thread.
   bool SaveToFile(const std::filesystem::path& path);
   // Replaces the log by the file's samples. The file is read and checked
   // first: a file that cannot be read or holds no complete sample leaves the
@@ -250,6 +260,10 @@ class Log final : public TOrvelReceiver {
   // sets HasData; a log of fewer than 118 samples is not drawn and leaves it
   // off) and the zoom history holds the whole log.
   bool LoadFromFile(const std::filesystem::path& path);
+  // LoadFromFile's second half, for a file read and decoded elsewhere (on a
+  // worker thread, by ReadLogFile): the log becomes the contents and is drawn.
+  // Refused, leaving the log as it was, while live data is being recorded.
+  bool ShowLoaded(LogFileContents&& contents);
 
  private:
   // ComputeBounds' work on the channels; ChannelsLock held.
@@ -261,6 +275,8 @@ class Log final : public TOrvelReceiver {
   // channels, on either thread.
   mutable std::mutex ChannelsLock;
   LogChannels Channels;  // guarded by ChannelsLock
+  // Counts the times the channels were emptied or replaced; guarded by ChannelsLock.
+  std::uint64_t Generation = 0;
   // The channels' extremes for drawing; brought up to date by Redraw. Guarded
   // by ChannelsLock (only the main thread uses it).
   LogSummary Summary;

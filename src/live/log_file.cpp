@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 #include <new>
+#include <utility>
 
 #include "live/log_file_decoder.h"
 #include "table/atomic_file.h"
@@ -16,6 +17,8 @@ namespace {
 constexpr std::uint8_t kNegativeSign = 0x80;
 // A file is read through a buffer of this size.
 constexpr std::size_t kReadPieceBytes = std::size_t{1} << 20;
+// A log is encoded and written this many samples (about 1 MB) at a time.
+constexpr std::size_t kSavePieceSamples = std::size_t{1} << 16;
 
 constexpr std::array kCurrentChannels = {
     Channel::Conv, Channel::Marker, Channel::OutputSum, Channel::Maf, Channel::Tps,      Channel::RpmPeriod,
@@ -128,47 +131,81 @@ std::optional<LogFileContents> DecodeLogFile(std::span<const std::uint8_t> bytes
 
 std::optional<LogFileContents> ReadLogFile(const std::filesystem::path& path, UserMessages& messages) {
   const std::string loadError = path.string() + std::string(kLogLoadErrorText);
-  std::optional<LogFileDecoder> decoder;
-  const bool read = ReadFilePieces(
-      path, kReadPieceBytes, [&decoder](std::size_t size) { decoder.emplace(size); },
-      [&decoder](std::span<const std::uint8_t> piece) { decoder->Feed(piece); });
-  if (!read) {
-    messages.ShowMessage(loadError);
+  try {
+    std::optional<LogFileDecoder> decoder;
+    const bool read = ReadFilePieces(
+        path, kReadPieceBytes, [&decoder](std::size_t size) { decoder.emplace(size); },
+        [&decoder](std::span<const std::uint8_t> piece) { decoder->Feed(piece); });
+    if (!read) {
+      messages.ShowMessage(loadError);
+      return std::nullopt;
+    }
+    std::string reason;
+    auto contents = decoder->Finish(reason);
+    if (!contents) {
+      messages.ShowMessage(loadError + ": " + reason);
+    }
+    return contents;
+  } catch (const std::bad_alloc& error) {
+    // A file too large for memory: nothing is kept of it.
+    messages.ShowMessage(loadError + ": " + error.what());
     return std::nullopt;
   }
-  std::string reason;
-  auto contents = decoder->Finish(reason);
-  if (!contents) {
-    messages.ShowMessage(loadError + ": " + reason);
-  }
-  return contents;
 }
 
-bool Log::SaveToFile(const std::filesystem::path& path) {
-  std::vector<std::uint8_t> bytes;
-  {
-    const std::scoped_lock lock(ChannelsLock);
-    const std::size_t samples = Channels.SampleCount();
-    if (samples == 0) {
+bool WriteLogFile(const Log& log, const std::filesystem::path& path, FileTpsBytes fileTps,
+                  UserMessages& messages) {
+  const auto [samples, generation] =
+      log.ReadChannelsOfGeneration([](const LogChannels& channels, std::uint64_t now) {
+        return std::pair{channels.SampleCount(), now};
+      });
+  if (samples == 0) {
+    return false;
+  }
+  const std::filesystem::path target = LogFilePath(path);
+  AtomicFileWriter file(target);
+  std::vector<std::uint8_t> piece = EncodeLogHeader(fileTps);
+  piece.reserve(kLogHeaderSize + kLogRecordSize * kSavePieceSamples);
+  for (std::size_t from = 0; from < samples; from += kSavePieceSamples) {
+    const std::size_t to = std::min(samples, from + kSavePieceSamples);
+    // The lock is taken for one piece at a time, so a recording goes on and
+    // the dashboard keeps reading while a long log is saved.
+    const bool unchanged = log.ReadChannelsOfGeneration([&](const LogChannels& channels, std::uint64_t now) {
+      if (now != generation) {
+        return false;
+      }
+      AppendLogRecords(channels, from, to, piece);
+      return true;
+    });
+    if (!unchanged) {
+      // The writer's destructor removes what was written; the target stays.
+      messages.ShowMessage(target.string() + ": " + std::string(kLogReplacedWhileSavingText));
       return false;
     }
-    bytes = EncodeLogFile(Channels, samples, FileTpsValues);
+    if (!file.Write(piece)) {
+      break;  // Commit reports the failure
+    }
+    piece.clear();
   }
-  const WriteResult result = WriteFileAtomically(LogFilePath(path), bytes);
+  const WriteResult result = file.Commit();
   switch (result.Outcome) {
     case WriteOutcome::Written:
       return true;
     case WriteOutcome::CannotCreate:
-      Messages.ShowMessage(kLogSaveErrorText);
+      messages.ShowMessage(kLogSaveErrorText);
       return false;
     case WriteOutcome::CannotReplace:
-      Messages.ShowMessage(kLogCannotDeleteText);
+      messages.ShowMessage(kLogCannotDeleteText);
       return false;
     case WriteOutcome::WriteFailed:
-      Messages.ShowMessage(result.ErrorText);
+      messages.ShowMessage(result.ErrorText);
       return false;
   }
   return false;
+}
+
+bool Log::SaveToFile(const std::filesystem::path& path) {
+  return WriteLogFile(*this, path, FileTpsValues, Messages);
 }
 
 bool Log::LoadFromFile(const std::filesystem::path& path) {
@@ -177,26 +214,27 @@ bool Log::LoadFromFile(const std::filesystem::path& path) {
   if (RefuseWhileRecording()) {
     return false;
   }
-  std::optional<LogFileContents> contents;
-  try {
-    contents = ReadLogFile(path, Messages);
-  } catch (const std::bad_alloc& error) {
-    // A file too large for memory: the log stays as it was.
-    Messages.ShowMessage(path.string() + std::string(kLogLoadErrorText) + ": " + error.what());
-    return false;
-  }
+  std::optional<LogFileContents> contents = ReadLogFile(path, Messages);
   if (!contents) {
     return false;
   }
+  return ShowLoaded(std::move(*contents));
+}
+
+bool Log::ShowLoaded(LogFileContents&& contents) {
+  if (RefuseWhileRecording()) {
+    return false;
+  }
   HasData.store(false);
-  const auto samples = static_cast<std::int64_t>(contents->Channels.SampleCount());
+  const auto samples = static_cast<std::int64_t>(contents.Channels.SampleCount());
   {
     const std::scoped_lock lock(ChannelsLock);
-    std::swap(Channels, contents->Channels);
+    std::swap(Channels, contents.Channels);
+    ++Generation;
     Summary.Invalidate();
   }
-  FileTpsValues = contents->FileTps;
-  contents.reset();  // the previous log's channels
+  FileTpsValues = contents.FileTps;
+  contents.Channels = LogChannels{};  // the previous log's channels go now
   ComputeBounds();
   SetStep(samples - 1);
   Redraw(View.Step);

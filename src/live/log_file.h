@@ -24,6 +24,9 @@ inline constexpr std::string_view kLogFileExtension = ".log";
 inline constexpr std::string_view kLogLoadErrorText = "Log file load error";
 inline constexpr std::string_view kLogSaveErrorText = "Log file save error";
 inline constexpr std::string_view kLogCannotDeleteText = "Can't delete file before saving";
+inline constexpr std::string_view kLogReplacedWhileSavingText =
+    "Log file save error: the log was replaced while it was being saved; the file was not written\n\n"
+    "Ошибка сохранения лога: лог был заменён во время сохранения; файл не записан";
 
 inline constexpr std::size_t kLogHeaderSize = 15;
 inline constexpr std::size_t kLogRecordSize = 15;
@@ -86,7 +89,18 @@ std::optional<LogFileContents> DecodeLogFile(std::span<const std::uint8_t> bytes
 
 // Reads and decodes a file; on failure the message (the file name followed by
 // "Log file load error", and the reason when the file was read) goes to
-// `messages`. The command-line tool and Log::LoadFromFile both load this way.
+// `messages` (a file too large for memory is such a failure). Callable from
+// any thread. The command-line tool and Log::LoadFromFile both load this way.
 std::optional<LogFileContents> ReadLogFile(const std::filesystem::path& path, UserMessages& messages);
+
+// Writes the log's samples as they are now to LogFilePath(path) in the
+// current layout, through a temporary file and a rename. Callable from any
+// thread: the channels are encoded a piece at a time under the log's lock,
+// while the log goes on recording (samples appended after the call began are
+// not written). A log emptied or replaced meanwhile leaves the target as it
+// was. False when nothing was written: an empty log (no message) or a
+// failure (told to `messages`).
+bool WriteLogFile(const Log& log, const std::filesystem::path& path, FileTpsBytes fileTps,
+                  UserMessages& messages);
 
 }  // namespace orvel

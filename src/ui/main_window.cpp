@@ -145,7 +145,9 @@ void TForm1::BindPages() {
   // The table page's undo and redo show the restored table on the log chart too.
   connect(TableGraphView, &TableGraphPage::HistoryMoved, this, [this] { Models->LiveLog.RedrawIfData(); });
   LogPageView->Bind({core.LiveLog, core.MainTable, core.Learning, core.Reference, *Services.Dialogs,
-                     *Modifiers, [this] { Models->Transfer.SendToConverterRam(); }});
+                     *Modifiers, [this] { Models->Transfer.SendToConverterRam(); },
+                     [this](const std::filesystem::path& path) { Models->OpenLogFile(path); },
+                     [this](const std::filesystem::path& path) { Models->SaveLogFile(path); }});
   ConnectionBinding = std::make_unique<ConnectionPageBinding>(
       *Connection,
       ConnectionPageLinks{
@@ -261,7 +263,7 @@ void TForm1::ActionSaveALLExecute() {
   }
   if (auto log =
           Dialogs().Save(FileDialogRequest{QStringLiteral("Log Files|*.log"), QStringLiteral("log"), name})) {
-    Models->LiveLog.SaveToFile(*log);
+    Models->SaveLogFile(*log);
   }
 }
 

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <iterator>
 #include <span>
+#include <thread>
 #include <vector>
 
 #include "live/log.h"
@@ -88,6 +90,46 @@ TEST(LogFile, SavesTheCurrentLayoutByteExactlyAndReadsItBack) {
   // Saving what was loaded gives the same bytes again.
   ASSERT_TRUE(loaded.SaveToFile(folder / "again.log"));
   EXPECT_EQ(ReadAll(folder / "again.log"), bytes);
+}
+
+// A save from another thread while the recording goes on writes the samples
+// there were when it began, in several pieces, exactly as a one-piece encode
+// of them; the samples appended meanwhile stay in the log only.
+TEST(LogFile, ASaveDuringTheRecordingWritesTheSamplesOfItsBeginning) {
+  TempFolder folder;
+  RecordedMessages messages;
+  Log log(messages);
+  constexpr std::int64_t kBefore = 200'000;  // about three of the save's pieces
+  const auto sample = [](std::int64_t i) {
+    SampleValues values = Filled(static_cast<std::int32_t>(i % 97));
+    At(values, Channel::RpmPeriod) = static_cast<std::int32_t>(i % 60'000);
+    At(values, Channel::Corr) = static_cast<std::int32_t>(i % 41) - 20;
+    return values;
+  };
+  log.BeginRecording();
+  for (std::int64_t i = 0; i < kBefore; ++i) {
+    log.AppendSample(sample(i));
+  }
+  const Bytes expected = log.ReadChannels([](const LogChannels& channels) {
+    return EncodeLogFile(channels, static_cast<std::size_t>(kBefore), FileTpsBytes{5, 6});
+  });
+  std::atomic<bool> saving{true};
+  std::int64_t appended = 0;
+  std::thread recorder([&] {
+    while (saving.load()) {
+      log.AppendSample(sample(kBefore + appended));
+      ++appended;
+    }
+  });
+  const bool saved = WriteLogFile(log, folder / "during", FileTpsBytes{5, 6}, messages);
+  saving.store(false);
+  recorder.join();
+  log.EndRecording();
+
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(ReadAll(folder / "during.log"), expected);
+  EXPECT_EQ(log.SampleCount(), static_cast<std::size_t>(kBefore + appended));
+  EXPECT_TRUE(messages.Texts.empty());
 }
 
 TEST(LogFile, ReadsTheOlderLayoutAndTellsTheLayoutsApart) {

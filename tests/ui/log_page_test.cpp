@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <fstream>
 #include <iterator>
@@ -39,13 +40,14 @@ namespace {
 
 using test::Find;
 
-// A recorded log of 10 000 samples: MAF steps through 100..199, the
-// converter's output follows it, the smoothed O2 swings rich and lean.
-void WriteTestLog(const std::filesystem::path& path) {
+// A recorded log of 10 000 samples (or `samples`): MAF steps through
+// 100..199, the converter's output follows it, the smoothed O2 swings rich
+// and lean.
+void WriteTestLog(const std::filesystem::path& path, std::int32_t samples = 10'000) {
   RecordedMessages messages;
   Log log(messages);
   log.BeginRecording();
-  for (std::int32_t i = 0; i < 10'000; ++i) {
+  for (std::int32_t i = 0; i < samples; ++i) {
     SampleValues sample{};
     At(sample, Channel::Maf) = 100 + (i / 50) % 100;
     At(sample, Channel::Conv) = 90 + (i / 50) % 100;
@@ -301,6 +303,32 @@ TEST_F(LogPageTest, SaveProposesADatedNameAndAFileThatCannotBeReadKeepsTheLog) {
   EXPECT_NE(Messages.Texts.back().find("Log file load error"), std::string::npos) << Messages.Texts.back();
   EXPECT_EQ(TheLog().SampleCount(), 10'000U);
   EXPECT_EQ(Chart().Series(LogSeries::Maf)->data()->size(), TheLog().Drawn().Lines.Time.size());
+}
+
+// A long log is read and written off the UI thread: the event loop turns
+// while it opens and while it is saved, and the saved file is the opened one
+// byte for byte (the save writes it in several pieces).
+TEST_F(LogPageTest, ALongLogOpensAndSavesWhileTheWindowTurns) {
+  const auto path = Folder.Path() / "long.log";
+  constexpr std::int32_t kSamples = 300'000;
+  WriteTestLog(path, kSamples);
+  int ticks = 0;
+  QTimer timer;
+  timer.setInterval(1);
+  QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+  timer.start();
+  Dialogs->Answer(path);
+  OnPage<QAction>("LogFileOpen").trigger();
+  const int ticksWhileOpening = ticks;
+  Dialogs->Answer(Folder.Path() / "copy.log");
+  OnPage<QAction>("LogFileSave").trigger();
+  timer.stop();
+
+  EXPECT_EQ(TheLog().SampleCount(), static_cast<std::size_t>(kSamples));
+  EXPECT_GT(ticksWhileOpening, 0) << "the event loop stood still while the log was read";
+  EXPECT_GT(ticks, ticksWhileOpening) << "the event loop stood still while the log was written";
+  EXPECT_EQ(FileBytes(Folder.Path() / "copy.log"), FileBytes(path));
+  EXPECT_TRUE(Messages.Texts.empty()) << Messages.Texts.front();
 }
 
 // Undo and redo from any of the three button pairs show the restored table on

@@ -254,7 +254,7 @@ void LogPage::OpenLog() {
     return;
   }
   if (const auto path = BoundModels->Dialogs.Open({kLogFilter, QString(), QString()})) {
-    BoundModels->LogModel.LoadFromFile(*path);
+    BoundModels->OpenLogFile(*path);
   }
 }
 
@@ -263,7 +263,7 @@ void LogPage::SaveLog() {
     return;
   }
   if (const auto path = BoundModels->Dialogs.Save({kLogFilter, kLogSuffix, ProposedSaveName()})) {
-    BoundModels->LogModel.SaveToFile(*path);
+    BoundModels->SaveLogFile(*path);
   }
 }
 

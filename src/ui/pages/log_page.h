@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -39,6 +40,9 @@ struct LogPageModels {
   // Sends the table to the converter's working memory (nothing when no
   // converter is connected).
   std::function<void()> SendToConverterRam;
+  // Open and save a chosen .log file (the work runs off the UI thread).
+  std::function<void(const std::filesystem::path&)> OpenLogFile;
+  std::function<void(const std::filesystem::path&)> SaveLogFile;
 };
 
 // The log page: the log chart with its undo, redo, zoom/move and modifier
