@@ -246,12 +246,13 @@ void ApplicationCore::OpenLogFile(const std::filesystem::path& path) {
   if (IsClosed || LiveLog.RefuseWhileRecording()) {
     return;
   }
-  std::optional<LogFileContents> contents;
-  RunAside([&](UserMessages& messages) { contents = ReadLogFile(path, messages); });
+  std::optional<PreparedLog> prepared;
+  RunAside([&](UserMessages& messages) { prepared = ReadPreparedLog(path, messages); });
   // Live data may have been started meanwhile (by a firmware update's last
   // step); ShowLoaded refuses then.
-  if (contents) {
-    LiveLog.ShowLoaded(std::move(*contents));
+  if (prepared && LiveLog.ShowLoaded(*prepared)) {
+    // The previous log's channels, up to some 200 MB, are let go aside too.
+    RunAside([&](UserMessages& /*messages*/) { prepared.reset(); });
   }
 }
 

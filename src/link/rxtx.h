@@ -47,6 +47,8 @@ class TRXTX final : public TOrvelReceiver {
   }
   std::size_t Write(std::span<const std::uint8_t> bytes) { return Port.Write(bytes); }
   void ClearBuffers() { Port.ClearBuffers(); }
+  // The total time-out of the transfers that begin from now on.
+  void SetTimeout(std::chrono::milliseconds timeout) { Port.SetTimeout(timeout); }
   void ClearOutput() { Port.ClearOutput(); }
 
   [[nodiscard]] std::uint32_t Connected() const { return ConnectedFlag.load(); }

@@ -90,10 +90,15 @@ void Log::Clear() {
 }
 
 void Log::ComputeBounds() {
-  {
-    const std::scoped_lock lock(ChannelsLock);
-    ComputeBoundsLocked();
-  }
+  ShowBounds(ReadChannels([](const LogChannels& channels) { return LogBoundsOf(channels); }));
+}
+
+void Log::ShowBounds(const LogBounds& bounds) {
+  View.FirstIndex = 0;
+  View.LastIndex = static_cast<std::int64_t>(SampleCount()) - 2;
+  View.MaxMafInLog = bounds.MaxMafInLog;
+  View.ValueAxisMin = bounds.ValueAxisMin;
+  View.ValueAxisMax = kValueAxisHigh;
   AxisRanges = {ChartTimeOfIndex(View.FirstIndex), ChartTimeOfIndex(View.LastIndex),
                 static_cast<double>(View.ValueAxisMin), static_cast<double>(View.ValueAxisMax)};
   Zooms.Clear();
@@ -102,26 +107,24 @@ void Log::ComputeBounds() {
   }
 }
 
-void Log::ComputeBoundsLocked() {
-  const auto maf = Channels.Of(Channel::Maf);
+LogBounds LogBoundsOf(const LogChannels& channels) {
+  LogBounds bounds;
+  const auto maf = channels.Of(Channel::Maf);
   const auto mafCount = static_cast<std::int64_t>(maf.size());
-  View.FirstIndex = 0;
-  View.LastIndex = mafCount - 2;
-  View.MaxMafInLog = 0;
   std::int32_t low = kValueAxisLow;
   // A correction channel takes part when it holds values for (nearly) the
   // whole log; IatCorr and EctCorr of a loaded log are empty.
   constexpr std::array kCorrections = {Channel::Corr, Channel::IatCorr, Channel::EctCorr, Channel::LogCorr};
   std::array<std::span<const std::int32_t>, kCorrections.size()> taking{};
   for (std::size_t c = 0; c < kCorrections.size(); ++c) {
-    const auto values = Channels.Of(kCorrections[c]);
+    const auto values = channels.Of(kCorrections[c]);
     if (static_cast<std::int64_t>(values.size()) >= mafCount - 2) {
       taking[c] = values;
     }
   }
   for (std::int64_t i = 0; i < mafCount - 1; ++i) {
     const auto at = static_cast<std::size_t>(i);
-    View.MaxMafInLog = std::max(View.MaxMafInLog, maf[at]);
+    bounds.MaxMafInLog = std::max(bounds.MaxMafInLog, maf[at]);
     for (const auto values : taking) {
       if (at >= values.size()) {
         continue;
@@ -132,8 +135,8 @@ void Log::ComputeBoundsLocked() {
       }
     }
   }
-  View.ValueAxisMin = low;
-  View.ValueAxisMax = kValueAxisHigh;
+  bounds.ValueAxisMin = low;
+  return bounds;
 }
 
 void Log::SmoothO2(std::int64_t from, std::int64_t to) {

@@ -76,6 +76,17 @@ struct LogLevels {
 };
 
 struct LogFileContents;
+struct PreparedLog;
+
+// What the chart's axes take from a whole log.
+struct LogBounds {
+  std::int32_t MaxMafInLog = 0;
+  std::int32_t ValueAxisMin = -30;
+};
+// The highest Maf (of every sample but the last) and the value axis' low end:
+// 20 under the lowest correction below -30 of a correction channel that holds
+// values for (nearly) the whole log.
+LogBounds LogBoundsOf(const LogChannels& channels);
 
 // The two TPS calibration bytes read from the last loaded .log file and
 // written back into every saved one.
@@ -260,14 +271,16 @@ class Log final : public TOrvelReceiver {
   // sets HasData; a log of fewer than 118 samples is not drawn and leaves it
   // off) and the zoom history holds the whole log.
   bool LoadFromFile(const std::filesystem::path& path);
-  // LoadFromFile's second half, for a file read and decoded elsewhere (on a
-  // worker thread, by ReadLogFile): the log becomes the contents and is drawn.
-  // Refused, leaving the log as it was, while live data is being recorded.
-  bool ShowLoaded(LogFileContents&& contents);
+  // LoadFromFile's second half, for a file read and prepared elsewhere (on a
+  // worker thread, by ReadLogFile and PrepareLog): the log becomes the
+  // prepared one and is drawn, and `prepared` holds the previous log's
+  // channels, for the caller to let go where it likes. Refused, leaving both
+  // as they were, while live data is being recorded.
+  bool ShowLoaded(PreparedLog& prepared);
 
  private:
-  // ComputeBounds' work on the channels; ChannelsLock held.
-  void ComputeBoundsLocked();
+  // The axes for the whole log from its bounds.
+  void ShowBounds(const LogBounds& bounds);
 
   UserMessages& Messages;
 

@@ -214,28 +214,44 @@ bool Log::LoadFromFile(const std::filesystem::path& path) {
   if (RefuseWhileRecording()) {
     return false;
   }
-  std::optional<LogFileContents> contents = ReadLogFile(path, Messages);
-  if (!contents) {
-    return false;
-  }
-  return ShowLoaded(std::move(*contents));
+  std::optional<PreparedLog> prepared = ReadPreparedLog(path, Messages);
+  return prepared && ShowLoaded(*prepared);
 }
 
-bool Log::ShowLoaded(LogFileContents&& contents) {
+std::optional<PreparedLog> ReadPreparedLog(const std::filesystem::path& path, UserMessages& messages) {
+  std::optional<LogFileContents> contents = ReadLogFile(path, messages);
+  if (!contents) {
+    return std::nullopt;
+  }
+  try {
+    return PrepareLog(std::move(*contents));
+  } catch (const std::bad_alloc& error) {
+    messages.ShowMessage(path.string() + std::string(kLogLoadErrorText) + ": " + error.what());
+    return std::nullopt;
+  }
+}
+
+PreparedLog PrepareLog(LogFileContents&& contents) {
+  PreparedLog prepared{std::move(contents), {}, {}};
+  prepared.Summary.Refresh(prepared.Contents.Channels);
+  prepared.Bounds = LogBoundsOf(prepared.Contents.Channels);
+  return prepared;
+}
+
+bool Log::ShowLoaded(PreparedLog& prepared) {
   if (RefuseWhileRecording()) {
     return false;
   }
   HasData.store(false);
-  const auto samples = static_cast<std::int64_t>(contents.Channels.SampleCount());
+  const auto samples = static_cast<std::int64_t>(prepared.Contents.Channels.SampleCount());
   {
     const std::scoped_lock lock(ChannelsLock);
-    std::swap(Channels, contents.Channels);
+    std::swap(Channels, prepared.Contents.Channels);
+    std::swap(Summary, prepared.Summary);
     ++Generation;
-    Summary.Invalidate();
   }
-  FileTpsValues = contents.FileTps;
-  contents.Channels = LogChannels{};  // the previous log's channels go now
-  ComputeBounds();
+  std::swap(FileTpsValues, prepared.Contents.FileTps);
+  ShowBounds(prepared.Bounds);
   SetStep(samples - 1);
   Redraw(View.Step);
   PushWholeLogZoomEntry();

@@ -82,6 +82,16 @@ struct LogFileContents {
   LogChannels Channels;  // IatCorr and EctCorr empty
 };
 
+// A decoded log made ready to be shown off the main thread: what drawing it
+// first needs is computed from its channels.
+struct PreparedLog {
+  LogFileContents Contents;
+  LogSummary Summary;
+  LogBounds Bounds;
+};
+// Any thread: the summary and the bounds of the contents.
+PreparedLog PrepareLog(LogFileContents&& contents);
+
 // Decodes a file's bytes. Sizes come only from the bytes present: a final
 // incomplete record is dropped. Empty when the bytes hold no header and
 // complete record; `reason` then says why.
@@ -92,6 +102,9 @@ std::optional<LogFileContents> DecodeLogFile(std::span<const std::uint8_t> bytes
 // `messages` (a file too large for memory is such a failure). Callable from
 // any thread. The command-line tool and Log::LoadFromFile both load this way.
 std::optional<LogFileContents> ReadLogFile(const std::filesystem::path& path, UserMessages& messages);
+// ReadLogFile, then PrepareLog; any thread. Memory running out on the way is
+// told like a failed read.
+std::optional<PreparedLog> ReadPreparedLog(const std::filesystem::path& path, UserMessages& messages);
 
 // Writes the log's samples as they are now to LogFilePath(path) in the
 // current layout, through a temporary file and a rename. Callable from any

@@ -77,6 +77,31 @@ TEST(FrameActionsTest, ConverterActionsFollowIdentificationAndLiveData) {
   EXPECT_TRUE(DashboardAction(window, "ActionStart").isEnabled());
 }
 
+// Stop and then Start at once: the old reader sits in a read that only its
+// stop ends (the converter has stopped streaming and the link waits a minute),
+// yet the new recording begins with the converter's next frames, not after
+// that minute, and the stream has no damaged frame.
+TEST(FrameActionsTest, StopThenStartAtOnceRecordsAgainWithoutWaitingForTheOldRead) {
+  test::FrameRig rig;
+  rig.Start();
+  TForm1& window = *rig.Window;
+  rig.Connect();
+  window.Core().Link.SetTimeout(std::chrono::minutes(1));
+  const auto recorded = [&](std::size_t samples) {
+    return test::ProcessEventsUntil([&] { return window.LogModel().SampleCount() >= samples; },
+                                    std::chrono::seconds(10));
+  };
+  DashboardAction(window, "ActionStart").trigger();
+  ASSERT_TRUE(recorded(20));
+  DashboardAction(window, "ActionStop").trigger();
+  DashboardAction(window, "ActionStart").trigger();
+  EXPECT_TRUE(window.LogModel().IsRunning());
+  EXPECT_TRUE(recorded(20)) << "the new recording waited for the old reader";
+  DashboardAction(window, "ActionStop").trigger();
+  EXPECT_EQ(window.LogModel().Stream().BadFrames.load(), 0U);
+  EXPECT_TRUE(rig.Messages.Texts.empty()) << rig.Messages.Texts.front();
+}
+
 TEST(FrameActionsTest, TheReadActionMovesTheWindowToTheLearnedBeginningAndTellsTheConverter) {
   test::FrameRig rig;
   rig.Start();

@@ -9,8 +9,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <cmath>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <sstream>
 
 #ifdef ORVEL_HAS_CLI
@@ -29,6 +31,7 @@
 #include "table/table.h"
 #include "ui/charts/dashboard_chart.h"
 #include "ui/charts/log_chart.h"
+#include "ui/charts/log_series_graph.h"
 #include "ui/charts/table_chart.h"
 #include "ui/main_window.h"
 #include "ui/pages/dashboard_page.h"
@@ -303,6 +306,39 @@ TEST_F(LogPageTest, SaveProposesADatedNameAndAFileThatCannotBeReadKeepsTheLog) {
   EXPECT_NE(Messages.Texts.back().find("Log file load error"), std::string::npos) << Messages.Texts.back();
   EXPECT_EQ(TheLog().SampleCount(), 10'000U);
   EXPECT_EQ(Chart().Series(LogSeries::Maf)->data()->size(), TheLog().Drawn().Lines.Time.size());
+}
+
+// The series paint straight runs as one segment: only points that change
+// the drawn line are kept, and NaN gaps stay.
+TEST(LogSeriesGraphTest, StraightRunsKeepOnlyTheirEnds) {
+  const double gap = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    const char* What;
+    QVector<QPointF> Points;
+    QVector<QPointF> Kept;
+  };
+  const std::vector<Case> cases = {
+      {"a flat stretch", {{0, 5}, {1, 5}, {1, 5}, {2, 5}, {3, 5}}, {{0, 5}, {3, 5}}},
+      {"column pairs of a flat stretch, then a rise",
+       {{0, 5}, {0, 5}, {1, 5}, {1, 5}, {2, 5}, {2, 9}},
+       {{0, 5}, {2, 5}, {2, 9}}},
+      {"a vertical run one way", {{1, 0}, {1, 2}, {1, 7}}, {{1, 0}, {1, 7}}},
+      {"a vertical turn stays", {{1, 0}, {1, 7}, {1, 2}}, {{1, 0}, {1, 7}, {1, 2}}},
+      {"a horizontal turn stays", {{0, 5}, {10, 5}, {3, 5}}, {{0, 5}, {10, 5}, {3, 5}}},
+      {"a zig-zag stays", {{0, 1}, {0, 9}, {1, 2}, {1, 8}}, {{0, 1}, {0, 9}, {1, 2}, {1, 8}}},
+      {"a gap stays", {{0, 5}, {1, 5}, {2, gap}, {3, 5}, {4, 5}}, {{0, 5}, {1, 5}, {2, gap}, {3, 5}, {4, 5}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    const QVector<QPointF> kept = WithoutStraightRunInteriors(c.Points);
+    ASSERT_EQ(kept.size(), c.Kept.size());
+    for (qsizetype i = 0; i < kept.size(); ++i) {
+      EXPECT_EQ(kept[i].x(), c.Kept[i].x());
+      if (!std::isnan(c.Kept[i].y())) {
+        EXPECT_EQ(kept[i].y(), c.Kept[i].y());
+      }
+    }
+  }
 }
 
 // A long log is read and written off the UI thread: the event loop turns

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 
 #include "live/log.h"
+#include "ui/charts/log_series_graph.h"
 #include "ui/qt_text.h"
 
 namespace orvel::ui {
@@ -116,7 +117,7 @@ void LogChart::SetUpAxes() {
 
 void LogChart::CreateSeries() {
   for (std::size_t s = 0; s < kLogSeriesCount; ++s) {
-    QCPGraph* graph = addGraph(xAxis, yAxis);
+    auto* graph = new LogSeriesGraph(xAxis, yAxis);  // the plot owns it
     graph->setName(ToQString(kLogSeriesLooks[s].Title));
     graph->setPen(SeriesPen(kLogSeriesLooks[s]));
     graph->setAdaptiveSampling(false);
