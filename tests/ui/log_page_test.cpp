@@ -341,6 +341,43 @@ TEST(LogSeriesGraphTest, StraightRunsKeepOnlyTheirEnds) {
   }
 }
 
+// Column pairs are painted as filled columns: every pixel between a
+// column's low and high is the series' colour, and a column that does not
+// overlap the one before reaches over to it, as the zig-zag would.
+TEST(LogSeriesGraphTest, ColumnPairsFillTheirColumnsAndJoinTheNext) {
+  QCustomPlot plot;
+  plot.resize(240, 240);
+  plot.setBackground(Qt::black);
+  plot.setNotAntialiasedElements(QCP::aeAll);  // as the log chart draws its series
+  plot.axisRect()->setAutoMargins(QCP::msNone);
+  plot.axisRect()->setMargins(QMargins(20, 20, 20, 20));
+  plot.xAxis->setRange(0, 200);
+  plot.yAxis->setRange(0, 200);
+  auto* graph = new LogSeriesGraph(plot.xAxis, plot.yAxis);
+  const QColor colour(0x0F, 0xC4, 0xFF);
+  graph->setPen(QPen(colour, 1));
+  graph->setAdaptiveSampling(false);
+  // Columns at x = 50, 51, ...: a tall one, a short one, then one far above.
+  QVector<QCPGraphData> points;
+  for (int x = 50; x < 60; ++x) {
+    points.append({static_cast<double>(x), 20.0});
+    points.append({static_cast<double>(x), 120.0});
+  }
+  points.append({60.0, 170.0});
+  points.append({60.0, 180.0});
+  graph->data()->set(points, true);
+  const QImage image = plot.toPixmap(240, 240).toImage();
+  const auto pixel = [&](double x, double y) {
+    return image.pixelColor(qRound(plot.xAxis->coordToPixel(x)), qRound(plot.yAxis->coordToPixel(y)));
+  };
+  for (const double value : {20.0, 50.0, 119.0}) {
+    SCOPED_TRACE(value);
+    EXPECT_EQ(pixel(55, value), colour);
+  }
+  EXPECT_EQ(pixel(55, 150), QColor(Qt::black));
+  EXPECT_EQ(pixel(60, 150), colour) << "the last column reaches down to the one before";
+}
+
 // A long log is read and written off the UI thread: the event loop turns
 // while it opens and while it is saved, and the saved file is the opened one
 // byte for byte (the save writes it in several pieces).

@@ -1,5 +1,8 @@
 #include "ui/charts/log_series_graph.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace orvel::ui {
 
 namespace {
@@ -37,7 +40,40 @@ QVector<QPointF> WithoutStraightRunInteriors(const QVector<QPointF>& points) {
 }
 
 void LogSeriesGraph::drawLinePlot(QCPPainter* painter, const QVector<QPointF>& lines) const {
-  QCPGraph::drawLinePlot(painter, WithoutStraightRunInteriors(lines));
+  if (!DrawColumns(painter, lines)) {
+    QCPGraph::drawLinePlot(painter, WithoutStraightRunInteriors(lines));
+  }
+}
+
+bool LogSeriesGraph::DrawColumns(QCPPainter* painter, const QVector<QPointF>& lines) const {
+  if (lines.size() < 4 || lines.size() % 2 != 0 || pen().style() != Qt::SolidLine) {
+    return false;
+  }
+  QVector<QRect> columns;
+  columns.reserve(lines.size() / 2);
+  int previousTop = 0;
+  int previousBottom = 0;
+  for (qsizetype i = 0; i < lines.size(); i += 2) {
+    const QPointF& a = lines[i];
+    const QPointF& b = lines[i + 1];
+    if (a.x() != b.x() || std::isnan(a.y()) || std::isnan(b.y())) {
+      return false;
+    }
+    const int top = qRound(std::min(a.y(), b.y()));
+    const int bottom = qRound(std::max(a.y(), b.y()));
+    // Reaching to the previous column's range joins the two as a line would.
+    const int from = i == 0 ? top : std::min(top, previousBottom);
+    const int to = i == 0 ? bottom : std::max(bottom, previousTop);
+    columns.append(QRect(qRound(a.x()), from, 1, to - from + 1));
+    previousTop = top;
+    previousBottom = bottom;
+  }
+  // Whole-pixel rectangles: smoothing their edges would only cost time.
+  painter->setAntialiasing(false);
+  painter->setPen(Qt::NoPen);
+  painter->setBrush(pen().color());
+  painter->drawRects(columns);
+  return true;
 }
 
 }  // namespace orvel::ui

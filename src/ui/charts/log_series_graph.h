@@ -9,17 +9,26 @@ namespace orvel::ui {
 // with fewer segments. The ends of every run and every NaN gap stay.
 QVector<QPointF> WithoutStraightRunInteriors(const QVector<QPointF>& points);
 
-// A log chart series. Long stretches of a log hold one value (the intake and
-// coolant temperatures, the marker, a correction that does not move), and a
-// ten-hour log drawn by pixel columns has two points per column: the series
-// paints such a stretch as one segment instead of one per point, which is
-// most of what painting a whole log costs.
+// A log chart series, painted for speed the way a whole log looks:
+// - drawn by pixel columns (two points per column, its lowest and highest
+//   value), each column is one pixel-wide rectangle from its low to its
+//   high, reaching over to the previous column's range as the zig-zag
+//   through the points would; a ten-hour log's columns span tall ranges,
+//   and filling them costs far less than stroking one line segment per pixel row;
+// - otherwise, long stretches of one value (the intake and coolant
+//   temperatures, the marker, a correction that does not move) are painted
+//   as one segment instead of one per point.
 class LogSeriesGraph final : public QCPGraph {
  public:
   LogSeriesGraph(QCPAxis* keyAxis, QCPAxis* valueAxis) : QCPGraph(keyAxis, valueAxis) {}
 
  protected:
   void drawLinePlot(QCPPainter* painter, const QVector<QPointF>& lines) const override;
+
+ private:
+  // The column rectangles for pairs of points at one x each; false, drawing
+  // nothing, when the points are not such pairs.
+  bool DrawColumns(QCPPainter* painter, const QVector<QPointF>& lines) const;
 };
 
 }  // namespace orvel::ui
