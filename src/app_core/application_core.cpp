@@ -1,5 +1,7 @@
 #include "app_core/application_core.h"
 
+#include "core/damaged_file.h"
+
 #include <atomic>
 #include <thread>
 
@@ -221,8 +223,14 @@ void ApplicationCore::SaveHistoryAside() {
   // A close asked for again meanwhile (the event loop turns) comes back
   // after this one has finished.
   const OperationGuard::Scope busy = Operations.Hold();
-  const UndoHistory history = MainTable.ReleaseHistory();
   const std::filesystem::path path = StateFile(kHistoryFileName);
+  if (MainTable.HistoryFileDamaged()) {
+    if (const std::string failure = KeepDamagedFile(path); !failure.empty()) {
+      Messages.ShowMessage(failure);
+      return;
+    }
+  }
+  const UndoHistory history = MainTable.ReleaseHistory();
   RecordedMessages saveMessages;
   std::atomic<bool> saved{false};
   // The writer reads only `history` and `path` and writes only

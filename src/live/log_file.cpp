@@ -127,13 +127,14 @@ std::optional<LogFileContents> DecodeLogFile(std::span<const std::uint8_t> bytes
 }
 
 std::optional<LogFileContents> ReadLogFile(const std::filesystem::path& path, UserMessages& messages) {
-  const std::string loadError = path.string() + std::string(kLogLoadErrorText);
+  const std::string loadError = path.string() + " " + std::string(kLogLoadErrorText);
   std::optional<LogFileDecoder> decoder;
+  std::string failure;
   const bool read = ReadFilePieces(
-      path, kReadPieceBytes, [&decoder](std::size_t size) { decoder.emplace(size); },
-      [&decoder](std::span<const std::uint8_t> piece) { decoder->Feed(piece); });
+      path, kLogFileLargest, kReadPieceBytes, [&decoder](std::size_t size) { decoder.emplace(size); },
+      [&decoder](std::span<const std::uint8_t> piece) { decoder->Feed(piece); }, &failure);
   if (!read) {
-    messages.ShowMessage(loadError);
+    messages.ShowMessage(loadError + ": " + failure);
     return std::nullopt;
   }
   std::string reason;
@@ -159,13 +160,16 @@ bool Log::SaveToFile(const std::filesystem::path& path) {
     case WriteOutcome::Written:
       return true;
     case WriteOutcome::CannotCreate:
-      Messages.ShowMessage(kLogSaveErrorText);
+      Messages.ShowMessage(LogFilePath(path).string() + " " + std::string(kLogSaveErrorText) + ": " +
+                           result.ErrorText);
       return false;
     case WriteOutcome::CannotReplace:
-      Messages.ShowMessage(kLogCannotDeleteText);
+    case WriteOutcome::NotAFile:
+      Messages.ShowMessage(LogFilePath(path).string() + " " + std::string(kLogCannotDeleteText) + ": " +
+                           result.ErrorText);
       return false;
     case WriteOutcome::WriteFailed:
-      Messages.ShowMessage(result.ErrorText);
+      Messages.ShowMessage(LogFilePath(path).string() + ": " + result.ErrorText);
       return false;
   }
   return false;
@@ -182,7 +186,7 @@ bool Log::LoadFromFile(const std::filesystem::path& path) {
     contents = ReadLogFile(path, Messages);
   } catch (const std::bad_alloc& error) {
     // A file too large for memory: the log stays as it was.
-    Messages.ShowMessage(path.string() + std::string(kLogLoadErrorText) + ": " + error.what());
+    Messages.ShowMessage(path.string() + " " + std::string(kLogLoadErrorText) + ": " + error.what());
     return false;
   }
   if (!contents) {

@@ -131,7 +131,18 @@ TEST_F(FirmwareUpdateTest, RefusalsSendNothing) {
     std::string Message;
   };
   const std::vector<Case> cases{
-      {"missing file", [this] { return Dir.Path() / "none.enc"; }, std::string(kFirmwareNotFoundText)},
+      {"missing file", [this] { return Dir.Path() / "none.enc"; },
+       std::string(kFirmwareNotFoundText) + (Dir.Path() / "none.enc").string() +
+           ": cannot open: No such file or directory\n"},
+      {"a folder", [this] { return Dir.Path(); },
+       std::string(kFirmwareNotFoundText) + Dir.Path().string() + ": is a directory, not a regular file\n"},
+      {"a FIFO (refused, not waited on)",
+       [this] {
+         ::mkfifo((Dir.Path() / "fifo.enc").c_str(), 0600);
+         return Dir.Path() / "fifo.enc";
+       },
+       std::string(kFirmwareNotFoundText) + (Dir.Path() / "fifo.enc").string() +
+           ": is a FIFO, not a regular file\n"},
       {"no firmware data", [this] { return File("no hex here"); }, std::string(kFirmwareEmptyText)},
       {"too long", [this] { return File(std::string(2 * (kFirmwarePayloadLimit + 1), '0')); },
        std::string(kFirmwareTooLongText)},
