@@ -61,20 +61,39 @@ bool IsAutosaveFileName(std::string_view name) {
          });
 }
 
-void PruneAutosaves(const std::filesystem::path& folder, std::size_t keep) {
+void PruneAutosaves(const std::filesystem::path& folder, std::size_t keep,
+                    std::span<const std::filesystem::path> spared) {
+  struct Autosave {
+    std::filesystem::file_time_type Modified;
+    std::filesystem::path Path;
+  };
+  const auto isSpared = [spared](const std::filesystem::path& path) {
+    return std::any_of(spared.begin(), spared.end(),
+                       [&path](const std::filesystem::path& s) { return s.filename() == path.filename(); });
+  };
   std::error_code error;
-  std::vector<std::filesystem::path> autosaves;
+  std::vector<Autosave> removable;
+  std::size_t sparedHere = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    if (entry.is_regular_file(error) && IsAutosaveFileName(entry.path().filename().string())) {
-      autosaves.push_back(entry.path());
+    if (!entry.is_regular_file(error) || !IsAutosaveFileName(entry.path().filename().string())) {
+      continue;
+    }
+    if (isSpared(entry.path())) {
+      ++sparedHere;
+    } else {
+      removable.push_back({entry.last_write_time(error), entry.path()});
     }
   }
-  if (autosaves.size() <= keep) {
+  const std::size_t room = keep > sparedHere ? keep - sparedHere : 0;
+  if (removable.size() <= room) {
     return;
   }
-  std::sort(autosaves.begin(), autosaves.end());
-  for (std::size_t i = 0; i + keep < autosaves.size(); ++i) {
-    std::filesystem::remove(autosaves[i], error);
+  // Newest first; the name decides between files of the same time.
+  std::sort(removable.begin(), removable.end(), [](const Autosave& a, const Autosave& b) {
+    return a.Modified != b.Modified ? a.Modified > b.Modified : a.Path > b.Path;
+  });
+  for (std::size_t i = room; i < removable.size(); ++i) {
+    std::filesystem::remove(removable[i].Path, error);
   }
 }
 
@@ -149,8 +168,10 @@ void LogAutosave::Begin() {
   if (!WriteAll(EncodeLogHeader(LogModel.FileTps()))) {
     return;
   }
-  // The new file counts among the kept ones.
-  PruneAutosaves(Folder, Keep);
+  // The new file and the last finished one count among the kept ones and
+  // are never removed, whatever their names or times.
+  const std::array spared{Path, LastFinished};
+  PruneAutosaves(Folder, Keep, spared);
 }
 
 void LogAutosave::Flush() {
@@ -190,6 +211,7 @@ void LogAutosave::Finish() {
   }
   // The finished log, with its smoothed O2, replaces what was streamed; if
   // that fails, the streamed file stays.
+  LastFinished = Path;
   const WriteResult result = WriteFileAtomically(Path, bytes);
   if (result.Outcome != WriteOutcome::Written) {
     Messages.ShowMessage("Log autosave: cannot complete " + Path.string() +

@@ -4,7 +4,9 @@
 // ordinary .log layout, so that a crash, a pulled cable or a Start that
 // clears the log loses at most the samples of the last flush interval. The
 // file is named after the recording's start ("2026-12-09_13-09-52.log"); the
-// newest 50 are kept, the oldest removed first.
+// newest 50 by modification time are kept, the oldest removed first, and
+// never the file being written or this run's last finished recording (a
+// clock set wrong or files copied in must not cost the recording itself).
 //
 // It follows the bus: TMsgLogStart opens a new file (subscribe it after the
 // log, so the log has been cleared), Flush appends the samples that arrived
@@ -18,6 +20,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -36,8 +39,11 @@ std::string AutosaveFileName(const LocalDateTime& start);
 // Whether a file name is one AutosaveFileName gives (with an optional "_N"
 // before ".log" for two recordings started within one second).
 bool IsAutosaveFileName(std::string_view name);
-// Removes the oldest autosaves in `folder` until at most `keep` remain.
-void PruneAutosaves(const std::filesystem::path& folder, std::size_t keep);
+// Removes the autosaves in `folder` with the oldest modification times until
+// at most `keep` remain; the `spared` files are never removed and count
+// among the kept ones.
+void PruneAutosaves(const std::filesystem::path& folder, std::size_t keep,
+                    std::span<const std::filesystem::path> spared = {});
 
 class LogAutosave final : public TOrvelReceiver {
  public:
@@ -79,6 +85,7 @@ class LogAutosave final : public TOrvelReceiver {
   Clock Now;
   std::size_t Keep;
   std::filesystem::path Path;
+  std::filesystem::path LastFinished;  // this run's last completed recording
   int Fd = -1;
   std::size_t Written = 0;
 };
