@@ -15,6 +15,7 @@
 #include "cli/terminal_progress.h"
 #include "link/contactless_sensor.h"
 #include "link/device_info.h"
+#include "link/firmware_file.h"
 #include "link/firmware_update.h"
 #include "link/link_errors.h"
 #include "link/rxtx.h"
@@ -321,6 +322,13 @@ void AddConverterCommands(CLI::App& app, CommandContext& context) {
                   "the converter waits in its loader already (firmware recovery): do not send \"fiud\"");
   flash->callback([args, &context] {
     ConverterSession session(context);
+    // The file is checked before the port is touched: a file that cannot be
+    // sent is reported as such, whatever the port.
+    if (const FirmwareFile file = LoadFirmwareFile(args->File); !file.Usable()) {
+      session.Messages.ShowMessage(file.Refusal);
+      session.Failed();
+      return;
+    }
     if (!session.Open(args->Port)) {
       return;
     }

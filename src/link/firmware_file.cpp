@@ -86,14 +86,16 @@ FirmwareFile LoadFirmwareFile(const std::filesystem::path& path) {
   std::istringstream stream(std::string(bytes.begin(), bytes.end()));
   bytes = {};
   file.Payload = ParseFirmwareText(stream);
+  // The file's name comes first, then the usual words.
+  const std::string named = path.string() + ": ";
   if (file.Payload.empty()) {
-    file.Refusal = kFirmwareEmptyText;
+    file.Refusal = named + std::string(kFirmwareEmptyText);
   } else if (file.Payload.size() > kFirmwarePayloadLimit) {
-    file.Refusal = kFirmwareTooLongText;
+    file.Refusal = named + std::string(kFirmwareTooLongText);
   } else if (auto starts = FirmwareBlockStarts(file.Payload)) {
     file.BlockStarts = std::move(*starts);
   } else {
-    file.Refusal = kFirmwareDamagedText;
+    file.Refusal = named + std::string(kFirmwareDamagedText);
   }
   return file;
 }
