@@ -280,7 +280,7 @@ void SerialPort::ThrowOsError(const char* operation, int error) const {
 }
 
 void SerialPort::ThrowDeviceGone(const char* reason) const {
-  throw EComPort("Serial port " + DevicePath + ": the device is gone (" + reason + ")");
+  throw EComPort("Serial port " + DevicePath + ": the device is gone (" + reason + ")", 0, true);
 }
 
 }  // namespace orvel
