@@ -46,7 +46,7 @@ ApplicationCore::ApplicationCore(const CoreServices& services)
       Learning(LiveLog, MainTable, Reference, services.Format),
       Dashboard(LiveLog, MainTable, Scale, Correction, &Learning),
       // Every recording is also written to a file as it grows.
-      Autosave(LiveLog, services.Messages, services.WorkingFolder / kAutosaveFolderName),
+      Autosave(LiveLog, services.WorkingFolder / kAutosaveFolderName),
       State(ProgramStateModels{Correction, Reference, Scale, Frame,
                                [this](std::int32_t language) { LanguageChosen.Emit(language); }, nullptr},
             services.Messages),

@@ -97,10 +97,8 @@ void PruneAutosaves(const std::filesystem::path& folder, std::size_t keep,
   }
 }
 
-LogAutosave::LogAutosave(Log& log, UserMessages& messages, std::filesystem::path folder, Clock now,
-                         std::size_t keep)
+LogAutosave::LogAutosave(Log& log, std::filesystem::path folder, Clock now, std::size_t keep)
     : LogModel(log),
-      Messages(messages),
       Folder(std::move(folder)),
       Now(now ? std::move(now) : SystemNow),
       Keep(std::max<std::size_t>(keep, 1)) {}
@@ -124,9 +122,18 @@ void LogAutosave::Close() {
   }
 }
 
-void LogAutosave::Fail(const std::string& what) {
+void LogAutosave::Announce(AutosaveProblem problem) {
+  if (problem.English == Current.English) {
+    return;
+  }
+  Current = std::move(problem);
+  Problem.Emit(Current);
+}
+
+void LogAutosave::Fail(const std::string& english, const std::string& russian) {
   Close();
-  Messages.ShowMessage("Log autosave: " + what);
+  Announce({"Log autosave: " + english + "; the recording is kept in memory only",
+            "Автосохранение лога: " + russian + "; запись хранится только в памяти"});
 }
 
 bool LogAutosave::WriteAll(const std::vector<std::uint8_t>& bytes) {
@@ -137,7 +144,9 @@ bool LogAutosave::WriteAll(const std::vector<std::uint8_t>& bytes) {
       if (errno == EINTR) {
         continue;
       }
-      Fail("cannot write " + Path.string() + ": " + SystemError(errno));
+      const std::string reason = SystemError(errno);
+      Fail("cannot write " + Path.string() + ": " + reason,
+           "не удается записать " + Path.string() + ": " + reason);
       return false;
     }
     done += static_cast<std::size_t>(n);
@@ -151,7 +160,8 @@ void LogAutosave::Begin() {
   std::error_code error;
   std::filesystem::create_directories(Folder, error);
   if (error) {
-    Fail("cannot create the folder " + Folder.string() + ": " + error.message());
+    Fail("cannot create the folder " + Folder.string() + ": " + error.message(),
+         "не удается создать папку " + Folder.string() + ": " + error.message());
     return;
   }
   const std::string name = AutosaveFileName(Now());
@@ -162,9 +172,12 @@ void LogAutosave::Begin() {
   }
   Fd = ::open(Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (Fd < 0) {
-    Fail("cannot create " + Path.string() + ": " + SystemError(errno));
+    const std::string reason = SystemError(errno);
+    Fail("cannot create " + Path.string() + ": " + reason,
+         "не удается создать " + Path.string() + ": " + reason);
     return;
   }
+  Announce({});
   if (!WriteAll(EncodeLogHeader(LogModel.FileTps()))) {
     return;
   }
@@ -214,8 +227,10 @@ void LogAutosave::Finish() {
   LastFinished = Path;
   const WriteResult result = WriteFileAtomically(Path, bytes);
   if (result.Outcome != WriteOutcome::Written) {
-    Messages.ShowMessage("Log autosave: cannot complete " + Path.string() +
-                         (result.ErrorText.empty() ? std::string() : ": " + result.ErrorText));
+    Announce({"Log autosave: cannot complete " + Path.string() + ": " + result.ErrorText +
+                  "; the streamed file stays",
+              "Автосохранение лога: не удается завершить " + Path.string() + ": " + result.ErrorText +
+                  "; остается записанный по ходу файл"});
   }
 }
 

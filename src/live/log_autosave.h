@@ -14,6 +14,12 @@
 // thread, so the reader thread never waits for the disk), and TMsgLogStop
 // writes the finished log (with its smoothed O2) over the file in one piece.
 //
+// A problem with the autosave (a Logs/ folder that cannot be made, a file that
+// cannot be written) stops nothing: the recording goes on in memory. It is
+// announced once, in both languages, through Problem, for a status line that
+// does not block; the same problem at the next Start is not announced again,
+// and a file opened again clears it (an empty problem).
+//
 // Threads: main thread only; the channels are read under the log's lock.
 
 #include <cstddef>
@@ -25,6 +31,7 @@
 #include <vector>
 
 #include "core/orvel_broadcaster.h"
+#include "core/signal.h"
 #include "core/user_messages.h"
 #include "live/log.h"
 #include "live/log_file.h"
@@ -45,14 +52,20 @@ bool IsAutosaveFileName(std::string_view name);
 void PruneAutosaves(const std::filesystem::path& folder, std::size_t keep,
                     std::span<const std::filesystem::path> spared = {});
 
+// What went wrong with the autosave, in each language; empty when nothing is wrong.
+struct AutosaveProblem {
+  std::string English;
+  std::string Russian;
+  [[nodiscard]] bool Empty() const { return English.empty(); }
+};
+
 class LogAutosave final : public TOrvelReceiver {
  public:
   using Clock = std::function<LocalDateTime()>;
 
   // `folder` is created when the first recording starts. `now` gives the
   // local date and time (the system's by default).
-  LogAutosave(Log& log, UserMessages& messages, std::filesystem::path folder, Clock now = {},
-              std::size_t keep = kAutosavesKept);
+  LogAutosave(Log& log, std::filesystem::path folder, Clock now = {}, std::size_t keep = kAutosavesKept);
   ~LogAutosave() override;
   LogAutosave(const LogAutosave&) = delete;
   LogAutosave& operator=(const LogAutosave&) = delete;
@@ -73,14 +86,21 @@ class LogAutosave final : public TOrvelReceiver {
   // The current or last file; empty before the first recording.
   [[nodiscard]] const std::filesystem::path& File() const { return Path; }
   [[nodiscard]] std::size_t SamplesWritten() const { return Written; }
+  // The problem announced last (empty: none).
+  [[nodiscard]] const AutosaveProblem& CurrentProblem() const { return Current; }
+
+  // A new problem, or an empty one once the autosave works again.
+  Signal<const AutosaveProblem&> Problem;
 
  private:
   bool WriteAll(const std::vector<std::uint8_t>& bytes);
-  void Fail(const std::string& what);
+  // `english` and `russian` name the file, what failed and the system's reason.
+  void Fail(const std::string& english, const std::string& russian);
+  void Announce(AutosaveProblem problem);
   void Close();
 
   Log& LogModel;
-  UserMessages& Messages;
+  AutosaveProblem Current;
   std::filesystem::path Folder;
   Clock Now;
   std::size_t Keep;

@@ -13,12 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "core/ui_texts.h"
 #include "dashboard_actions.h"
 #include "event_wait.h"
 #include "frame_rig.h"
 #include "live/log.h"
 #include "live/log_autosave.h"
 #include "table/table.h"
+#include "ui/widgets/problem_status_line.h"
 
 namespace orvel::ui {
 namespace {
@@ -80,6 +82,36 @@ TEST(KeptFilesWindowTest, AutosavesKeepTheRecordingAndTheLastFinishedOne) {
   EXPECT_TRUE(Holds(files, second));
   EXPECT_FALSE(Holds(files, logs / "2099-01-01_00-00-01.log"));
   DashboardAction(window, "ActionStop").trigger();
+  window.close();
+}
+
+// A Logs/ folder that cannot be made stops nothing: live data runs, the
+// problem is said once in the status line (no box), in the window's language,
+// and at the next Start not again.
+TEST(KeptFilesWindowTest, AnAutosaveFolderThatCannotBeMadeIsSaidOnceInTheStatusLine) {
+  test::FrameRig rig;
+  std::ofstream(rig.File(std::string(kAutosaveFolderName))) << "a file where the folder should be";
+  rig.Start();
+  rig.Connect();
+  TForm1& window = *rig.Window;
+  int shown = 0;
+  const Subscription counting =
+      window.Core().Autosave.Problem.Subscribe([&](const AutosaveProblem&) { ++shown; });
+  for (int start = 0; start < 2; ++start) {
+    DashboardAction(window, "ActionStart").trigger();
+    EXPECT_TRUE(test::ProcessEventsUntil([&] { return window.LogModel().SampleCount() >= 10; },
+                                         std::chrono::seconds(5)));
+    DashboardAction(window, "ActionStop").trigger();
+  }
+  EXPECT_TRUE(rig.Messages.Texts.empty()) << rig.Messages.Texts.front();
+  EXPECT_EQ(shown, 1);
+  const QLabel& line = window.AutosaveStatusLine();
+  EXPECT_FALSE(line.isHidden());
+  EXPECT_TRUE(line.text().startsWith(QStringLiteral("Log autosave: cannot create the folder ")))
+      << line.text().toStdString();
+  window.ApplyLanguage(kLanguageRussian);
+  EXPECT_TRUE(line.text().startsWith(QStringLiteral("Автосохранение лога: не удается создать папку")))
+      << line.text().toStdString();
   window.close();
 }
 
