@@ -53,9 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RecordedMessages messages;
   Models loaded;
   ProgramState state(loaded.Bound(), messages);
-  const bool loaded = state.LoadState(file.Hold({data, size}));
-  fuzz::Require(loaded == (size <= state_offset::Size), "a state file loads unless longer than 29 bytes");
-  if (!loaded) {
+  const bool read = state.LoadState(file.Hold({data, size}));
+  fuzz::Require(read == (size <= state_offset::Size), "a state file loads unless longer than 29 bytes");
+  if (!read) {
     return 0;
   }
   const ProgramStateBytes saved = EncodeProgramState(loaded.Bound());
