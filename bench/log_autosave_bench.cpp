@@ -31,7 +31,7 @@ void AutosaveTick(benchmark::State& state) {
   orvel::RecordedMessages messages;
   orvel::Log log(messages);
   {
-    orvel::LogAutosave autosave(log, messages, folder);
+    orvel::LogAutosave autosave(log, folder);
     log.BeginRecording();
     autosave.Begin();
     std::int64_t next = 0;

@@ -1,5 +1,7 @@
 #include "app_core/application_core.h"
 
+#include "core/damaged_file.h"
+
 #include <atomic>
 #include <thread>
 
@@ -45,7 +47,7 @@ ApplicationCore::ApplicationCore(const CoreServices& services)
       Learning(LiveLog, MainTable, Reference, services.Format),
       Dashboard(LiveLog, MainTable, Scale, Correction, &Learning),
       // Every recording is also written to a file as it grows.
-      Autosave(LiveLog, services.Messages, services.WorkingFolder / kAutosaveFolderName),
+      Autosave(LiveLog, services.WorkingFolder / kAutosaveFolderName),
       State(ProgramStateModels{Correction, Reference, Scale, Frame,
                                [this](std::int32_t language) { LanguageChosen.Emit(language); }, nullptr},
             services.Messages),
@@ -237,8 +239,14 @@ void ApplicationCore::RunAside(const std::function<void(UserMessages& messages)>
 }
 
 void ApplicationCore::SaveHistoryAside() {
-  const UndoHistory history = MainTable.ReleaseHistory();
   const std::filesystem::path path = StateFile(kHistoryFileName);
+  if (MainTable.HistoryFileDamaged()) {
+    if (const std::string failure = KeepDamagedFile(path); !failure.empty()) {
+      Messages.ShowMessage(failure);
+      return;
+    }
+  }
+  const UndoHistory history = MainTable.ReleaseHistory();
   RunAside([&](UserMessages& messages) { SaveHistoryFile(path, history, messages); });
 }
 

@@ -1,10 +1,13 @@
 #include "autotune/state_cues.h"
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
-#include <fstream>
+#include <span>
+#include <string_view>
+#include <vector>
 
 #include "autotune/correction_decision.h"
+#include "core/input_file.h"
 
 namespace orvel {
 
@@ -27,46 +30,56 @@ std::optional<std::string_view> CueFileFor(TColorRgb stateColor) {
 
 namespace {
 
-std::uint32_t LittleEndian32(const std::array<char, 8>& bytes, std::size_t at) {
+// A spoken cue is a second or two; a larger file is no cue.
+constexpr std::uint64_t kCueFileLargest = std::uint64_t{16} << 20U;
+
+std::uint32_t LittleEndian32(std::span<const std::uint8_t> bytes) {
   std::uint32_t value = 0;
   for (std::size_t i = 0; i < 4; ++i) {
-    value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+    value |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
   }
   return value;
+}
+
+bool Named(std::span<const std::uint8_t> bytes, std::string_view name) {
+  return bytes.size() >= name.size() && std::equal(name.begin(), name.end(), bytes.begin());
 }
 
 }  // namespace
 
 std::optional<std::chrono::milliseconds> WavDuration(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::array<char, 12> riff{};
-  if (!file.read(riff.data(), riff.size()) || std::string_view(riff.data(), 4) != "RIFF" ||
-      std::string_view(riff.data() + 8, 4) != "WAVE") {
+  // Read whole through the bounded reader: a FIFO or a device under a cue's
+  // name is refused at once instead of holding the window.
+  InputFile file(path, kCueFileLargest);
+  std::vector<std::uint8_t> bytes;
+  if (!file.Opened() || !file.ReadAll(bytes) || bytes.size() < 12 || !Named(bytes, "RIFF") ||
+      !Named(std::span(bytes).subspan(8), "WAVE")) {
     return std::nullopt;
   }
   std::uint32_t byteRate = 0;
   // Walk the chunks: "fmt " carries the byte rate, "data" the sound.
-  std::array<char, 8> header{};
-  while (file.read(header.data(), header.size())) {
-    const std::string_view id(header.data(), 4);
-    const std::uint32_t size = LittleEndian32(header, 4);
-    if (id == "fmt ") {
-      std::array<char, 16> format{};
-      if (size < format.size() || !file.read(format.data(), format.size())) {
+  std::span<const std::uint8_t> rest = std::span(bytes).subspan(12);
+  while (rest.size() >= 8) {
+    const std::span<const std::uint8_t> id = rest.first(4);
+    const std::uint32_t size = LittleEndian32(rest.subspan(4));
+    rest = rest.subspan(8);
+    if (Named(id, "fmt ")) {
+      constexpr std::size_t kFormatBytes = 16;
+      if (size < kFormatBytes || rest.size() < kFormatBytes) {
         return std::nullopt;
       }
-      std::array<char, 8> rate{};
-      std::copy(format.begin() + 8, format.begin() + 16, rate.begin());
-      byteRate = LittleEndian32(rate, 0);
-      file.seekg(size - format.size() + (size & 1U), std::ios::cur);
-    } else if (id == "data") {
+      byteRate = LittleEndian32(rest.subspan(8));
+    } else if (Named(id, "data")) {
       if (byteRate == 0) {
         return std::nullopt;
       }
       return std::chrono::milliseconds{std::uint64_t{size} * 1000U / byteRate};
-    } else {
-      file.seekg(size + (size & 1U), std::ios::cur);
     }
+    const std::uint64_t skip = std::uint64_t{size} + (size & 1U);
+    if (skip > rest.size()) {
+      return std::nullopt;
+    }
+    rest = rest.subspan(static_cast<std::size_t>(skip));
   }
   return std::nullopt;
 }

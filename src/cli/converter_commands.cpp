@@ -11,15 +11,18 @@
 
 #include "cli/commands.h"
 #include "cli/headless_table.h"
+#include "cli/output_check.h"
 #include "cli/terminal_progress.h"
 #include "link/contactless_sensor.h"
 #include "link/device_info.h"
+#include "link/firmware_file.h"
 #include "link/firmware_update.h"
 #include "link/link_errors.h"
 #include "link/rxtx.h"
 #include "link/serial_port.h"
 #include "link/table_transfer.h"
 #include "table/table.h"
+#include "table/table_file.h"
 
 namespace orvel::cli {
 
@@ -42,6 +45,24 @@ struct ConverterSession {
       Context.Status = 1;
       return false;
     }
+  }
+
+  // Loads a table that is to go to the converter. A file that holds fewer
+  // than the 256 outputs is refused: the window would load it with zeros for
+  // the missing outputs, and those would end up in the converter's memory.
+  bool LoadTableForConverter(const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    std::string failure;
+    if (ReadTableFileBytes(path, bytes, failure) && bytes.size() < TableBlock::kOutCount) {
+      Context.Fail(path + ": " + std::to_string(bytes.size()) +
+                   " bytes hold no table (fewer than its 256 outputs); nothing was sent to the converter");
+      return false;
+    }
+    if (!MainTable.LoadTableFile(path, 1)) {
+      Failed();
+      return false;
+    }
+    return true;
   }
 
   // Marks a failed operation; its message is already printed, if it had one.
@@ -179,6 +200,9 @@ void AddTableTransferCommands(CLI::App& group, CommandContext& context) {
   CLI::App* read = group.add_subcommand("read", "Read the converter's table into a table file");
   addPortAndFile(read, "table file to write (.tab is added when missing)");
   read->callback([args, &context] {
+    if (!OutputUsable(context, TableFilePath(args->File), {args->Port})) {
+      return;
+    }
     ConverterSession session(context);
     if (!session.Open(args->Port)) {
       return;
@@ -193,8 +217,10 @@ void AddTableTransferCommands(CLI::App& group, CommandContext& context) {
   addPortAndFile(write, "table file (.tab)");
   write->callback([args, &context] {
     ConverterSession session(context);
-    if (!session.MainTable.LoadTableFile(args->File, 1) || !session.Open(args->Port) ||
-        !session.Transfer.WriteToConverter()) {
+    if (!session.LoadTableForConverter(args->File)) {
+      return;
+    }
+    if (!session.Open(args->Port) || !session.Transfer.WriteToConverter()) {
       session.Failed();
     }
   });
@@ -204,8 +230,10 @@ void AddTableTransferCommands(CLI::App& group, CommandContext& context) {
   addPortAndFile(send, "table file (.tab)");
   send->callback([args, &context] {
     ConverterSession session(context);
-    if (!session.MainTable.LoadTableFile(args->File, 1) || !session.Open(args->Port) ||
-        !session.Transfer.SendToConverterRam()) {
+    if (!session.LoadTableForConverter(args->File)) {
+      return;
+    }
+    if (!session.Open(args->Port) || !session.Transfer.SendToConverterRam()) {
       session.Failed();
     }
   });
@@ -294,6 +322,13 @@ void AddConverterCommands(CLI::App& app, CommandContext& context) {
                   "the converter waits in its loader already (firmware recovery): do not send \"fiud\"");
   flash->callback([args, &context] {
     ConverterSession session(context);
+    // The file is checked before the port is touched: a file that cannot be
+    // sent is reported as such, whatever the port.
+    if (const FirmwareFile file = LoadFirmwareFile(args->File); !file.Usable()) {
+      session.Messages.ShowMessage(file.Refusal);
+      session.Failed();
+      return;
+    }
     if (!session.Open(args->Port)) {
       return;
     }

@@ -6,9 +6,11 @@
 
 #include "autotune/o2_sensor.h"
 #include "cli/commands.h"
+#include "cli/output_check.h"
 #include "live/log_file.h"
 #include "live/log_learning.h"
 #include "table/table.h"
+#include "table/table_file.h"
 
 namespace orvel::cli {
 
@@ -46,6 +48,9 @@ std::optional<SampleRange> RangeOf(const LearnOptions& options, std::int64_t sam
 }
 
 void Learn(const LearnOptions& options, CommandContext& context) {
+  if (!OutputUsable(context, TableFilePath(options.Output), {options.TableFile, options.LogFile})) {
+    return;
+  }
   PrintedMessages messages(context.Err);
   TOrvelBroadcaster bus;
   LatchedModifiers keys;

@@ -9,6 +9,7 @@
 
 #include "cli/commands.h"
 #include "cli/interrupt_catcher.h"
+#include "cli/output_check.h"
 #include "core/main_thread_dispatcher.h"
 #include "core/orvel_broadcaster.h"
 #include "link/rxtx.h"
@@ -114,6 +115,9 @@ std::string CsvOf(const LogChannels& channels, LogFileLayout layout) {
 }
 
 void ExportLog(const std::string& file, const std::string& out, CommandContext& context) {
+  if (!OutputUsable(context, out, {file})) {
+    return;
+  }
   PrintedMessages messages(context.Err);
   const auto contents = ReadLogFile(file, messages);
   if (!contents) {
@@ -162,6 +166,10 @@ std::string StatusLine(const Log& log, const DashboardWatcher& watcher) {
 }
 
 void RecordLog(const RecordOptions& options, CommandContext& context) {
+  // Checked before the recording: a recording that cannot be saved is lost.
+  if (!OutputUsable(context, LogFilePath(options.Out), {options.Port})) {
+    return;
+  }
   PrintedMessages messages(context.Err);
   TOrvelBroadcaster bus;
   DashboardWatcher watcher;  // subscribed first, where the window would be
@@ -187,7 +195,7 @@ void RecordLog(const RecordOptions& options, CommandContext& context) {
   bus.Broadcast(start);
   HeadlessLoopSettings loop;
   loop.Limit = std::chrono::duration<double>(options.Seconds);
-  RunHeadlessLoop(log, dispatcher, loop, &InterruptCatcher::Interrupted, [&] {
+  const HeadlessLoopResult run = RunHeadlessLoop(log, dispatcher, loop, &InterruptCatcher::Interrupted, [&] {
     if (liveStatus) {
       context.Out << '\r' << StatusLine(log, watcher) << "\x1b[K" << std::flush;
     }
@@ -211,6 +219,11 @@ void RecordLog(const RecordOptions& options, CommandContext& context) {
   context.Out << "Recorded " << samples << " samples (" << SecondsOfIndex(samples) << " s, "
               << log.Stream().BadFrames.load() << " bad frames) to " << LogFilePath(options.Out).string()
               << '\n';
+  // The samples are saved, but the recording asked for was not made.
+  if (run.End == HeadlessLoopEnd::StreamEnded) {
+    context.Fail(options.Port + ": the live data stopped after " + std::to_string(samples) +
+                 " samples, before the recording's end");
+  }
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
 // `orvel table show | export | import | one-to-one`: table files through the
 // same model and loading rules as the window.
-#include <fstream>
 #include <iomanip>
 #include <memory>
-#include <sstream>
 
 #include "cli/commands.h"
 #include "cli/headless_table.h"
+#include "cli/output_check.h"
 #include "table/atomic_file.h"
 #include "table/table.h"
 #include "table/table_csv.h"
@@ -64,16 +63,8 @@ void ShowTable(CommandContext& context, const Table& table, bool json) {
   PrintGrid(out, Entries(block, TableBlock::kEctCorr, TableBlock::kCorrCount), 16);
 }
 
-bool ReadText(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    return false;
-  }
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  text = buffer.str();
-  return true;
-}
+// A table's CSV as export writes it is some 8 kB; a larger file is no table.
+constexpr std::uint64_t kTableCsvLargest = std::uint64_t{1} << 20;
 
 }  // namespace
 
@@ -109,6 +100,9 @@ void AddTableCommands(CLI::App& app, CommandContext& context) {
   exporter->add_option("FILE", args->File, "table file (.tab)")->required();
   exporter->add_option("CSV", args->Output, "CSV file to write")->required();
   exporter->callback([args, &context] {
+    if (!OutputUsable(context, args->Output, {args->File})) {
+      return;
+    }
     HeadlessTable table(context);
     if (!table.Model.LoadTableFile(args->File, 1)) {
       table.Failed();
@@ -126,12 +120,16 @@ void AddTableCommands(CLI::App& app, CommandContext& context) {
   importer->add_option("CSV", args->File, "CSV file to read")->required();
   importer->add_option("FILE", args->Output, "table file to write (.tab is added when missing)")->required();
   importer->callback([args, &context] {
-    std::string text;
-    if (!ReadText(args->File, text)) {
-      context.Fail(args->File + ": cannot read");
+    if (!OutputUsable(context, TableFilePath(args->Output), {args->File})) {
       return;
     }
-    const CsvTable csv = TableFromCsv(text);
+    std::vector<std::uint8_t> bytes;
+    std::string failure;
+    if (!ReadFileBytes(args->File, kTableCsvLargest, bytes, &failure)) {
+      context.Fail(args->File + ": " + failure);
+      return;
+    }
+    const CsvTable csv = TableFromCsv(std::string(bytes.begin(), bytes.end()));
     if (!csv.Error.empty()) {
       context.Fail(args->File + ": " + csv.Error);
       return;
@@ -146,6 +144,9 @@ void AddTableCommands(CLI::App& app, CommandContext& context) {
   oneToOne->add_option("FILE", args->Output, "table file to write (.tab is added when missing)")->required();
   oneToOne->add_flag("--toyota", args->Toyota, "falling table (255 at input 0)");
   oneToOne->callback([args, &context] {
+    if (!OutputUsable(context, TableFilePath(args->Output))) {
+      return;
+    }
     HeadlessTable table(context);
     table.Model.SetToyotaMode(args->Toyota);
     table.Model.MakeOneToOne();

@@ -11,6 +11,7 @@
 #include "autotune/o2_sensor.h"
 #include "cli/commands.h"
 #include "cli/interrupt_catcher.h"
+#include "cli/output_check.h"
 #include "cli/terminal_progress.h"
 #include "link/serial_port.h"
 #include "live/convergence_tracker.h"
@@ -134,8 +135,13 @@ void PrintSummary(const TuningSummary& summary, const TuneOptions& options, cons
 // printed) when the file cannot be read or is too short.
 bool LoadIdeal(const std::string& path, PointValues& ideal, CommandContext& context) {
   std::vector<std::uint8_t> bytes;
-  if (!ReadFileBytes(path, kTableFileReadLimit, bytes) || bytes.size() < TableBlock::kOutCount) {
-    context.Fail(path + ": cannot read an ideal table (256 outputs or more)");
+  std::string failure;
+  if (!ReadTableFileBytes(path, bytes, failure)) {
+    context.Fail(path + ": cannot read an ideal table: " + failure);
+    return false;
+  }
+  if (bytes.size() < TableBlock::kOutCount) {
+    context.Fail(path + ": " + MissingFromTableFile(bytes.size()) + "; an ideal table needs all 256 outputs");
     return false;
   }
   const TableFileContents contents = DecodeTableFile(bytes);
@@ -146,6 +152,16 @@ bool LoadIdeal(const std::string& path, PointValues& ideal, CommandContext& cont
 }
 
 void Tune(const TuneOptions& options, CommandContext& context) {
+  // Both outputs are checked before the session: its work would be lost.
+  const std::filesystem::path logPath =
+      options.LogFile.empty() ? std::filesystem::path(options.Out).replace_extension(kLogFileExtension)
+                              : std::filesystem::path(options.LogFile);
+  const std::initializer_list<std::filesystem::path> inputs{options.Port, options.TableFile,
+                                                            options.IdealFile};
+  if (!OutputUsable(context, TableFilePath(options.Out), inputs) ||
+      !OutputUsable(context, LogFilePath(logPath), inputs)) {
+    return;
+  }
   PrintedMessages messages(context.Err);
   TuningSession session(messages);
   if (!session.MainTable().LoadTableFile(options.TableFile, 1)) {
@@ -193,9 +209,6 @@ void Tune(const TuneOptions& options, CommandContext& context) {
   }
   // Both files are saved even when the stream broke off, so that the
   // corrections made until then are not lost.
-  const std::filesystem::path logPath =
-      options.LogFile.empty() ? std::filesystem::path(options.Out).replace_extension(kLogFileExtension)
-                              : std::filesystem::path(options.LogFile);
   const bool tableSaved = session.MainTable().SaveTableFile(options.Out, 1);
   const bool logSaved = session.TheLog().SaveToFile(logPath);
   if (!tableSaved || !logSaved) {

@@ -1,8 +1,10 @@
 #include "link/firmware_file.h"
 
-#include <fstream>
+#include "table/atomic_file.h"
+
 #include <istream>
 #include <iterator>
+#include <sstream>
 
 namespace orvel {
 
@@ -74,20 +76,26 @@ std::span<const std::uint8_t> FirmwareFile::Block(std::size_t k) const {
 
 FirmwareFile LoadFirmwareFile(const std::filesystem::path& path) {
   FirmwareFile file;
-  std::ifstream stream(path, std::ios::binary);
-  if (!stream || std::filesystem::is_directory(path)) {
-    file.Refusal = kFirmwareNotFoundText;
+  std::vector<std::uint8_t> bytes;
+  std::string failure;
+  if (!ReadFileBytes(path, kFirmwareFileLargest, bytes, &failure)) {
+    // The message keeps its usual words, with the reason after them.
+    file.Refusal = std::string(kFirmwareNotFoundText) + path.string() + ": " + failure + "\n";
     return file;
   }
+  std::istringstream stream(std::string(bytes.begin(), bytes.end()));
+  bytes = {};
   file.Payload = ParseFirmwareText(stream);
+  // The file's name comes first, then the usual words.
+  const std::string named = path.string() + ": ";
   if (file.Payload.empty()) {
-    file.Refusal = kFirmwareEmptyText;
+    file.Refusal = named + std::string(kFirmwareEmptyText);
   } else if (file.Payload.size() > kFirmwarePayloadLimit) {
-    file.Refusal = kFirmwareTooLongText;
+    file.Refusal = named + std::string(kFirmwareTooLongText);
   } else if (auto starts = FirmwareBlockStarts(file.Payload)) {
     file.BlockStarts = std::move(*starts);
   } else {
-    file.Refusal = kFirmwareDamagedText;
+    file.Refusal = named + std::string(kFirmwareDamagedText);
   }
   return file;
 }

@@ -17,6 +17,9 @@
 namespace orvel {
 
 inline constexpr std::size_t kFirmwarePayloadLimit = 262144;
+// A larger firmware file is refused before it is read: the text of the
+// largest payload, two digits a byte, with generous room for white space.
+inline constexpr std::size_t kFirmwareFileLargest = kFirmwarePayloadLimit * 16;
 
 // The payload in a firmware text: hexadecimal numbers of at most two digits
 // each, optionally separated by white space ("00 03 11 22 33" or "0003112233").
@@ -50,7 +53,9 @@ inline constexpr std::string_view kFirmwareDamagedText =
     "Error: the firmware file is damaged (a block runs past its end).\n\n"
     "Ошибка: файл прошивки поврежден (блок выходит за конец файла).";
 
-// Reads and checks a firmware file. A file that cannot be opened, holds no
+// Reads and checks a firmware file. A file that cannot be opened (the message
+// then names it and the reason), is no regular file or is larger than
+// kFirmwareFileLargest, holds no
 // firmware data, is longer than the loader takes or whose blocks do not fit
 // is refused with its message.
 FirmwareFile LoadFirmwareFile(const std::filesystem::path& path);

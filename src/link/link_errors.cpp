@@ -11,8 +11,9 @@
 namespace orvel {
 
 void ReportPortError(const std::exception& error, UserMessages& messages) {
-  if (dynamic_cast<const EComPort*>(&error) != nullptr) {
-    messages.ShowMessage(kPortErrorText);
+  if (const auto* port = dynamic_cast<const EComPort*>(&error)) {
+    messages.ShowMessage(std::string(port->DeviceGone() ? kDeviceGoneText : kPortErrorText) + "\n\n" +
+                         port->what());
   } else {
     messages.ShowMessage(error.what());
   }

@@ -47,8 +47,16 @@ inline constexpr std::string_view kNoResponseText =
     "Конвертер не отвечает. Проверьте наличие питания, кабель COM порта, адаптер Bluetooth\n\n\n";
 inline constexpr std::string_view kVerificationText = "Verification error.\n\nОшибка верификации.\n\n\n";
 
-// Errors of the serial port (EComPort) get the port message; any other
-// exception is shown by its own text.
+// A port that went away in the middle of an exchange.
+inline constexpr std::string_view kDeviceGoneText =
+    "The converter's port went away during the exchange: check the cable, the adapter and the "
+    "converter's power.\n"
+    "Порт конвертера пропал во время обмена: проверьте кабель, адаптер и питание конвертера.";
+
+// Errors of the serial port (EComPort) get the port message, or the gone
+// device's when the device went away, followed by what failed and why (the
+// port's name and the system's reason); any other exception is shown by its
+// own text.
 void ReportPortError(const std::exception& error, UserMessages& messages);
 
 // Tests only the first letter of the word. "E": the no-response message with

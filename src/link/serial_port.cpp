@@ -1,5 +1,7 @@
 #include "link/serial_port.h"
 
+#include "core/input_file.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -75,10 +77,13 @@ void SerialPort::Open(const std::string& path) {
   Close();
   const std::scoped_lock lock(ReadLock, WriteLock);
   DevicePath = path;
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    ThrowOsError("cannot open", errno);
+  // Never blocks in open(), and only a character device is taken: a FIFO or
+  // a file given as the port is refused at once.
+  InputFile device(path, 0, InputKind::CharacterDevice);
+  if (!device.Opened()) {
+    throw EComPort("Serial port " + DevicePath + ": " + device.Reason(), device.Error());
   }
+  const int fd = device.Release();
   const auto fail = [&](const char* operation) {
     const int error = errno;
     ::close(fd);
@@ -275,7 +280,7 @@ void SerialPort::ThrowOsError(const char* operation, int error) const {
 }
 
 void SerialPort::ThrowDeviceGone(const char* reason) const {
-  throw EComPort("Serial port " + DevicePath + ": the device is gone (" + reason + ")");
+  throw EComPort("Serial port " + DevicePath + ": the device is gone (" + reason + ")", 0, true);
 }
 
 }  // namespace orvel

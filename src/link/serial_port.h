@@ -23,14 +23,17 @@ namespace orvel {
 class EComPort : public std::runtime_error {
  public:
   // `systemError` is the errno of the failed call, 0 when there was none.
-  explicit EComPort(const std::string& what, int systemError = 0)
-      : std::runtime_error(what), SystemErrorNumber(systemError) {}
+  explicit EComPort(const std::string& what, int systemError = 0, bool deviceGone = false)
+      : std::runtime_error(what), SystemErrorNumber(systemError), Gone(deviceGone) {}
   // The class name the port error report looks for.
   static constexpr const char* ClassName() { return "EComPort"; }
   [[nodiscard]] int SystemError() const { return SystemErrorNumber; }
+  // The device went away while it was open (unplugged, hung up).
+  [[nodiscard]] bool DeviceGone() const { return Gone; }
 
  private:
   int SystemErrorNumber;
+  bool Gone;
 };
 
 // Threads: one thread may read while another writes (the live-data reader and

@@ -156,8 +156,15 @@ bool TableTransfer::SendEchoed(std::size_t index, std::uint8_t byte, std::uint8_
     lastReceived = echo;
   }
   if (!arrived || echo != byte) {
-    Messages.ShowMessage("Error! Coverter doesen't respond i=" + std::to_string(index) +
-                         " tx=" + std::to_string(byte) + " rx=" + std::to_string(lastReceived));
+    // The usual words, then what happened: a wrong echo is an answer, not silence.
+    const std::string sent = std::to_string(byte);
+    const std::string why =
+        arrived ? "\nThe converter echoed " + std::to_string(echo) + " where " + sent +
+                      " was sent: the line garbles the bytes.\nКонвертер вернул " + std::to_string(echo) +
+                      " вместо " + sent + ": линия искажает байты."
+                : "\nNo echo arrived within the read time-out.\nЭхо не пришло за время ожидания.";
+    Messages.ShowMessage("Error! Coverter doesen't respond i=" + std::to_string(index) + " tx=" + sent +
+                         " rx=" + std::to_string(lastReceived) + why);
     return false;
   }
   if (Progress.Position() <= kEchoBarLimit) {

@@ -61,27 +61,44 @@ bool IsAutosaveFileName(std::string_view name) {
          });
 }
 
-void PruneAutosaves(const std::filesystem::path& folder, std::size_t keep) {
+void PruneAutosaves(const std::filesystem::path& folder, std::size_t keep,
+                    std::span<const std::filesystem::path> spared) {
+  struct Autosave {
+    std::filesystem::file_time_type Modified;
+    std::filesystem::path Path;
+  };
+  const auto isSpared = [spared](const std::filesystem::path& path) {
+    return std::any_of(spared.begin(), spared.end(),
+                       [&path](const std::filesystem::path& s) { return s.filename() == path.filename(); });
+  };
   std::error_code error;
-  std::vector<std::filesystem::path> autosaves;
+  std::vector<Autosave> removable;
+  std::size_t sparedHere = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    if (entry.is_regular_file(error) && IsAutosaveFileName(entry.path().filename().string())) {
-      autosaves.push_back(entry.path());
+    if (!entry.is_regular_file(error) || !IsAutosaveFileName(entry.path().filename().string())) {
+      continue;
+    }
+    if (isSpared(entry.path())) {
+      ++sparedHere;
+    } else {
+      removable.push_back({entry.last_write_time(error), entry.path()});
     }
   }
-  if (autosaves.size() <= keep) {
+  const std::size_t room = keep > sparedHere ? keep - sparedHere : 0;
+  if (removable.size() <= room) {
     return;
   }
-  std::sort(autosaves.begin(), autosaves.end());
-  for (std::size_t i = 0; i + keep < autosaves.size(); ++i) {
-    std::filesystem::remove(autosaves[i], error);
+  // Newest first; the name decides between files of the same time.
+  std::sort(removable.begin(), removable.end(), [](const Autosave& a, const Autosave& b) {
+    return a.Modified != b.Modified ? a.Modified > b.Modified : a.Path > b.Path;
+  });
+  for (std::size_t i = room; i < removable.size(); ++i) {
+    std::filesystem::remove(removable[i].Path, error);
   }
 }
 
-LogAutosave::LogAutosave(Log& log, UserMessages& messages, std::filesystem::path folder, Clock now,
-                         std::size_t keep)
+LogAutosave::LogAutosave(Log& log, std::filesystem::path folder, Clock now, std::size_t keep)
     : LogModel(log),
-      Messages(messages),
       Folder(std::move(folder)),
       Now(now ? std::move(now) : SystemNow),
       Keep(std::max<std::size_t>(keep, 1)) {}
@@ -105,9 +122,18 @@ void LogAutosave::Close() {
   }
 }
 
-void LogAutosave::Fail(const std::string& what) {
+void LogAutosave::Announce(AutosaveProblem problem) {
+  if (problem.English == Current.English) {
+    return;
+  }
+  Current = std::move(problem);
+  Problem.Emit(Current);
+}
+
+void LogAutosave::Fail(const std::string& english, const std::string& russian) {
   Close();
-  Messages.ShowMessage("Log autosave: " + what);
+  Announce({"Log autosave: " + english + "; the recording is kept in memory only",
+            "Автосохранение лога: " + russian + "; запись хранится только в памяти"});
 }
 
 bool LogAutosave::WriteAll(const std::vector<std::uint8_t>& bytes) {
@@ -118,7 +144,9 @@ bool LogAutosave::WriteAll(const std::vector<std::uint8_t>& bytes) {
       if (errno == EINTR) {
         continue;
       }
-      Fail("cannot write " + Path.string() + ": " + SystemError(errno));
+      const std::string reason = SystemError(errno);
+      Fail("cannot write " + Path.string() + ": " + reason,
+           "не удается записать " + Path.string() + ": " + reason);
       return false;
     }
     done += static_cast<std::size_t>(n);
@@ -132,7 +160,8 @@ void LogAutosave::Begin() {
   std::error_code error;
   std::filesystem::create_directories(Folder, error);
   if (error) {
-    Fail("cannot create the folder " + Folder.string() + ": " + error.message());
+    Fail("cannot create the folder " + Folder.string() + ": " + error.message(),
+         "не удается создать папку " + Folder.string() + ": " + error.message());
     return;
   }
   const std::string name = AutosaveFileName(Now());
@@ -143,14 +172,19 @@ void LogAutosave::Begin() {
   }
   Fd = ::open(Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (Fd < 0) {
-    Fail("cannot create " + Path.string() + ": " + SystemError(errno));
+    const std::string reason = SystemError(errno);
+    Fail("cannot create " + Path.string() + ": " + reason,
+         "не удается создать " + Path.string() + ": " + reason);
     return;
   }
+  Announce({});
   if (!WriteAll(EncodeLogHeader(LogModel.FileTps()))) {
     return;
   }
-  // The new file counts among the kept ones.
-  PruneAutosaves(Folder, Keep);
+  // The new file and the last finished one count among the kept ones and
+  // are never removed, whatever their names or times.
+  const std::array spared{Path, LastFinished};
+  PruneAutosaves(Folder, Keep, spared);
 }
 
 void LogAutosave::Flush() {
@@ -190,10 +224,13 @@ void LogAutosave::Finish() {
   }
   // The finished log, with its smoothed O2, replaces what was streamed; if
   // that fails, the streamed file stays.
+  LastFinished = Path;
   const WriteResult result = WriteFileAtomically(Path, bytes);
   if (result.Outcome != WriteOutcome::Written) {
-    Messages.ShowMessage("Log autosave: cannot complete " + Path.string() +
-                         (result.ErrorText.empty() ? std::string() : ": " + result.ErrorText));
+    Announce({"Log autosave: cannot complete " + Path.string() + ": " + result.ErrorText +
+                  "; the streamed file stays",
+              "Автосохранение лога: не удается завершить " + Path.string() + ": " + result.ErrorText +
+                  "; остается записанный по ходу файл"});
   }
 }
 

@@ -4,7 +4,9 @@
 // ordinary .log layout, so that a crash, a pulled cable or a Start that
 // clears the log loses at most the samples of the last flush interval. The
 // file is named after the recording's start ("2026-12-09_13-09-52.log"); the
-// newest 50 are kept, the oldest removed first.
+// newest 50 by modification time are kept, the oldest removed first, and
+// never the file being written or this run's last finished recording (a
+// clock set wrong or files copied in must not cost the recording itself).
 //
 // It follows the bus: TMsgLogStart opens a new file (subscribe it after the
 // log, so the log has been cleared), Flush appends the samples that arrived
@@ -12,16 +14,24 @@
 // thread, so the reader thread never waits for the disk), and TMsgLogStop
 // writes the finished log (with its smoothed O2) over the file in one piece.
 //
+// A problem with the autosave (a Logs/ folder that cannot be made, a file that
+// cannot be written) stops nothing: the recording goes on in memory. It is
+// announced once, in both languages, through Problem, for a status line that
+// does not block; the same problem at the next Start is not announced again,
+// and a file opened again clears it (an empty problem).
+//
 // Threads: main thread only; the channels are read under the log's lock.
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "core/orvel_broadcaster.h"
+#include "core/signal.h"
 #include "core/user_messages.h"
 #include "live/log.h"
 #include "live/log_file.h"
@@ -36,8 +46,18 @@ std::string AutosaveFileName(const LocalDateTime& start);
 // Whether a file name is one AutosaveFileName gives (with an optional "_N"
 // before ".log" for two recordings started within one second).
 bool IsAutosaveFileName(std::string_view name);
-// Removes the oldest autosaves in `folder` until at most `keep` remain.
-void PruneAutosaves(const std::filesystem::path& folder, std::size_t keep);
+// Removes the autosaves in `folder` with the oldest modification times until
+// at most `keep` remain; the `spared` files are never removed and count
+// among the kept ones.
+void PruneAutosaves(const std::filesystem::path& folder, std::size_t keep,
+                    std::span<const std::filesystem::path> spared = {});
+
+// What went wrong with the autosave, in each language; empty when nothing is wrong.
+struct AutosaveProblem {
+  std::string English;
+  std::string Russian;
+  [[nodiscard]] bool Empty() const { return English.empty(); }
+};
 
 class LogAutosave final : public TOrvelReceiver {
  public:
@@ -45,8 +65,7 @@ class LogAutosave final : public TOrvelReceiver {
 
   // `folder` is created when the first recording starts. `now` gives the
   // local date and time (the system's by default).
-  LogAutosave(Log& log, UserMessages& messages, std::filesystem::path folder, Clock now = {},
-              std::size_t keep = kAutosavesKept);
+  LogAutosave(Log& log, std::filesystem::path folder, Clock now = {}, std::size_t keep = kAutosavesKept);
   ~LogAutosave() override;
   LogAutosave(const LogAutosave&) = delete;
   LogAutosave& operator=(const LogAutosave&) = delete;
@@ -67,18 +86,26 @@ class LogAutosave final : public TOrvelReceiver {
   // The current or last file; empty before the first recording.
   [[nodiscard]] const std::filesystem::path& File() const { return Path; }
   [[nodiscard]] std::size_t SamplesWritten() const { return Written; }
+  // The problem announced last (empty: none).
+  [[nodiscard]] const AutosaveProblem& CurrentProblem() const { return Current; }
+
+  // A new problem, or an empty one once the autosave works again.
+  Signal<const AutosaveProblem&> Problem;
 
  private:
   bool WriteAll(const std::vector<std::uint8_t>& bytes);
-  void Fail(const std::string& what);
+  // `english` and `russian` name the file, what failed and the system's reason.
+  void Fail(const std::string& english, const std::string& russian);
+  void Announce(AutosaveProblem problem);
   void Close();
 
   Log& LogModel;
-  UserMessages& Messages;
+  AutosaveProblem Current;
   std::filesystem::path Folder;
   Clock Now;
   std::size_t Keep;
   std::filesystem::path Path;
+  std::filesystem::path LastFinished;  // this run's last completed recording
   int Fd = -1;
   std::size_t Written = 0;
 };

@@ -130,14 +130,15 @@ std::optional<LogFileContents> DecodeLogFile(std::span<const std::uint8_t> bytes
 }
 
 std::optional<LogFileContents> ReadLogFile(const std::filesystem::path& path, UserMessages& messages) {
-  const std::string loadError = path.string() + std::string(kLogLoadErrorText);
+  const std::string loadError = path.string() + " " + std::string(kLogLoadErrorText);
   try {
     std::optional<LogFileDecoder> decoder;
+    std::string failure;
     const bool read = ReadFilePieces(
-        path, kReadPieceBytes, [&decoder](std::size_t size) { decoder.emplace(size); },
-        [&decoder](std::span<const std::uint8_t> piece) { decoder->Feed(piece); });
+        path, kLogFileLargest, kReadPieceBytes, [&decoder](std::size_t size) { decoder.emplace(size); },
+        [&decoder](std::span<const std::uint8_t> piece) { decoder->Feed(piece); }, &failure);
     if (!read) {
-      messages.ShowMessage(loadError);
+      messages.ShowMessage(loadError + ": " + failure);
       return std::nullopt;
     }
     std::string reason;
@@ -147,7 +148,7 @@ std::optional<LogFileContents> ReadLogFile(const std::filesystem::path& path, Us
     }
     return contents;
   } catch (const std::bad_alloc& error) {
-    // A file too large for memory: nothing is kept of it.
+    // Memory ran out: nothing is kept of the file.
     messages.ShowMessage(loadError + ": " + error.what());
     return std::nullopt;
   }
@@ -192,13 +193,15 @@ bool WriteLogFile(const Log& log, const std::filesystem::path& path, FileTpsByte
     case WriteOutcome::Written:
       return true;
     case WriteOutcome::CannotCreate:
-      messages.ShowMessage(kLogSaveErrorText);
+      messages.ShowMessage(target.string() + " " + std::string(kLogSaveErrorText) + ": " + result.ErrorText);
       return false;
     case WriteOutcome::CannotReplace:
-      messages.ShowMessage(kLogCannotDeleteText);
+    case WriteOutcome::NotAFile:
+      messages.ShowMessage(target.string() + " " + std::string(kLogCannotDeleteText) + ": " +
+                           result.ErrorText);
       return false;
     case WriteOutcome::WriteFailed:
-      messages.ShowMessage(result.ErrorText);
+      messages.ShowMessage(target.string() + ": " + result.ErrorText);
       return false;
   }
   return false;
@@ -226,7 +229,7 @@ std::optional<PreparedLog> ReadPreparedLog(const std::filesystem::path& path, Us
   try {
     return PrepareLog(std::move(*contents));
   } catch (const std::bad_alloc& error) {
-    messages.ShowMessage(path.string() + std::string(kLogLoadErrorText) + ": " + error.what());
+    messages.ShowMessage(path.string() + " " + std::string(kLogLoadErrorText) + ": " + error.what());
     return std::nullopt;
   }
 }

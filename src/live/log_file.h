@@ -42,6 +42,12 @@ inline constexpr std::uint8_t kLogLayoutVersion = 1;
 
 enum class LogFileLayout { Current, Older };
 
+// The longest recording a log file holds: 24 hours at one sample every 10 ms,
+// in the current layout (the older layout's records are shorter). A larger
+// file is refused before it is read.
+inline constexpr std::size_t kLogLongestSamples = std::size_t{24} * 3600 * 100;
+inline constexpr std::size_t kLogFileLargest = kOlderLogHeaderSize + kLogLongestSamples * kLogRecordSize;
+
 // The channels each layout stores, in record order.
 std::span<const Channel> StoredChannels(LogFileLayout layout);
 
@@ -97,10 +103,10 @@ PreparedLog PrepareLog(LogFileContents&& contents);
 // complete record; `reason` then says why.
 std::optional<LogFileContents> DecodeLogFile(std::span<const std::uint8_t> bytes, std::string& reason);
 
-// Reads and decodes a file; on failure the message (the file name followed by
-// "Log file load error", and the reason when the file was read) goes to
-// `messages` (a file too large for memory is such a failure). Callable from
-// any thread. The command-line tool and Log::LoadFromFile both load this way.
+// Reads and decodes a file; on failure the message (the file name, "Log file
+// load error" and the reason) goes to `messages` (a file too large for memory
+// is such a failure). Callable from any thread. The command-line tool and
+// Log::LoadFromFile both load this way.
 std::optional<LogFileContents> ReadLogFile(const std::filesystem::path& path, UserMessages& messages);
 // ReadLogFile, then PrepareLog; any thread. Memory running out on the way is
 // told like a failed read.

@@ -1,15 +1,16 @@
 #include "live/program_state.h"
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "autotune/correction_window.h"
 #include "autotune/o2_reference.h"
 #include "autotune/xrpm_table.h"
+#include "core/damaged_file.h"
+#include "core/input_file.h"
 #include "table/atomic_file.h"
 
 namespace orvel {
@@ -172,51 +173,44 @@ ProgramState::ProgramState(ProgramStateModels models, UserMessages& messages)
     : Models(std::move(models)), Messages(messages) {}
 
 bool ProgramState::SaveState(const std::filesystem::path& path) {
+  if (KeepAsideBeforeSave) {
+    if (const std::string failure = KeepDamagedFile(path); !failure.empty()) {
+      Messages.ShowMessage(failure);
+      return false;
+    }
+    KeepAsideBeforeSave = false;
+  }
   const ProgramStateBytes bytes = EncodeProgramState(Models);
   const WriteResult result = WriteFileAtomically(path, bytes);
   switch (result.Outcome) {
     case WriteOutcome::Written:
       return true;
     case WriteOutcome::CannotCreate:
-      Messages.ShowMessage(kStateSaveErrorText);
+      Messages.ShowMessage(std::string(kStateSaveErrorText) + ": " + path.string() + ": " + result.ErrorText);
       return false;
     case WriteOutcome::WriteFailed:
     case WriteOutcome::CannotReplace:
-      Messages.ShowMessage(result.ErrorText.empty() ? std::string(kStateSaveErrorText) : result.ErrorText);
+    case WriteOutcome::NotAFile:
+      Messages.ShowMessage(std::string(kStateSaveErrorText) + ": " + path.string() + ": " + result.ErrorText);
       return false;
   }
   return false;
 }
 
 bool ProgramState::LoadState(const std::filesystem::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    Messages.ShowMessage(path.string() + std::string(kStateLoadErrorSuffix));
+  InputFile file(path, state_offset::Size);
+  std::vector<std::uint8_t> bytes;
+  if (!file.Opened() || !file.ReadAll(bytes)) {
+    // A file that is there but could not be read is kept, not overwritten by the close.
+    std::error_code ignored;
+    KeepAsideBeforeSave =
+        std::filesystem::symlink_status(path, ignored).type() != std::filesystem::file_type::not_found;
+    Messages.ShowMessage(
+        path.string() + std::string(kStateLoadErrorSuffix) + ": " + file.Reason() +
+        (KeepAsideBeforeSave ? "; " + KeptAsDamagedText(path) + " when the program closes" : ""));
     return false;
   }
-  std::array<std::uint8_t, state_offset::Size> buffer{};
-  std::size_t filled = 0;
-  int error = 0;
-  while (filled < buffer.size()) {
-    const ssize_t got = ::read(fd, buffer.data() + filled, buffer.size() - filled);
-    if (got < 0 && errno == EINTR) {
-      continue;
-    }
-    if (got < 0) {
-      error = errno;
-      break;
-    }
-    if (got == 0) {
-      break;
-    }
-    filled += static_cast<std::size_t>(got);
-  }
-  ::close(fd);
-  if (error != 0) {
-    Messages.ShowMessage(path.string() + ": " + std::strerror(error));
-    return false;
-  }
-  RestoreProgramState(std::span<const std::uint8_t>(buffer.data(), filled), Models);
+  RestoreProgramState(bytes, Models);
   return true;
 }
 

@@ -111,14 +111,17 @@ class ProgramState {
   // A file that cannot be created shows kStateSaveErrorText; any other
   // failure its own text. False when nothing was written.
   bool SaveState(const std::filesystem::path& path);
-  // A file that cannot be opened shows the name followed by
-  // kStateLoadErrorSuffix and changes nothing; a read error shows its own
-  // text and keeps every value. False in those cases.
+  // A file that cannot be opened or read, is no regular file or is longer
+  // than 29 bytes shows the name followed by kStateLoadErrorSuffix and the
+  // reason, and changes nothing. Such a file, when it exists, is kept as
+  // "NAME.damaged" by the next SaveState before it writes the new one (the
+  // message says so). False in those cases.
   bool LoadState(const std::filesystem::path& path);
 
  private:
   ProgramStateModels Models;
   UserMessages& Messages;
+  bool KeepAsideBeforeSave = false;
 };
 
 }  // namespace orvel

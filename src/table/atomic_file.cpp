@@ -1,5 +1,7 @@
 #include "table/atomic_file.h"
 
+#include "core/input_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,7 +10,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <random>
 
 namespace orvel {
@@ -69,15 +70,36 @@ int OpenUnnamedBeside(const std::filesystem::path& target) {
   return ::open(parent.empty() ? "." : parent.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
 }
 
+// A short name in the target's folder for a temporary file: "<folder>/.orvel-"
+// followed by six letters (X to be filled in), whatever the target's name.
+std::string TemporaryPattern(const std::filesystem::path& target) {
+  const std::filesystem::path parent = target.parent_path();
+  return (parent.empty() ? std::string() : parent.string() + "/") + ".orvel-XXXXXX";
+}
+
+// What an existing target is when it is no regular file (a rename would
+// replace it); empty for a regular file or no file at all.
+std::string NotAFileReason(const std::filesystem::path& target) {
+  struct stat info {};
+  if (::lstat(target.c_str(), &info) != 0 || S_ISREG(info.st_mode)) {
+    return {};
+  }
+  return "is " + FileKindText(info.st_mode) + ", which is never replaced by a file";
+}
+
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::filesystem::path target) : Target(std::move(target)) {
+  if (std::string reason = NotAFileReason(Target); !reason.empty()) {
+    Failure = {WriteOutcome::NotAFile, std::move(reason)};
+    return;
+  }
   Fd = OpenUnnamedBeside(Target);
   if (Fd >= 0) {
     Unnamed = true;
     return;
   }
-  Temporary = Target.string() + ".XXXXXX";
+  Temporary = TemporaryPattern(Target);
   Fd = ::mkstemp(Temporary.data());
   if (Fd < 0) {
     Failure = {WriteOutcome::CannotCreate, std::strerror(errno)};
@@ -104,7 +126,7 @@ void AtomicFileWriter::Discard() {
 }
 
 bool AtomicFileWriter::NameUnnamed() {
-  // linkat cannot replace the target, so the file is named "<target>.XXXXXX"
+  // linkat cannot replace the target, so the file gets a short temporary name
   // first and renamed over the target like a named temporary file; a save
   // killed between the two leaves that name, a window of microseconds.
   static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -112,9 +134,9 @@ bool AtomicFileWriter::NameUnnamed() {
   std::uniform_int_distribution<std::size_t> letter(0, sizeof(kLetters) - 2);
   const std::string self = "/proc/self/fd/" + std::to_string(Fd);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    Temporary = Target.string() + ".";
-    for (int i = 0; i < 6; ++i) {
-      Temporary += kLetters[letter(entropy)];
+    Temporary = TemporaryPattern(Target);
+    for (char& c : std::span(Temporary).last(6)) {
+      c = kLetters[letter(entropy)];
     }
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, Temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) {
       Unnamed = false;
@@ -160,6 +182,11 @@ WriteResult AtomicFileWriter::Commit() {
     ::unlink(Temporary.c_str());
     return Failure = {WriteOutcome::WriteFailed, std::strerror(error)};
   }
+  // The target may have become something else while the content was written.
+  if (std::string reason = NotAFileReason(Target); !reason.empty()) {
+    ::unlink(Temporary.c_str());
+    return Failure = {WriteOutcome::NotAFile, std::move(reason)};
+  }
   if (::rename(Temporary.c_str(), Target.c_str()) != 0) {
     const int renameError = errno;
     ::unlink(Temporary.c_str());
@@ -179,110 +206,43 @@ WriteResult WriteFileAtomically(const std::filesystem::path& path, std::span<con
   return writer.Commit();
 }
 
-FileReader::FileReader(const std::filesystem::path& path) {
-  Fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  struct stat info {};
-  if (Fd >= 0 && (::fstat(Fd, &info) != 0 || S_ISDIR(info.st_mode))) {
-    ::close(Fd);
-    Fd = -1;
+bool ReadFileBytes(const std::filesystem::path& path, std::uint64_t maxBytes,
+                   std::vector<std::uint8_t>& bytes, std::string* failure) {
+  InputFile file(path, maxBytes);
+  if (file.Opened() && file.ReadAll(bytes)) {
+    return true;
   }
+  if (failure != nullptr) {
+    *failure = file.Reason();
+  }
+  return false;
 }
 
-FileReader::~FileReader() {
-  if (Fd >= 0) {
-    ::close(Fd);
-  }
-}
-
-bool FileReader::Rewind() {
-  return ::lseek(Fd, 0, SEEK_SET) == 0;
-}
-
-bool FileReader::ReadExactly(std::span<std::uint8_t> bytes) {
-  while (!bytes.empty()) {
-    const ssize_t got = ::read(Fd, bytes.data(), bytes.size());
-    if (got < 0 && errno == EINTR) {
-      continue;
-    }
-    if (got <= 0) {
-      return false;
-    }
-    bytes = bytes.subspan(static_cast<std::size_t>(got));
-  }
-  return true;
-}
-
-namespace {
-
-// The size of a file opened for reading; nothing for a directory or a file
-// that could not be opened.
-std::optional<std::size_t> SizeForReading(const Descriptor& file) {
-  if (file.Get() < 0) {
-    return std::nullopt;
-  }
-  struct stat info {};
-  if (::fstat(file.Get(), &info) != 0 || S_ISDIR(info.st_mode)) {
-    return std::nullopt;
-  }
-  return static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0);
-}
-
-// One read into `into`, repeated when a signal interrupts it; -1 on an error.
-ssize_t ReadSome(const Descriptor& file, std::span<std::uint8_t> into) {
-  for (;;) {
-    const ssize_t got = ::read(file.Get(), into.data(), into.size());
-    if (got >= 0 || errno != EINTR) {
-      return got;
-    }
-  }
-}
-
-}  // namespace
-
-bool ReadFileBytes(const std::filesystem::path& path, std::size_t maxBytes,
-                   std::vector<std::uint8_t>& bytes) {
-  const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  const auto size = SizeForReading(file);
-  if (!size) {
-    return false;
-  }
-  // The size is only a hint for the buffer; the read decides what arrived.
-  bytes.resize(std::min(maxBytes, *size + 1));
-  std::size_t total = 0;
-  while (total < maxBytes) {
-    if (total == bytes.size()) {
-      bytes.resize(std::min(maxBytes, std::max<std::size_t>(bytes.size() * 2, 4096)));
-    }
-    const ssize_t got = ReadSome(file, std::span(bytes).subspan(total));
-    if (got < 0) {
-      return false;
-    }
-    if (got == 0) {
-      break;
-    }
-    total += static_cast<std::size_t>(got);
-  }
-  bytes.resize(total);
-  return true;
-}
-
-bool ReadFilePieces(const std::filesystem::path& path, std::size_t pieceBytes,
+bool ReadFilePieces(const std::filesystem::path& path, std::uint64_t maxBytes, std::size_t pieceBytes,
                     const std::function<void(std::size_t)>& sized,
-                    const std::function<void(std::span<const std::uint8_t>)>& take) {
-  const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  const auto size = SizeForReading(file);
-  if (!size) {
-    return false;
-  }
-  sized(*size);
-  std::vector<std::uint8_t> piece(std::max<std::size_t>(pieceBytes, 1));
-  for (;;) {
-    const ssize_t got = ReadSome(file, piece);
-    if (got <= 0) {
-      return got == 0;
+                    const std::function<void(std::span<const std::uint8_t>)>& take, std::string* failure) {
+  InputFile file(path, maxBytes);
+  const bool read = [&] {
+    if (!file.Opened()) {
+      return false;
     }
-    take(std::span<const std::uint8_t>(piece).first(static_cast<std::size_t>(got)));
+    sized(static_cast<std::size_t>(file.Size()));
+    std::vector<std::uint8_t> piece(std::max<std::size_t>(pieceBytes, 1));
+    for (;;) {
+      const std::int64_t got = file.Read(piece);
+      if (got < 0) {
+        return false;
+      }
+      if (got == 0) {
+        return file.EndedWhereExpected();
+      }
+      take(std::span<const std::uint8_t>(piece).first(static_cast<std::size_t>(got)));
+    }
+  }();
+  if (!read && failure != nullptr) {
+    *failure = file.Reason();
   }
+  return read;
 }
 
 }  // namespace orvel

@@ -17,11 +17,13 @@ enum class WriteOutcome {
                   // error), or the folder not flushed after the rename (the
                   // target then holds the new file, which may not survive a power cut)
   CannotReplace,  // the finished file could not take the target's place
+  NotAFile,       // the target exists and is no regular file (a device, a FIFO,
+                  // a folder, a symbolic link): a rename would replace it
 };
 
 struct WriteResult {
   WriteOutcome Outcome = WriteOutcome::Written;
-  std::string ErrorText;  // the system's text for WriteFailed
+  std::string ErrorText;  // the system's reason; for NotAFile what the target is
 };
 
 // A file written piece by piece into a temporary file in the target's folder
@@ -31,7 +33,12 @@ struct WriteResult {
 // Where the file system allows it the temporary file has no name until the
 // content is on the disk (O_TMPFILE), so a save killed or cut off by a power
 // loss leaves nothing behind (a history save would otherwise leave 133 MB
-// beside the target every time); elsewhere it is a named "<target>.XXXXXX".
+// beside the target every time); elsewhere it is a named ".orvel-XXXXXX" in
+// the target's folder. The temporary name is short, so it fits wherever the
+// target's name fits.
+//
+// A target that exists and is no regular file is refused (NotAFile): the
+// rename would put a file where a device, a FIFO or a symbolic link was.
 //
 // This is how every file the program and the tool write is written (table,
 // log, undo history, program state, CSV, autosave): Commit flushes the
@@ -62,24 +69,6 @@ class AtomicFileWriter {
   WriteResult Failure;
 };
 
-// Reads a file in pieces; the caller decides how much it wants.
-class FileReader {
- public:
-  explicit FileReader(const std::filesystem::path& path);
-  FileReader(const FileReader&) = delete;
-  FileReader& operator=(const FileReader&) = delete;
-  ~FileReader();
-
-  [[nodiscard]] bool Opened() const { return Fd >= 0; }
-  // Fills `bytes` completely; false when the file ends first or cannot be read.
-  bool ReadExactly(std::span<std::uint8_t> bytes);
-  // Goes back to the file's beginning.
-  bool Rewind();
-
- private:
-  int Fd = -1;
-};
-
 // Writes the bytes to a temporary file in the target's folder, flushes it and
 // renames it over the target (see AtomicFileWriter), so the target is either
 // the old file or the complete new one, never a half-written file, even after
@@ -88,15 +77,20 @@ class FileReader {
 // saves.
 WriteResult WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
-// Reads at most maxBytes of a file. False when it cannot be opened or read.
-bool ReadFileBytes(const std::filesystem::path& path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes);
+// Reads a whole regular file of at most maxBytes (see InputFile: a FIFO or
+// a device is refused without blocking, a larger file before a byte is read).
+// False when it cannot be read, with what failed and the system's reason
+// (without the file's name) in `failure`.
+bool ReadFileBytes(const std::filesystem::path& path, std::uint64_t maxBytes,
+                   std::vector<std::uint8_t>& bytes, std::string* failure = nullptr);
 
-// Reads a whole file through a buffer of `pieceBytes`: `sized` gets the
-// file's size as the system reports it (a hint: the reads decide what
-// arrives), then `take` every piece in order. A large file is never held in
-// memory at once. False when it cannot be opened or read.
-bool ReadFilePieces(const std::filesystem::path& path, std::size_t pieceBytes,
+// Reads a whole regular file of at most maxBytes through a buffer of
+// `pieceBytes`: `sized` gets the file's size, then `take` every piece in
+// order. A large file is never held in memory at once. False, with the
+// failure as for ReadFileBytes, when it cannot be read.
+bool ReadFilePieces(const std::filesystem::path& path, std::uint64_t maxBytes, std::size_t pieceBytes,
                     const std::function<void(std::size_t)>& sized,
-                    const std::function<void(std::span<const std::uint8_t>)>& take);
+                    const std::function<void(std::span<const std::uint8_t>)>& take,
+                    std::string* failure = nullptr);
 
 }  // namespace orvel

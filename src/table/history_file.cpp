@@ -5,6 +5,8 @@
 #include <string>
 #include <type_traits>
 
+#include "core/damaged_file.h"
+#include "core/input_file.h"
 #include "table/atomic_file.h"
 #include "table/table.h"
 
@@ -109,10 +111,23 @@ bool SaveHistoryFile(const std::filesystem::path& path, const UndoHistory& histo
   return false;
 }
 
-bool LoadHistoryFile(const std::filesystem::path& path, UndoHistory& history, UserMessages& messages) {
-  FileReader reader(path);
-  if (!reader.Opened()) {
+bool LoadHistoryFile(const std::filesystem::path& path, UndoHistory& history, UserMessages& messages,
+                     bool* damaged) {
+  const auto refuse = [&](const std::string& why) {
+    if (damaged != nullptr) {
+      *damaged = true;
+    }
+    messages.ShowMessage(path.string() + ": " + why + ", not loaded; " + KeptAsDamagedText(path) +
+                         " when the program closes");
     return false;
+  };
+  InputFile reader(path, kHistoryHeaderBytes + history.Capacity() * kSnapshotFileBytes);
+  if (!reader.Opened()) {
+    std::error_code ignored;
+    if (std::filesystem::symlink_status(path, ignored).type() == std::filesystem::file_type::not_found) {
+      return false;  // no history yet
+    }
+    return refuse("undo history: " + reader.Reason());
   }
   // One pass: each chunk is read straight into a cache-sized buffer and
   // decoded from there into a history of its own, whose Rebuild checks every
@@ -137,8 +152,7 @@ bool LoadHistoryFile(const std::filesystem::path& path, UndoHistory& history, Us
         return true;
       });
   if (!sound) {
-    messages.ShowMessage(path.string() + ": damaged undo history, not loaded");
-    return false;
+    return refuse(reader.Reason().empty() ? "damaged undo history" : "undo history: " + reader.Reason());
   }
   history = std::move(loaded);
   return true;

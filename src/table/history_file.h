@@ -20,9 +20,12 @@ inline constexpr std::size_t kSnapshotFileBytes = kSnapshotNumbers * 2;
 // created is skipped silently; any other failure is reported with its text.
 bool SaveHistoryFile(const std::filesystem::path& path, const UndoHistory& history, UserMessages& messages);
 
-// Replaces the history by the file's. A file that cannot be opened is skipped
-// silently. A file that is short, or whose count, position or links lie
-// outside the history, is reported and the history is left as it was.
-bool LoadHistoryFile(const std::filesystem::path& path, UndoHistory& history, UserMessages& messages);
+// Replaces the history by the file's. A missing file is skipped silently. A
+// file that exists but cannot be opened or read, is no regular file, is
+// larger than a full history, is short, or whose count, position or links
+// lie outside the history, is reported (the message says that the close keeps
+// it as "NAME.damaged"), `damaged` is set and the history is left as it was.
+bool LoadHistoryFile(const std::filesystem::path& path, UndoHistory& history, UserMessages& messages,
+                     bool* damaged = nullptr);
 
 }  // namespace orvel

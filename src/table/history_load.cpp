@@ -16,7 +16,7 @@ BackgroundHistoryLoad::BackgroundHistoryLoad(std::filesystem::path path, std::si
 
 void BackgroundHistoryLoad::Decode(std::stop_token stop, const MainThreadCall& handOver,
                                    const std::function<void()>& land) {
-  FileLoaded = LoadHistoryFile(Path, Decoded, Found);
+  FileLoaded = LoadHistoryFile(Path, Decoded, Found, &FileDamaged);
   // A stop asked for meanwhile means the main thread takes the outcome
   // itself (or drops it): the hand-over is not queued at all.
   if (!stop.stop_requested()) {

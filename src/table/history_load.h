@@ -37,6 +37,8 @@ class BackgroundHistoryLoad {
   // Main thread, inside `land` or after Wait: whether the file replaced the
   // staged history, the staged history and what the user is to be told.
   [[nodiscard]] bool Loaded() const { return FileLoaded; }
+  // The file exists but could not be read or was damaged.
+  [[nodiscard]] bool Damaged() const { return FileDamaged; }
   UndoHistory& Staged() { return Decoded; }
   [[nodiscard]] const std::vector<std::string>& Messages() const { return Found.Texts; }
 
@@ -50,6 +52,7 @@ class BackgroundHistoryLoad {
   UndoHistory Decoded;
   RecordedMessages Found;
   bool FileLoaded = false;
+  bool FileDamaged = false;
   // Last: stopped and joined before the members it writes go.
   std::jthread Worker;
 };

@@ -76,6 +76,9 @@ class Table {
   [[nodiscard]] bool HistoryLoadPending() const { return PendingLoad != nullptr && !PendingLanded; }
   // The last started load has landed (whatever the file held).
   [[nodiscard]] bool HistoryLoadLanded() const { return PendingLoad != nullptr && PendingLanded; }
+  // The landed load found a history file that exists but could not be read
+  // or was damaged: the close keeps it aside before writing the new one.
+  [[nodiscard]] bool HistoryFileDamaged() const { return HistoryLoadLanded() && PendingLoad->Damaged(); }
   // Waits for a pending load and lands it now.
   void FinishHistoryLoad();
   // Drops a pending load: the history stays as it is and nothing is shown.

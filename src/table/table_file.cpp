@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/input_file.h"
 #include "table/atomic_file.h"
 #include "table/table.h"
 
@@ -32,13 +33,15 @@ bool WriteTableFile(const std::filesystem::path& path, const TableBlock& block, 
     case WriteOutcome::Written:
       return true;
     case WriteOutcome::CannotCreate:
-      messages.ShowMessage("Tab file save error");
+      messages.ShowMessage(TableFilePath(path).string() + " Tab file save error: " + result.ErrorText);
       return false;
     case WriteOutcome::CannotReplace:
-      messages.ShowMessage("Can't delete file before saving");
+    case WriteOutcome::NotAFile:
+      messages.ShowMessage(TableFilePath(path).string() +
+                           " Can't delete file before saving: " + result.ErrorText);
       return false;
     case WriteOutcome::WriteFailed:
-      messages.ShowMessage(result.ErrorText);
+      messages.ShowMessage(TableFilePath(path).string() + ": " + result.ErrorText);
       return false;
   }
   return false;
@@ -58,6 +61,36 @@ TableFileContents DecodeTableFile(std::span<const std::uint8_t> bytes) {
   return contents;
 }
 
+std::string MissingFromTableFile(std::size_t count) {
+  const std::string held = "holds " + std::to_string(count) + " bytes of a 392-byte table: ";
+  if (count < TableBlock::kOutCount) {
+    return held + "outputs " + std::to_string(count) +
+           "..255 are missing and were set to 0, the parameters to their defaults and the corrections to 0";
+  }
+  if (count <= TableBlock::kMafTime) {
+    return held + "the parameters are missing and were set to their defaults, the corrections to 0";
+  }
+  if (count < TableBlock::kIatCorr) {
+    return held + "parameters " + std::to_string(count - TableBlock::kMafTime + 1) +
+           "..8 are missing and were set to 0, the corrections to 0";
+  }
+  if (count < kTableFileSize || count == kShortTableFileSize) {
+    return held + "the temperature corrections are missing and were set to 0";
+  }
+  return {};
+}
+
+bool ReadTableFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                        std::string& failure) {
+  InputFile file(path, kTableFileLargest);
+  bytes.resize(std::min<std::size_t>(kTableFileReadLimit, file.Size()));
+  if (!file.Opened() || !file.ReadExactly(bytes)) {
+    failure = file.Reason().empty() ? "cannot read: the file ended early" : file.Reason();
+    return false;
+  }
+  return true;
+}
+
 bool Table::SaveTableFile(const std::filesystem::path& path, int n) {
   // The panel's parameters go into the block only once the file is written,
   // so a failed save leaves the table as it was.
@@ -72,11 +105,15 @@ bool Table::SaveTableFile(const std::filesystem::path& path, int n) {
 
 bool Table::LoadTableFile(const std::filesystem::path& path, int n) {
   std::vector<std::uint8_t> bytes;
-  if (!ReadFileBytes(path, kTableFileReadLimit, bytes)) {
-    Messages.ShowMessage(path.string() + "Tab file load error");
+  std::string failure;
+  if (!ReadTableFileBytes(path, bytes, failure)) {
+    Messages.ShowMessage(path.string() + " " + std::string(kTableLoadErrorText) + ": " + failure);
     return false;
   }
   const TableFileContents contents = DecodeTableFile(bytes);
+  if (const std::string missing = MissingFromTableFile(bytes.size()); !missing.empty()) {
+    Messages.ShowMessage(path.string() + " " + missing);
+  }
   Block(n) = contents.Block;
   if (!contents.ParametersFound) {
     ResetParameters(n);

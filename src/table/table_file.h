@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/user_messages.h"
 #include "table/table_block.h"
@@ -14,6 +17,11 @@ inline constexpr std::size_t kTableFileSize = TableBlock::kSize;
 // Files of this size carry the table and its parameters but no corrections.
 inline constexpr std::size_t kShortTableFileSize = 512;
 inline constexpr std::size_t kTableFileReadLimit = 600;
+// A longer file is no table (a table file is 392 bytes; longer files give
+// their first 392): it is refused before it is read.
+inline constexpr std::size_t kTableFileLargest = 65536;
+// What follows a table file's name in the message when it cannot be read.
+inline constexpr std::string_view kTableLoadErrorText = "Tab file load error";
 
 // The path a table is saved under: ".tab" is appended unless the name already
 // ends in exactly ".tab".
@@ -36,5 +44,16 @@ struct TableFileContents {
   bool ParametersFound = true;
 };
 TableFileContents DecodeTableFile(std::span<const std::uint8_t> bytes);
+
+// What a table file of `count` bytes lacks and what loading put in its
+// place, for the user; empty when it holds a whole table.
+std::string MissingFromTableFile(std::size_t count);
+
+// Reads what a table file holds (at most kTableFileReadLimit bytes) into
+// `bytes`. False when it cannot be opened, is no regular file, is larger than
+// kTableFileLargest or cannot be read; `failure` then holds the reason
+// (without the file's name).
+bool ReadTableFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                        std::string& failure);
 
 }  // namespace orvel

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QLocale>
+#include <QStatusBar>
 #include <QTabBar>
 
 #include "core/ui_texts.h"
@@ -23,6 +24,7 @@
 #include "ui/qt_dispatcher.h"
 #include "ui/sound/qt_cue_player.h"
 #include "ui/widgets/calibration_overlay.h"
+#include "ui/widgets/problem_status_line.h"
 #include "ui/window/event_loop_pause.h"
 #include "ui/window/file_dialogs.h"
 #include "ui/window/modifier_latches.h"
@@ -109,6 +111,9 @@ void TForm1::BuildPages() {
 
   Pages->setCurrentIndex(kConnectionPage);
   setCentralWidget(Pages);
+  AutosaveStatus = new ProblemStatusLine(this);
+  statusBar()->addWidget(AutosaveStatus, 1);
+  AutosaveStatus->hide();
   DashboardView->SetRecording(false);
   EnableConverterActions(false);
   resize(1280, 800);
@@ -172,6 +177,8 @@ void TForm1::BindPages() {
     Models->Autosave.Flush();
   });
   ModelFollow += core.LiveLog.RunningChanged.Subscribe([this] { ShowRunning(); });
+  ModelFollow += core.Autosave.Problem.Subscribe(
+      [this](const AutosaveProblem& problem) { AutosaveStatus->ShowProblem(problem); });
   ModelFollow += core.LanguageChosen.Subscribe([this](std::int32_t language) {
     Connection->ShowLanguage(language);
     ApplyLanguage(language);
@@ -353,6 +360,7 @@ void TForm1::ApplyLanguage(int languagePosition) {
     CurrentSoundFolder = *folder;
   }
   DashboardView->SetSoundFolder(CurrentSoundFolder);
+  AutosaveStatus->SetLanguage(languagePosition);
 }
 
 void TForm1::RunCloseSequence() {

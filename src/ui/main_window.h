@@ -29,6 +29,7 @@ class ComparePage;
 class LogPage;
 class DashboardPage;
 class FirmwarePage;
+class ProblemStatusLine;
 class TextRegistry;
 class LatchRegistry;
 class FileDialogs;
@@ -115,6 +116,7 @@ class TForm1 final : public QMainWindow {
   [[nodiscard]] QTabWidget& SetupInnerPages() { return *SetupPages; }
   [[nodiscard]] QTabWidget& MainPageControl() { return *Pages; }
   [[nodiscard]] const std::string& SoundFolder() const { return CurrentSoundFolder; }
+  [[nodiscard]] ProblemStatusLine& AutosaveStatusLine() { return *AutosaveStatus; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -164,7 +166,8 @@ class TForm1 final : public QMainWindow {
   DashboardPage* DashboardView = nullptr;
   QTabWidget* SetupPages = nullptr;
   FirmwarePage* FirmwareView = nullptr;
-  QTimer* DashboardTimer = nullptr;  // the log's tick while live data runs
+  QTimer* DashboardTimer = nullptr;             // the log's tick while live data runs
+  ProblemStatusLine* AutosaveStatus = nullptr;  // in the status bar
 
   std::unique_ptr<CuePlayer> Cues;
   std::unique_ptr<ConnectionPageBinding> ConnectionBinding;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <string>
@@ -49,6 +50,9 @@ TEST(WavDuration, ComesFromTheDataLengthAndByteRate) {
   EXPECT_EQ(WavDuration(folder.Path() / "missing.wav"), std::nullopt);
   std::ofstream(folder.Path() / "text.wav") << "not a sound file at all";
   EXPECT_EQ(WavDuration(folder.Path() / "text.wav"), std::nullopt);
+  // A FIFO under a cue's name is refused at once, never waited on.
+  ASSERT_EQ(::mkfifo((folder.Path() / "fifo.wav").c_str(), 0600), 0);
+  EXPECT_EQ(WavDuration(folder.Path() / "fifo.wav"), std::nullopt);
 }
 
 struct Recorder final : CuePlayer {

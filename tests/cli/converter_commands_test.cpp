@@ -158,7 +158,9 @@ TEST_F(ConverterCommands, MissingPortOrFileFailsBeforeAnyTransfer) {
       {{"table", "write", noPort, table.string()}, noPort},
       {{"table", "send", noPort, table.string()}, noPort},
       {{"table", "write", "PORT-UNUSED", PathOf("none.tab")}, "none.tab"},
-      {{"flash", noPort, PathOf("firmware.enc")}, noPort},
+      // The firmware file is checked before the port.
+      {{"flash", noPort, PathOf("firmware.enc")}, PathOf("firmware.enc") + ": cannot open"},
+      {{"flash", noPort, table.string()}, table.string() + ": Error: the file holds no firmware data"},
       {{"sensor", "show", noPort}, noPort},
   };
   for (const auto& c : cases) {

@@ -147,7 +147,7 @@ TEST_F(TableFileCommands, UnreadableOrUnwritableFilesFailWithTheirName) {
       {{"table", "show", PathOf("none.tab")}, "none.tab"},
       {{"table", "export", PathOf("none.tab"), PathOf("out.csv")}, "none.tab"},
       {{"table", "export", table.string(), noFolder + ".csv"}, noFolder},
-      {{"table", "one-to-one", noFolder}, "Tab file save error"},
+      {{"table", "one-to-one", noFolder}, noFolder + ".tab: cannot be written: folder"},
   };
   for (const auto& c : cases) {
     const auto result = RunOrvel(c.Arguments);

@@ -65,7 +65,8 @@ TEST(TuneConvergence, AnIdealTableThatCannotBeReadFailsBeforeTheSession) {
         RunOrvel({"tune", "/dev/null/not-a-port", start.string(), (dir.Path() / "out.tab").string(),
                   "--sensor", "0", "--o2-ref", "26", "--ideal", ideal.string()});
     EXPECT_EQ(result.Status, 1) << ideal;
-    EXPECT_TRUE(test::Contains(result.Err, ideal.string() + ": cannot read an ideal table")) << result.Err;
+    EXPECT_TRUE(test::Contains(result.Err, ideal.string() + ": ")) << result.Err;
+    EXPECT_TRUE(test::Contains(result.Err, "ideal table")) << result.Err;
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out.tab"));
   }
 }

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/input_file.h"
 #include "core/orvel_broadcaster.h"
 #include "core/user_messages.h"
 #include "live/log.h"
@@ -84,7 +85,7 @@ bool Holds(const std::filesystem::path& path, const Bytes& expected) {
   if (std::filesystem::file_size(path, error) != expected.size() || error) {
     return false;
   }
-  FileReader reader(path);
+  InputFile reader(path, expected.size());
   Bytes piece(std::size_t{1} << 20);
   for (std::size_t done = 0; done < expected.size(); done += piece.size()) {
     piece.resize(std::min(piece.size(), expected.size() - done));

@@ -59,6 +59,10 @@ class FirmwareUpdateTest : public ::testing::Test {
     std::ofstream(path, std::ios::binary) << text;
     return path;
   }
+  // A refusal's message: the file's name, then the usual words.
+  std::string Named(std::string_view text) const {
+    return (Dir.Path() / "firmware.enc").string() + ": " + std::string(text);
+  }
   FirmwareOutcome Run(const std::optional<std::filesystem::path>& path) { return Update.Update(path); }
   Bytes Loaded() const {
     return Converter.Simulator.Inspect([](const sim::SimulatedConverter& c) { return c.LoadedFirmware(); });
@@ -131,11 +135,22 @@ TEST_F(FirmwareUpdateTest, RefusalsSendNothing) {
     std::string Message;
   };
   const std::vector<Case> cases{
-      {"missing file", [this] { return Dir.Path() / "none.enc"; }, std::string(kFirmwareNotFoundText)},
-      {"no firmware data", [this] { return File("no hex here"); }, std::string(kFirmwareEmptyText)},
+      {"missing file", [this] { return Dir.Path() / "none.enc"; },
+       std::string(kFirmwareNotFoundText) + (Dir.Path() / "none.enc").string() +
+           ": cannot open: No such file or directory\n"},
+      {"a folder", [this] { return Dir.Path(); },
+       std::string(kFirmwareNotFoundText) + Dir.Path().string() + ": is a directory, not a regular file\n"},
+      {"a FIFO (refused, not waited on)",
+       [this] {
+         ::mkfifo((Dir.Path() / "fifo.enc").c_str(), 0600);
+         return Dir.Path() / "fifo.enc";
+       },
+       std::string(kFirmwareNotFoundText) + (Dir.Path() / "fifo.enc").string() +
+           ": is a FIFO, not a regular file\n"},
+      {"no firmware data", [this] { return File("no hex here"); }, Named(kFirmwareEmptyText)},
       {"too long", [this] { return File(std::string(2 * (kFirmwarePayloadLimit + 1), '0')); },
-       std::string(kFirmwareTooLongText)},
-      {"block past the end", [this] { return File("00 09 11 22"); }, std::string(kFirmwareDamagedText)},
+       Named(kFirmwareTooLongText)},
+      {"block past the end", [this] { return File("00 09 11 22"); }, Named(kFirmwareDamagedText)},
   };
   for (const Case& c : cases) {
     Converter.Messages.Texts.clear();

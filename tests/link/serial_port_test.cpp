@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <ctime>
 
 #include <array>
@@ -217,6 +218,8 @@ TEST(SerialPort, OpenFailuresThrowWithTheDeviceAndTheReason) {
   const test::TempDir folder;
   const std::filesystem::path notATty = folder.Path() / "not_a_tty.txt";
   std::ofstream(notATty) << "plain file";
+  const std::filesystem::path fifo = folder.Path() / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   PtyPair pty;
   SerialPort holder;
   holder.Open(pty.SlavePath());
@@ -224,7 +227,8 @@ TEST(SerialPort, OpenFailuresThrowWithTheDeviceAndTheReason) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"/dev/orvel-no-such-port", "No such file or directory"},
       {notATty.string(), "not a serial port"},
-      {pty.SlavePath(), "in use"},  // held by another port object
+      {fifo.string(), "is a FIFO, not a serial port"},  // refused at once, not waited on
+      {pty.SlavePath(), "in use"},                      // held by another port object
   };
   for (const auto& [path, reason] : cases) {
     SerialPort port;

@@ -177,14 +177,16 @@ TEST_F(SilentConverterTest, ReadReportsNoResponseWithCountsAndClosesThePort) {
   EXPECT_EQ(Converter.Link.Connected(), 1U);
   // The next operation meets the closed port.
   EXPECT_FALSE(Transfer.SendToConverterRam());
-  EXPECT_EQ(Converter.Messages.Texts.back(), kPortErrorText);
+  EXPECT_TRUE(Converter.Messages.Texts.back().starts_with(kPortErrorText)) << Converter.Messages.Texts.back();
 }
 
 TEST_F(SilentConverterTest, WriteStopsAtTheFirstMissingEcho) {
   FillTab1();
   EXPECT_FALSE(Transfer.WriteToConverter());
-  EXPECT_EQ(Converter.Messages.Texts,
-            std::vector<std::string>{"Error! Coverter doesen't respond i=0 tx=0 rx=0"});
+  EXPECT_EQ(
+      Converter.Messages.Texts,
+      std::vector<std::string>{"Error! Coverter doesen't respond i=0 tx=0 rx=0\nNo echo arrived within the "
+                               "read time-out.\nЭхо не пришло за время ожидания."});
   EXPECT_FALSE(Progress.Visible());
 }
 
@@ -225,14 +227,18 @@ sim::FaultSettings Fault(sim::FaultMode mode, std::size_t byteIndex = 100) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, WriteFaultTest,
     ::testing::Values(
-        FaultCase{"wrong echo",
-                  Fault(sim::FaultMode::WrongEcho, 100),
-                  false,
-                  {"Error! Coverter doesen't respond i=100 tx=7 rx=248"}},
-        FaultCase{"wrong echo of the first byte",
-                  Fault(sim::FaultMode::WrongEcho, 0),
-                  false,
-                  {"Error! Coverter doesen't respond i=0 tx=0 rx=255"}},
+        FaultCase{
+            "wrong echo",
+            Fault(sim::FaultMode::WrongEcho, 100),
+            false,
+            {"Error! Coverter doesen't respond i=100 tx=7 rx=248\nThe converter echoed 248 where 7 was sent: "
+             "the line garbles the bytes.\nКонвертер вернул 248 вместо 7: линия искажает байты."}},
+        FaultCase{
+            "wrong echo of the first byte",
+            Fault(sim::FaultMode::WrongEcho, 0),
+            false,
+            {"Error! Coverter doesen't respond i=0 tx=0 rx=255\nThe converter echoed 255 where 0 was sent: "
+             "the line garbles the bytes.\nКонвертер вернул 255 вместо 0: линия искажает байты."}},
         // The store phase then ends after the time-out; the table is stored.
         FaultCase{"no permanent progress", Fault(sim::FaultMode::NoPermanentProgress), true, {}},
         FaultCase{"verification difference",
@@ -259,7 +265,11 @@ TEST_F(TableTransferTest, AHangUpMidTransferGivesThePortMessage) {
     }
   };
   EXPECT_FALSE(Transfer.WriteToConverter());
-  EXPECT_EQ(Converter.Messages.Texts, std::vector<std::string>{std::string(kPortErrorText)});
+  // Said as what it is, with the port and the reason.
+  ASSERT_EQ(Converter.Messages.Texts.size(), 1U);
+  EXPECT_TRUE(Converter.Messages.Texts[0].starts_with(std::string(kDeviceGoneText) + "\n\nSerial port "))
+      << Converter.Messages.Texts[0];
+  EXPECT_NE(Converter.Messages.Texts[0].find("the device is gone"), std::string::npos);
   EXPECT_FALSE(Progress.Visible());
 }
 

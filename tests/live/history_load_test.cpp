@@ -146,7 +146,9 @@ TEST_F(HistoryLoadTest, ADamagedFileIsReportedOnLandingAndLeavesTheHistory) {
   // Nothing is shown from the worker: the message waits for the landing.
   EXPECT_TRUE(Messages.Texts.empty());
   ASSERT_TRUE(RunUntilLanded());
-  EXPECT_EQ(Messages.Texts, std::vector<std::string>{Path.string() + ": damaged undo history, not loaded"});
+  EXPECT_EQ(Messages.Texts,
+            std::vector<std::string>{Path.string() + ": damaged undo history, not loaded; it is kept as " +
+                                     Path.string() + ".damaged when the program closes"});
   ExpectSameHistory(Model.History(), before);
 }
 

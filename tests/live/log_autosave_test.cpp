@@ -39,7 +39,7 @@ TEST(LogAutosave, TheFileGrowsWithEveryFlushAndStopWritesTheFinishedLog) {
   const auto folder = temp / "Logs";
   RecordedMessages messages;
   Log log(messages);
-  LogAutosave autosave(log, messages, folder, [] { return StartAt(52); });
+  LogAutosave autosave(log, folder, [] { return StartAt(52); });
 
   log.BeginRecording();
   autosave.Begin();
@@ -96,7 +96,7 @@ TEST(LogAutosave, KeepsTheNewestAndLeavesOtherFilesAlone) {
   RecordedMessages messages;
   Log log(messages);
   LogAutosave autosave(
-      log, messages, folder, [] { return StartAt(4); }, 3);
+      log, folder, [] { return StartAt(4); }, 3);
   autosave.Begin();
   EXPECT_EQ(FilesIn(folder), (std::vector<std::filesystem::path>{
                                  folder / "2026-12-09_13-09-00.txt", folder / "2026-12-09_13-09-02.log",
@@ -114,21 +114,38 @@ TEST(LogAutosave, KeepsTheNewestAndLeavesOtherFilesAlone) {
   }
 }
 
-TEST(LogAutosave, AFolderThatCannotBeMadeIsReportedAndTheRecordingGoesOn) {
+TEST(LogAutosave, AFolderThatCannotBeMadeIsAnnouncedOnceAndTheRecordingGoesOn) {
   TempFolder temp;
   std::ofstream(temp / "Logs") << "a file where the folder should be";
   RecordedMessages messages;
   Log log(messages);
-  LogAutosave autosave(log, messages, temp / "Logs");
+  LogAutosave autosave(log, temp / "Logs");
+  std::vector<AutosaveProblem> announced;
+  const Subscription listening =
+      autosave.Problem.Subscribe([&](const AutosaveProblem& problem) { announced.push_back(problem); });
+  for (int start = 0; start < 2; ++start) {
+    log.BeginRecording();
+    autosave.Begin();
+    EXPECT_FALSE(autosave.Open());
+    EXPECT_TRUE(log.AppendSample(Filled(1)));
+    autosave.Flush();
+    autosave.Finish();
+  }
+  // Said once, in both languages, naming the folder and the reason; no box.
+  ASSERT_EQ(announced.size(), 1U);
+  EXPECT_TRUE(announced[0].English.starts_with("Log autosave: cannot create the folder " +
+                                               (temp / "Logs").string() + ": "))
+      << announced[0].English;
+  EXPECT_NE(announced[0].Russian.find("не удается создать папку"), std::string::npos);
+  EXPECT_TRUE(messages.Texts.empty());
+
+  // Once the folder can be made, the problem is cleared.
+  std::filesystem::remove(temp / "Logs");
   log.BeginRecording();
   autosave.Begin();
-  EXPECT_FALSE(autosave.Open());
-  ASSERT_EQ(messages.Texts.size(), 1U);
-  EXPECT_NE(messages.Texts[0].find("Log autosave: cannot create the folder"), std::string::npos);
-  EXPECT_TRUE(log.AppendSample(Filled(1)));
-  autosave.Flush();
-  autosave.Finish();
-  EXPECT_EQ(messages.Texts.size(), 1U);
+  EXPECT_TRUE(autosave.Open());
+  ASSERT_EQ(announced.size(), 2U);
+  EXPECT_TRUE(announced[1].Empty());
 }
 
 // A child process records from the simulated converter, with the autosave
@@ -136,7 +153,7 @@ TEST(LogAutosave, AFolderThatCannotBeMadeIsReportedAndTheRecordingGoesOn) {
 [[noreturn]] void RecordUntilKilled(const std::filesystem::path& folder) {
   sim::SimulatorHost converter;
   test::LiveRig rig;
-  LogAutosave autosave(rig.TheLog, rig.Messages, folder);
+  LogAutosave autosave(rig.TheLog, folder);
   rig.Bus.Subscribe(autosave);
   rig.Link.Open(converter.PortPath());
   rig.Bus.Broadcast(TMsgLogStart{});

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
 #include <fstream>
@@ -229,7 +231,7 @@ TEST(LogFile, AFileThatCannotBeLoadedKeepsTheLogAndSaysWhy) {
   struct Case {
     const char* Name;
     Bytes Content;
-    const char* Reason;  // after "<name>Log file load error"; empty: none
+    const char* Reason;  // after "<name> Log file load error"
   };
   const Case cases[] = {
       {"empty.log", {}, ": the file is too short (0 bytes): it has no complete header"},
@@ -237,13 +239,16 @@ TEST(LogFile, AFileThatCannotBeLoadedKeepsTheLogAndSaysWhy) {
       {"header.log", kCurrentHeader, ": the file is too short (15 bytes): it holds no complete sample"},
       {"record.log", oneRecordShort, ": the file is too short (29 bytes): it holds no complete sample"},
       {"older.log", Bytes(20, 0x55), ": the file is too short (20 bytes): it has no complete header"},
-      {"missing.log", {}, ""},
-      {"folder.log", {}, ""},
+      {"missing.log", {}, ": cannot open: No such file or directory"},
+      {"folder.log", {}, ": is a directory, not a regular file"},
+      {"fifo.log", {}, ": is a FIFO, not a regular file"},  // refused at once, never waited on
   };
   for (const Case& c : cases) {
     const auto path = folder / c.Name;
     if (std::string(c.Name) == "folder.log") {
       std::filesystem::create_directory(path);
+    } else if (std::string(c.Name) == "fifo.log") {
+      ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     } else if (std::string(c.Name) != "missing.log") {
       WriteAll(path, c.Content);
     }
@@ -254,7 +259,7 @@ TEST(LogFile, AFileThatCannotBeLoadedKeepsTheLogAndSaysWhy) {
 
     EXPECT_FALSE(log.LoadFromFile(path)) << c.Name;
     ASSERT_EQ(messages.Texts.size(), 1U) << c.Name;
-    EXPECT_EQ(messages.Texts[0], path.string() + "Log file load error" + c.Reason);
+    EXPECT_EQ(messages.Texts[0], path.string() + " Log file load error" + c.Reason);
     EXPECT_EQ(log.SampleCount(), 2U) << c.Name;
     EXPECT_EQ(ChannelValues(log, Channel::IatCorr), (std::vector<std::int32_t>{-10, -10}));
     EXPECT_TRUE(log.GetHasData()) << c.Name;
@@ -279,8 +284,12 @@ TEST(LogFile, SaveNamesAndFailures) {
   EXPECT_FALSE(log.SaveToFile(folder / "no_such_folder/run"));
   std::filesystem::create_directory(folder / "taken.log");  // a name that cannot be replaced
   EXPECT_FALSE(log.SaveToFile(folder / "taken.log"));
-  EXPECT_EQ(messages.Texts,
-            (std::vector<std::string>{"Log file save error", "Can't delete file before saving"}));
+  EXPECT_EQ(
+      messages.Texts,
+      (std::vector<std::string>{
+          (folder / "no_such_folder/run.log").string() + " Log file save error: No such file or directory",
+          (folder / "taken.log").string() +
+              " Can't delete file before saving: is a directory, which is never replaced by a file"}));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "taken.log"),
                           std::filesystem::directory_iterator()),
             0);

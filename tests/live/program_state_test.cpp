@@ -191,7 +191,8 @@ TEST(ProgramStateTest, FilesAreWrittenWholeAndErrorsKeepEveryValue) {
 
   EXPECT_FALSE(state.LoadState(path));
   ASSERT_EQ(rig.Messages.Texts.size(), 1U);
-  EXPECT_EQ(rig.Messages.Texts[0], path.string() + " Config file load error");
+  EXPECT_EQ(rig.Messages.Texts[0],
+            path.string() + " Config file load error: cannot open: No such file or directory");
   EXPECT_TRUE(rig.Calls.empty());
 
   rig.Correction.SetPulsLimit(99);
@@ -206,7 +207,9 @@ TEST(ProgramStateTest, FilesAreWrittenWholeAndErrorsKeepEveryValue) {
   EXPECT_EQ(other.Correction.PulsLimit(), 99);
 
   EXPECT_FALSE(state.SaveState(folder.Path() / "no-such-folder" / kStateFileName));
-  EXPECT_EQ(rig.Messages.Texts.back(), "Config file save error");
+  EXPECT_EQ(rig.Messages.Texts.back(),
+            "Config file save error: " + (folder.Path() / "no-such-folder" / kStateFileName).string() +
+                ": No such file or directory");
 
   // A folder where the file should be cannot be read: its own text, no change.
   const auto folderAsFile = folder.Path() / "folder.cfg";

@@ -74,5 +74,44 @@ TEST(AtomicFileWriterTest, MissingFolderIsReportedAndCreatesNothing) {
   EXPECT_TRUE(Names(dir.Path()).empty());
 }
 
+// A name as long as the system allows works: the temporary file's name is
+// short, whatever the target's.
+TEST(AtomicFileWriterTest, ANameOfTheLongestLengthIsWritten) {
+  TempDir dir;
+  const auto target = dir.Path() / std::string(250, 'n').append(".tab");
+  ASSERT_EQ(WriteFileAtomically(target, std::vector<std::uint8_t>{1, 2}).Outcome, WriteOutcome::Written);
+  ASSERT_EQ(WriteFileAtomically(target, std::vector<std::uint8_t>{3}).Outcome, WriteOutcome::Written);
+  EXPECT_EQ(Content(target), std::vector<std::uint8_t>{3});
+  EXPECT_EQ(Names(dir.Path()).size(), 1U);
+}
+
+// A device, a FIFO, a folder or a symbolic link under the target's name is
+// never replaced by a file (a rename would do just that), and nothing is left.
+TEST(AtomicFileWriterTest, ATargetThatIsNoRegularFileIsLeftAsItIs) {
+  TempDir dir;
+  const auto fifo = dir.Path() / "fifo.tab";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const auto file = dir.Path() / "file.tab";
+  ASSERT_EQ(WriteFileAtomically(file, std::vector<std::uint8_t>{7}).Outcome, WriteOutcome::Written);
+  const auto link = dir.Path() / "link.tab";
+  std::filesystem::create_symlink(file, link);
+  const auto folder = dir.Path() / "folder.tab";
+  std::filesystem::create_directory(folder);
+  for (const auto& [target, kind] :
+       {std::pair<std::filesystem::path, const char*>{"/dev/null", "a character device"},
+        {fifo, "a FIFO"},
+        {link, "a symbolic link"},
+        {folder, "a directory"}}) {
+    const WriteResult result = WriteFileAtomically(target, std::vector<std::uint8_t>{1});
+    EXPECT_EQ(result.Outcome, WriteOutcome::NotAFile) << target;
+    EXPECT_EQ(result.ErrorText, std::string("is ") + kind + ", which is never replaced by a file");
+  }
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(Content(file), std::vector<std::uint8_t>{7});
+  EXPECT_EQ(Names(dir.Path()).size(), 4U);
+}
+
 }  // namespace
 }  // namespace orvel::test

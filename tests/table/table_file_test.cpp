@@ -63,13 +63,30 @@ TEST_F(TableFileTest, EverySizeLoadsByItsRule) {
     std::size_t Size;
     bool DefaultParameters;
     bool Corrections;
-    int LastParameter;  // entry 263 after loading
+    int LastParameter;    // entry 263 after loading
+    const char* Missing;  // what the message says is missing; empty: no message
   };
-  for (const Case c : {Case{0, true, false, 255}, Case{256, true, false, 255}, Case{260, false, false, 0},
-                       Case{300, false, false, 8}, Case{391, false, false, 8}, Case{392, false, true, 8},
-                       Case{512, false, false, 8}, Case{600, false, true, 8}, Case{5000, false, true, 8}}) {
+  const std::string corrections = "the temperature corrections are missing and were set to 0";
+  for (const Case c :
+       {Case{0, true, false, 255, "outputs 0..255 are missing"},
+        Case{256, true, false, 255, "the parameters are missing"},
+        Case{260, false, false, 0, "parameters 5..8 are missing"},
+        Case{300, false, false, 8, corrections.c_str()}, Case{391, false, false, 8, corrections.c_str()},
+        Case{392, false, true, 8, ""}, Case{512, false, false, 8, corrections.c_str()},
+        Case{600, false, true, 8, ""}, Case{5000, false, true, 8, ""}}) {
     Model.Tab1().Entries.fill(77);
-    ASSERT_TRUE(Model.LoadTableFile(FileOfSize(c.Size), 1)) << c.Size;
+    Messages.Texts.clear();
+    const auto file = FileOfSize(c.Size);
+    ASSERT_TRUE(Model.LoadTableFile(file, 1)) << c.Size;
+    if (*c.Missing == 0) {
+      EXPECT_TRUE(Messages.Texts.empty()) << c.Size;
+    } else {
+      ASSERT_EQ(Messages.Texts.size(), 1U) << c.Size;
+      EXPECT_TRUE(
+          Messages.Texts[0].starts_with(file.string() + " holds " + std::to_string(c.Size) + " bytes"))
+          << Messages.Texts[0];
+      EXPECT_NE(Messages.Texts[0].find(c.Missing), std::string::npos) << Messages.Texts[0];
+    }
     const TableBlock& b = Model.Tab1();
     EXPECT_EQ(b[0], c.Size > 0 ? 1 : 0) << c.Size;
     EXPECT_EQ(b[TableBlock::kMafTime], c.DefaultParameters ? 4 : 1) << c.Size;
@@ -77,6 +94,14 @@ TEST_F(TableFileTest, EverySizeLoadsByItsRule) {
     EXPECT_EQ(b[TableBlock::kIatCorr], c.Corrections ? 9 : 0) << c.Size;
     EXPECT_EQ(b[TableBlock::kIatCorr + 126], c.Corrections ? -121 : 0) << c.Size;  // byte 135
   }
+  // A file far longer than any table is refused before it is read.
+  Model.Tab1().Entries.fill(77);
+  const auto huge = FileOfSize(kTableFileLargest + 1);
+  EXPECT_FALSE(Model.LoadTableFile(huge, 1));
+  EXPECT_EQ(Messages.Texts.back(), huge.string() +
+                                       " Tab file load error: is 65537 bytes, larger than the 65536 "
+                                       "bytes such a file can hold");
+  EXPECT_EQ(Model.Tab1()[0], 77);
 }
 
 TEST_F(TableFileTest, LoadLeavesBookkeepingAndOtherBlock) {
@@ -97,17 +122,31 @@ TEST_F(TableFileTest, FailuresGiveTheirMessagesAndKeepFiles) {
   const auto missing = Dir.Path() / "missing.tab";
   Model.Tab1()[0] = 5;
   EXPECT_FALSE(Model.LoadTableFile(missing, 1));
-  EXPECT_EQ(Messages.Texts.back(), missing.string() + "Tab file load error");
+  EXPECT_EQ(Messages.Texts.back(),
+            missing.string() + " Tab file load error: cannot open: No such file or directory");
   EXPECT_EQ(Model.Tab1()[0], 5);
 
   EXPECT_FALSE(Model.SaveTableFile(Dir.Path() / "no" / "such.tab", 1));
-  EXPECT_EQ(Messages.Texts.back(), "Tab file save error");
+  EXPECT_EQ(Messages.Texts.back(),
+            (Dir.Path() / "no" / "such.tab").string() + " Tab file save error: No such file or directory");
 
-  // A directory where the file should go cannot be replaced.
+  // A directory, a FIFO or a symbolic link where the file should go is never
+  // replaced: the rename would put a file in its place.
   std::filesystem::create_directory(Dir.Path() / "dir.tab");
   std::filesystem::create_directory(Dir.Path() / "dir.tab" / "inside");
-  EXPECT_FALSE(Model.SaveTableFile(Dir.Path() / "dir.tab", 1));
-  EXPECT_EQ(Messages.Texts.back(), "Can't delete file before saving");
+  ASSERT_EQ(::mkfifo((Dir.Path() / "fifo.tab").c_str(), 0600), 0);
+  std::filesystem::create_symlink(FileOfSize(392), Dir.Path() / "link.tab");
+  for (const auto& [name, kind] : {std::pair{"dir.tab", "a directory"}, std::pair{"fifo.tab", "a FIFO"},
+                                   std::pair{"link.tab", "a symbolic link"}}) {
+    const auto target = Dir.Path() / name;
+    EXPECT_FALSE(Model.SaveTableFile(target, 1));
+    EXPECT_EQ(Messages.Texts.back(), target.string() + " Can't delete file before saving: is " + kind +
+                                         ", which is never replaced by a file");
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(Dir.Path() / "fifo.tab"));
+  EXPECT_TRUE(std::filesystem::is_symlink(Dir.Path() / "link.tab"));
+  std::filesystem::remove(Dir.Path() / "fifo.tab");
+  std::filesystem::remove(Dir.Path() / "link.tab");
 
   if (::geteuid() != 0) {
     // A folder that cannot be written keeps its old file untouched.

@@ -32,7 +32,8 @@ TEST(WindowStateTest, AFirstStartReportsTheMissingFileOnceAndClosingWritesTheDef
   test::FrameRig rig;
   rig.Start();
   ASSERT_EQ(rig.StartMessages.size(), 1U);
-  EXPECT_EQ(rig.StartMessages[0], rig.File("config.cfg").string() + " Config file load error");
+  EXPECT_EQ(rig.StartMessages[0], rig.File("config.cfg").string() +
+                                      " Config file load error: cannot open: No such file or directory");
   // English texts while the list still shows its design entry.
   EXPECT_EQ(test::Find<QComboBox>(rig.Window->ConnectionPage(), "ComboBoxLanguage").currentText(),
             QStringLiteral("Русский"));
