@@ -156,10 +156,14 @@ std::optional<LogFileContents> ReadLogFile(const std::filesystem::path& path, Us
 
 bool WriteLogFile(const Log& log, const std::filesystem::path& path, FileTpsBytes fileTps,
                   UserMessages& messages) {
-  const auto [samples, generation] =
+  // Plain variables rather than a structured binding: the piece reader below
+  // captures them, which not every compiler allows for a binding.
+  const std::pair<std::size_t, std::uint64_t> begun =
       log.ReadChannelsOfGeneration([](const LogChannels& channels, std::uint64_t now) {
         return std::pair{channels.SampleCount(), now};
       });
+  const std::size_t samples = begun.first;
+  const std::uint64_t generation = begun.second;
   if (samples == 0) {
     return false;
   }

@@ -39,6 +39,35 @@ QVector<QPointF> WithoutStraightRunInteriors(const QVector<QPointF>& points) {
   return kept;
 }
 
+void LogSeriesGraph::draw(QCPPainter* painter) {
+  const QCPAxis* keys = keyAxis();
+  const QCPAxis* values = valueAxis();
+  const bool plainLine = keys != nullptr && values != nullptr && keys->orientation() == Qt::Horizontal &&
+                         keys->scaleType() == QCPAxis::stLinear && values->scaleType() == QCPAxis::stLinear &&
+                         lineStyle() == lsLine && scatterStyle().isNone() && brush().style() == Qt::NoBrush &&
+                         selection().isEmpty();
+  if (!plainLine) {
+    QCPGraph::draw(painter);
+    return;
+  }
+  if (data()->isEmpty()) {
+    return;
+  }
+  // Both axes are linear: a pixel is an origin plus a scale times the coordinate.
+  const double keyOrigin = keys->coordToPixel(0);
+  const double keyScale = keys->coordToPixel(1) - keyOrigin;
+  const double valueOrigin = values->coordToPixel(0);
+  const double valueScale = values->coordToPixel(1) - valueOrigin;
+  QVector<QPointF> lines;
+  lines.reserve(data()->size());
+  for (auto point = data()->constBegin(); point != data()->constEnd(); ++point) {
+    lines.append(QPointF(keyOrigin + keyScale * point->key, valueOrigin + valueScale * point->value));
+  }
+  painter->setPen(pen());
+  painter->setBrush(Qt::NoBrush);
+  drawLinePlot(painter, lines);
+}
+
 void LogSeriesGraph::drawLinePlot(QCPPainter* painter, const QVector<QPointF>& lines) const {
   if (!DrawColumns(painter, lines)) {
     QCPGraph::drawLinePlot(painter, WithoutStraightRunInteriors(lines));

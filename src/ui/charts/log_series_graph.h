@@ -17,12 +17,15 @@ QVector<QPointF> WithoutStraightRunInteriors(const QVector<QPointF>& points);
 //   and filling them costs far less than stroking one line segment per pixel row;
 // - otherwise, long stretches of one value (the intake and coolant
 //   temperatures, the marker, a correction that does not move) are painted
-//   as one segment instead of one per point.
+//   as one segment instead of one per point;
+// - a plain line over linear axes maps its points to pixels in one pass,
+//   without the general graph's copy of the data and per-point axis calls.
 class LogSeriesGraph final : public QCPGraph {
  public:
   LogSeriesGraph(QCPAxis* keyAxis, QCPAxis* valueAxis) : QCPGraph(keyAxis, valueAxis) {}
 
  protected:
+  void draw(QCPPainter* painter) override;
   void drawLinePlot(QCPPainter* painter, const QVector<QPointF>& lines) const override;
 
  private:
