@@ -181,10 +181,15 @@ std::string OutputPathProblem(const std::filesystem::path& path) {
   if (::access(folder.c_str(), W_OK | X_OK) != 0) {
     return "folder " + folder + ": " + std::strerror(errno);
   }
-  if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-    return "is " + FileKindText(info.st_mode) + ", which is never replaced by a file";
+  return NotReplaceableReason(path);
+}
+
+std::string NotReplaceableReason(const std::filesystem::path& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) {
+    return {};
   }
-  return {};
+  return "is " + FileKindText(info.st_mode) + ", which is never replaced by a file";
 }
 
 bool SameExistingFile(const std::filesystem::path& a, const std::filesystem::path& b) {

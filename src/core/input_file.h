@@ -68,6 +68,11 @@ class InputFile {
 // What a file of this mode is, for a message: "a FIFO", "a directory".
 std::string FileKindText(unsigned mode);
 
+// Why an existing `path` must not be replaced by a new file: it is a device,
+// a FIFO, a folder or a symbolic link, which a rename would replace. Empty for
+// a regular file or no file at all.
+std::string NotReplaceableReason(const std::filesystem::path& path);
+
 // Why `path` cannot be written as a whole new file, or empty when it can: its
 // folder must exist and be writable, and an existing target must be a
 // regular file (never a device, a FIFO, a folder or a symbolic link, which a

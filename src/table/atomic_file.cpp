@@ -77,20 +77,10 @@ std::string TemporaryPattern(const std::filesystem::path& target) {
   return (parent.empty() ? std::string() : parent.string() + "/") + ".orvel-XXXXXX";
 }
 
-// What an existing target is when it is no regular file (a rename would
-// replace it); empty for a regular file or no file at all.
-std::string NotAFileReason(const std::filesystem::path& target) {
-  struct stat info {};
-  if (::lstat(target.c_str(), &info) != 0 || S_ISREG(info.st_mode)) {
-    return {};
-  }
-  return "is " + FileKindText(info.st_mode) + ", which is never replaced by a file";
-}
-
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::filesystem::path target) : Target(std::move(target)) {
-  if (std::string reason = NotAFileReason(Target); !reason.empty()) {
+  if (std::string reason = NotReplaceableReason(Target); !reason.empty()) {
     Failure = {WriteOutcome::NotAFile, std::move(reason)};
     return;
   }
@@ -183,7 +173,7 @@ WriteResult AtomicFileWriter::Commit() {
     return Failure = {WriteOutcome::WriteFailed, std::strerror(error)};
   }
   // The target may have become something else while the content was written.
-  if (std::string reason = NotAFileReason(Target); !reason.empty()) {
+  if (std::string reason = NotReplaceableReason(Target); !reason.empty()) {
     ::unlink(Temporary.c_str());
     return Failure = {WriteOutcome::NotAFile, std::move(reason)};
   }
